@@ -334,6 +334,9 @@ void TFormCsvList::FormShow() {
   KeyMapStartUp();
 }
 
+// Step 18, once the window can take the focus.
+void TFormCsvList::FormShown() noexcept { SetFocus(ListView1); }
+
 void TFormCsvList::PlaceWindow() {
   const bool fits = MonitorTop <= FormPosTop + 9 && FormPosTop <= MonitorButtom && MonitorTop <= FormPosButtom &&
                     FormPosButtom <= MonitorButtom && MonitorLeft <= FormPosLeft + 9 && FormPosLeft <= MonitorRight &&

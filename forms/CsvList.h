@@ -104,6 +104,7 @@ class TFormCsvList : public win::Form {
  protected:
   LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) noexcept override;
   bool PreviewMessage(MSG& msg) noexcept override;
+  void FormShown() noexcept override;
 
  private:
   // ---------------------------------------------------------------- CsvList.cpp

@@ -270,6 +270,7 @@ int Form::ShowModal(HWND owner) {
   modalResult_ = 0;
   ShowWindow(hwnd_, SW_SHOWNORMAL);
   SetForegroundWindow(hwnd_);
+  FormShown();
   MSG msg;
   while (!endModal_ && hwnd_) {
     BOOL r = GetMessageW(&msg, nullptr, 0, 0);

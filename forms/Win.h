@@ -177,6 +177,8 @@ class Form {
   // Key preview: sees WM_KEYDOWN/WM_SYSKEYDOWN/WM_CHAR of any control of the window before it.
   // Returns true when the message is consumed.
   virtual bool PreviewMessage(MSG& msg) noexcept;
+  // Runs once the window is visible (the focus can only be given then).
+  virtual void FormShown() noexcept {}
   LRESULT Default(UINT msg, WPARAM wp, LPARAM lp) { return DefWindowProcW(hwnd_, msg, wp, lp); }
   // Shows an exception that reached a handler; the window goes on.
   void ReportException(const char* what) noexcept;
