@@ -33,7 +33,7 @@
 //   PluginFile(name)       PluginsDir() + name
 //   ResetPluginsDir()      deletes everything in it (read-only files too) and creates it
 //   WriteBytes / WriteUtf8 (optional BOM) / WriteAnsi (code page 932 under the test locale)
-//   ReadBytes -> optional  (nullopt when the file is missing), FileExists, DeleteFile
+//   ReadBytes -> optional  (nullopt when the file is missing), FileExists, DeleteFileIn
 //   ReadText / ReadLines   decode as the product does: UTF-8 / UTF-16 LE / UTF-16 BE by BOM, else
 //                          ANSI; lines end at CR LF, LF or CR; a final break adds no empty line
 //   IniRead(section, key) -> optional, IniWrite  (TovoCsvList.ini through the profile functions)
@@ -47,7 +47,8 @@
 //                          a copy request still copies the real text, at most `capacity` units
 //   Requests()             every request answered, in order (message, wParam, lParam, the line
 //                          request's fields, answer); CountRequests(msg); ClearRequests()
-//   Lock()                 hold it to change the fields while a session runs
+//   Lock()                 hold it to change the fields while a session runs (send nothing to
+//                          the UI thread meanwhile: its answers wait for the same lock)
 //   The window answers 2052/2053/2056 as the editor does; 2053 with a buffer copies at most
 //   `capacity` units and adds a terminator only when it fits within `capacity`.
 //
@@ -97,7 +98,13 @@
 //
 // Helpers
 //   WaitUntil(pred, timeout)  polls every 5 ms; false on timeout
-//   Utf8(wstring_view)        for failure messages (msvcrt's %ls stops at Japanese text)
+//   Utf8(wstring_view)        for failure messages (msvcrt's %ls stops at Japanese text); gtest
+//                             prints wide strings as escapes, so compare Japanese texts as
+//                             EXPECT_EQ(Utf8(actual), Utf8(L"...")) to read the failure
+//
+// Posted actions (ClickButton, ChooseCombo, SetComboText, TypeChars, MenuCommand, CloseWindow)
+// return at once; wait for their effect with WaitUntil, or call Session::Sync() before checking
+// that something did NOT happen.
 // ---------------------------------------------------------------------------------------------
 #pragma once
 
