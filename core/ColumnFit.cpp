@@ -1,0 +1,26 @@
+#include "core/ColumnFit.h"
+
+#include <algorithm>
+#include <limits>
+
+namespace tovo {
+
+int MeasureText(const CharWidthTable& widths, std::u16string_view text)
+{
+    int64_t sum = 0;
+    for (char16_t c : text) sum += widths.Width(c);
+    return static_cast<int>(std::clamp<int64_t>(sum, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
+}
+
+std::array<int, kShownFields> MaxFieldWidths(const RowModel& rows, const CharWidthTable& widths)
+{
+    std::array<int, kShownFields> best{};
+    const int rowCount = rows.RowCount();
+    for (int r = 0; r < rowCount; ++r) {
+        const int fields = rows.FieldCount(r);
+        for (int c = 0; c < fields; ++c) best[c] = std::max(best[c], MeasureText(widths, rows.Field(r, c)));
+    }
+    return best;
+}
+
+}  // namespace tovo

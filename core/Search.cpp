@@ -1,0 +1,164 @@
+#include "core/Search.h"
+
+#include <algorithm>
+
+#include "core/RowModel.h"
+
+namespace tovo {
+
+namespace {
+
+constexpr char16_t AsciiUpper(char16_t c)
+{
+    return static_cast<char16_t>(static_cast<unsigned>(c - u'a') < 26u ? c - 0x20 : c);
+}
+
+// OR of all units in blocks: vectorises, and long fields still stop early.
+bool IsAscii(std::u16string_view s)
+{
+    const char16_t* p = s.data();
+    size_t n = s.size();
+    constexpr size_t kBlock = 32;
+    while (n >= kBlock) {
+        unsigned acc = 0;
+        for (size_t i = 0; i < kBlock; ++i) acc |= p[i];
+        if (acc >= 0x80) return false;
+        p += kBlock;
+        n -= kBlock;
+    }
+    unsigned acc = 0;
+    for (; n != 0; --n, ++p) acc |= *p;
+    return acc < 0x80;
+}
+
+char16_t UpperUnit(char16_t c)
+{
+    if (c < 0x80) return AsciiUpper(c);
+    if (c >= 0xFF41 && c <= 0xFF5A) return static_cast<char16_t>(c - 0x20);  // full-width a-z
+    if ((c >= 0xE0 && c <= 0xFE && c != 0xF7)) return static_cast<char16_t>(c - 0x20);
+    if (c == 0xFF) return 0x178;
+    if (c == 0xB5) return 0x39C;
+    if (c >= 0x100 && c <= 0x17F) {
+        // Latin Extended-A pairs upper/lower, except where the pairing shifts.
+        if (c == 0x131) return u'I';
+        if (c == 0x17F) return u'S';
+        const bool oddLower = (c <= 0x137) || (c >= 0x14A && c <= 0x177);
+        const bool evenLower = (c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E);
+        if ((oddLower && (c & 1)) || (evenLower && !(c & 1))) return static_cast<char16_t>(c - 1);
+        return c;
+    }
+    if (c >= 0x3B1 && c <= 0x3C9) return c == 0x3C2 ? char16_t{0x3A3} : static_cast<char16_t>(c - 0x20);
+    if (c >= 0x430 && c <= 0x44F) return static_cast<char16_t>(c - 0x20);
+    if (c >= 0x450 && c <= 0x45F) return static_cast<char16_t>(c - 0x50);
+    return c;
+}
+
+template <class Walk>
+SearchResult SearchRows(const RowModel& rows, int selectedRow, int searchCol, const TermMatcher& matcher, Walk next)
+{
+    SearchResult result;
+    if (selectedRow < 0 || selectedRow >= rows.RowCount()) return result;
+    // Past field 96 (or a corrupt negative column) the selected row is
+    // skipped or searched whole, never indexed out of range.
+    const int firstCol = static_cast<int>(std::clamp<long long>(static_cast<long long>(searchCol) + 1, 0, kShownFields));
+    for (int r = selectedRow; r >= 0 && r < rows.RowCount(); r = next(r)) {
+        // Cells past FieldCount are empty and never match: skip them.
+        const int stop = rows.FieldCount(r);
+        for (int c = r == selectedRow ? firstCol : 0; c < stop; ++c) {
+            if (matcher.Matches(rows.Field(r, c))) result.cols.push_back(c);
+        }
+        if (!result.cols.empty()) {
+            result.found = true;
+            result.row = r;
+            result.lastCol = result.cols.back();
+            return result;
+        }
+    }
+    return result;
+}
+
+}  // namespace
+
+void FileSearchTerm(std::vector<std::u16string>& history, std::u16string_view term)
+{
+    if (term.empty()) return;
+    const auto same = std::find(history.begin(), history.end(), term);
+    if (same != history.end()) history.erase(same);
+    history.insert(history.begin(), std::u16string(term));
+    if (history.size() > kSearchHistoryMax) history.pop_back();
+}
+
+std::u16string DefaultUpper(std::u16string_view text)
+{
+    std::u16string out(text);
+    for (char16_t& c : out) c = UpperUnit(c);
+    return out;
+}
+
+TermMatcher::TermMatcher(std::u16string_view term, UpperFn upper) : upper_(upper), term_(upper(term))
+{
+    termAscii_ = IsAscii(term_);
+    std::u16string ascii;
+    for (char16_t c = 1; c < 0x80; ++c) ascii.push_back(c);
+    const std::u16string mapped = upper(ascii);
+    asciiFastPath_ = mapped.size() == ascii.size();
+    for (size_t i = 0; asciiFastPath_ && i < ascii.size(); ++i)
+        asciiFastPath_ = mapped[i] == AsciiUpper(ascii[i]);
+}
+
+// Per field: one pass to classify, then a first-unit scan; nothing allocated.
+bool TermMatcher::MatchesAscii(std::u16string_view field) const
+{
+    // An ASCII field upper-cases to ASCII, which cannot hold a non-ASCII term.
+    if (!termAscii_) return false;
+    const size_t n = field.size();
+    const size_t m = term_.size();
+    if (m > n) return false;
+    const char16_t first = term_[0];
+    for (size_t i = 0; i + m <= n; ++i) {
+        if (AsciiUpper(field[i]) != first) continue;
+        size_t k = 1;
+        while (k < m && AsciiUpper(field[i + k]) == term_[k]) ++k;
+        if (k == m) return true;
+    }
+    return false;
+}
+
+bool TermMatcher::Matches(std::u16string_view field) const
+{
+    if (field.empty()) return false;
+    if (term_.empty()) return true;
+    if (asciiFastPath_ && IsAscii(field)) return MatchesAscii(field);
+    return upper_(field).find(term_) != std::u16string::npos;
+}
+
+SearchResult SearchForward(const RowModel& rows, int selectedRow, int searchCol, const TermMatcher& matcher)
+{
+    return SearchRows(rows, selectedRow, searchCol, matcher, [](int r) { return r + 1; });
+}
+
+SearchResult SearchBackward(const RowModel& rows, int selectedRow, int searchCol, const TermMatcher& matcher)
+{
+    return SearchRows(rows, selectedRow, searchCol, matcher, [](int r) { return r - 1; });
+}
+
+std::u16string HitColumnsText(const std::vector<int>& cols)
+{
+    std::u16string text;
+    for (size_t i = 0; i < cols.size(); ++i) {
+        if (i != 0) text += u'/';
+        text += DecimalText(int64_t{cols[i]} + 1, 2);
+    }
+    return text;
+}
+
+std::u16string HitStatusText(std::u16string_view caption, const std::vector<int>& cols)
+{
+    std::u16string text(u"行:");
+    text += caption;
+    text += u" 桁:";
+    text += HitColumnsText(cols);
+    return text;
+}
+
+}  // namespace tovo

@@ -1,0 +1,68 @@
+// Search of the list's fields and the search box's history.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tovo {
+
+class RowModel;
+
+inline constexpr size_t kSearchHistoryMax = 32;
+
+// Files a term at the top of the history: the first exactly equal entry is
+// removed, the term inserted first, and one entry dropped from the end when
+// the list then holds more than 32 (a longer list loaded from the file keeps
+// its length). An empty term is never filed.
+void FileSearchTerm(std::vector<std::u16string>& history, std::u16string_view term);
+
+// The platform's full upper-case mapping of a whole string.
+using UpperFn = std::u16string (*)(std::u16string_view);
+
+// A stand-in mapping for tests and Linux: ASCII, full-width Latin, Latin-1,
+// basic Latin Extended-A, Greek and Cyrillic, one unit to one unit.
+std::u16string DefaultUpper(std::u16string_view text);
+
+// Case-insensitive substring test: the term and the field, both upper-cased,
+// the term anywhere in the field. An empty field never matches.
+class TermMatcher {
+public:
+    TermMatcher(std::u16string_view term, UpperFn upper);
+    bool Matches(std::u16string_view field) const;
+    const std::u16string& UpperTerm() const { return term_; }
+
+private:
+    bool MatchesAscii(std::u16string_view field) const;
+
+    UpperFn upper_;
+    std::u16string term_;
+    bool termAscii_ = true;
+    // The platform maps every ASCII character as the ASCII table does (not so
+    // under a Turkish locale, for one); only then may ASCII fields skip upper_.
+    bool asciiFastPath_ = false;
+};
+
+struct SearchResult {
+    bool found = false;
+    int row = -1;      // IntSearchRow on a hit
+    int lastCol = -1;  // IntSearchCol on a hit: the last matching sub-item
+    std::vector<int> cols;  // every matching sub-item of the hit row, 0-based
+};
+
+// Forward: the selected row from sub-item searchCol + 1, then every later row
+// from sub-item 0; stops after the first row with a hit. No selected row (-1)
+// reports nothing found.
+SearchResult SearchForward(const RowModel& rows, int selectedRow, int searchCol, const TermMatcher& matcher);
+// Backward: the same walk from the selected row up to row 0.
+SearchResult SearchBackward(const RowModel& rows, int selectedRow, int searchCol, const TermMatcher& matcher);
+
+// "03/07": 1-based column numbers as "%.02d" joined by "/".
+std::u16string HitColumnsText(const std::vector<int>& cols);
+// "行:00012 桁:03/07" for panel 4.
+std::u16string HitStatusText(std::u16string_view caption, const std::vector<int>& cols);
+// Panel 4 after a search that found nothing.
+inline constexpr std::u16string_view kBlankSearchStatus = u"行:      桁:  ";
+
+}  // namespace tovo

@@ -1,0 +1,192 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "core/CsvSplit.h"
+
+using tovo::Splitter;
+using Fields = std::vector<std::u16string>;
+
+namespace {
+
+struct SplitCase {
+    std::u16string line;
+    Fields autoFields;
+    Fields ex1Fields;
+};
+
+// Worked examples and edge cases; \t is TAB, \f is U+000C.
+const SplitCase kCases[] = {
+    {u"a,b,c", {u"a", u"b", u"c"}, {u"a", u"b", u"c"}},
+    {u"a,,c,", {u"a", u"", u"c", u""}, {u"a", u"", u"c", u""}},
+    {u"x", {u"x"}, {u"x"}},
+    {u"a\tb,c\t", {u"a", u"b,c", u""}, {u"a\tb", u"c\t"}},
+    {u"\"a\",\"b,c\",\"d\"", {u"a", u"b,c", u"d"}, {u"a", u"b,c", u"d"}},
+    {u"\"a,b\"", {u"a,b"}, {u"a,b"}},
+    {u"11,\"22,22\",33", {u"11", u"\"22", u"22\"", u"33"}, {u"11", u"22,22", u"33"}},
+    {u"\"a\"\"b\"", {u"a\"\"b"}, {u"a\"b"}},
+    {u"\"x\"\"y\",z", {u"x\"\"y\","}, {u"x\"y", u"z"}},
+    {u"a,\"\",b", {u"a", u"\"\"", u"b"}, {u"a", u"\"", u"b"}},
+    {u"\"a\", \"b\"", {u"a\", \"b"}, {u"a", u" \"b\""}},
+    {u"\"abc", {u"ab"}, {u"\"abc"}},
+    {u"\"\"", {u""}, {u"\""}},
+    // A TAB wins over commas and quotes.
+    {u"\"a\"\t\"b,c\"", {u"\"a\"", u"\"b,c\""}, {u"a\"\t\"b,c"}},
+    {u"\t", {u"", u""}, {u"\t"}},
+    {u",", {u"", u""}, {u"", u""}},
+    {u"\"a\",b", {u"a\","}, {u"a", u"b"}},
+    {u"\"a\",\"b\",", {u"a", u"b\""}, {u"a", u"b", u""}},
+    {u"\"", {u""}, {u"\""}},
+    // The rest after the last "," is empty: one empty field, nothing dropped.
+    {u"\"a\",\"", {u"a", u""}, {u"\"a\",\""}},
+    {u"a\fb", {u"a\fb"}, {u"a\"b"}},
+    {u"\"a\fb\",c", {u"a\fb\","}, {u"a\"b", u"c"}},
+    {u"\"a,1\",x,\"b,2\"", {u"a,1\",x,\"b,2"}, {u"a,1", u"x", u"b,2"}},
+    {u"1,\"a,b\",\"c,d\",2", {u"1", u"\"a", u"b\"", u"\"c", u"d\"", u"2"}, {u"1", u"a,b", u"c,d", u"2"}},
+    {u"\"\"\"a\"", {u"\"\"a"}, {u"\"a"}},
+    {u"\"a\"\"\",b", {u"a\"\"\","}, {u"a\"", u"b"}},
+    {u"a,\"b", {u"a", u"\"b"}, {u"a,\"b"}},
+    {u"\"a\"\"", {u"a\""}, {u"\"a\""}},
+    {u"日本,\"語,テ\"", {u"日本", u"\"語", u"テ\""}, {u"日本", u"語,テ"}},
+};
+
+TEST(CsvSplit, WorkedExamplesAndEdgeCases)
+{
+    for (const SplitCase& c : kCases) {
+        SCOPED_TRACE(std::string(c.line.begin(), c.line.end()));
+        EXPECT_EQ(tovo::StringToCsvList(c.line), c.autoFields);
+        EXPECT_EQ(tovo::StringToCsvListEx1(c.line), c.ex1Fields);
+    }
+}
+
+TEST(CsvSplit, ChooseSplitterFollowsCheckMarks)
+{
+    EXPECT_EQ(tovo::ChooseSplitter(true, true), Splitter::Auto);
+    EXPECT_EQ(tovo::ChooseSplitter(true, false), Splitter::Auto);
+    EXPECT_EQ(tovo::ChooseSplitter(false, true), Splitter::QuoteAware);
+    EXPECT_EQ(tovo::ChooseSplitter(false, false), Splitter::Auto);
+}
+
+TEST(CsvSplit, NoFieldLimit)
+{
+    std::u16string line;
+    for (int i = 1; i <= 100; ++i) line += (i > 1 ? u"," : u"") + std::u16string(1, static_cast<char16_t>(u'0' + i % 10));
+    for (Splitter s : {Splitter::Auto, Splitter::QuoteAware}) {
+        const Fields fields = tovo::SplitToStrings(s, line);
+        ASSERT_EQ(fields.size(), 100u);
+        EXPECT_EQ(fields[96], u"7");
+    }
+}
+
+// Plain transcriptions of the two algorithms, string by string, to check the
+// single-pass splitters against on every short line of a small alphabet.
+Fields CutReference(const std::u16string& s, char16_t sep)
+{
+    Fields out;
+    size_t start = 0;
+    for (size_t i = 0; i <= s.size(); ++i) {
+        if (i == s.size() || s[i] == sep) {
+            out.push_back(s.substr(start, i - start));
+            start = i + 1;
+        }
+    }
+    return out;
+}
+
+Fields AutoReference(const std::u16string& s)
+{
+    if (s.find(u'\t') != std::u16string::npos) return CutReference(s, u'\t');
+    if (s[0] != u'"') return CutReference(s, u',');
+    const std::u16string r = s.substr(1);
+    if (r.empty() || r.find(u'"') == r.size() - 1) return {s.size() <= 2 ? u"" : s.substr(1, s.size() - 2)};
+    Fields out;
+    std::u16string rest = r;
+    for (size_t p; (p = rest.find(u"\",\"")) != std::u16string::npos;) {
+        out.push_back(rest.substr(0, p));
+        rest = rest.substr(p + 3);
+    }
+    out.push_back(rest.empty() ? rest : rest.substr(0, rest.size() - 1));
+    return out;
+}
+
+std::u16string Unplaceholder(std::u16string s)
+{
+    for (char16_t& c : s)
+        if (c == u'\f') c = u'"';
+    return s;
+}
+
+Fields Ex1Reference(const std::u16string& s)
+{
+    const std::u16string w = u"," + s;
+    std::u16string w2;
+    for (size_t i = 0; i < w.size(); ++i) {
+        if (w[i] == u'"' && i + 1 < w.size() && w[i + 1] == u'"') {
+            w2 += u'\f';
+            ++i;
+        } else {
+            w2 += w[i];
+        }
+    }
+    std::vector<size_t> seps;
+    bool inQuote = false;
+    size_t quotes = 0;
+    for (size_t i = 0; i < w2.size(); ++i) {
+        if (w2[i] == u'"') {
+            inQuote = !inQuote;
+            ++quotes;
+        } else if (w2[i] == u',' && !inQuote) {
+            seps.push_back(i);
+        }
+    }
+    if (quotes % 2 != 0) return {Unplaceholder(w2.substr(1))};
+    Fields out;
+    for (size_t k = 0; k < seps.size(); ++k) {
+        const size_t end = k + 1 < seps.size() ? seps[k + 1] : w2.size();
+        std::u16string f = Unplaceholder(w2.substr(seps[k] + 1, end - seps[k] - 1));
+        if (f.size() >= 3 && f.front() == u'"' && f.back() == u'"') f = f.substr(1, f.size() - 2);
+        out.push_back(f);
+    }
+    return out;
+}
+
+TEST(CsvSplit, AgreesWithPlainAlgorithmOnAllShortLines)
+{
+    const char16_t alphabet[] = {u'a', u',', u'"', u'\t', u'\f'};
+    constexpr int kMaxLen = 7;
+    std::u16string line;
+    std::vector<int> digits;
+    for (int len = 1; len <= kMaxLen; ++len) {
+        digits.assign(static_cast<size_t>(len), 0);
+        for (;;) {
+            line.clear();
+            for (int d : digits) line += alphabet[d];
+            ASSERT_EQ(tovo::StringToCsvList(line), AutoReference(line)) << std::string(line.begin(), line.end());
+            ASSERT_EQ(tovo::StringToCsvListEx1(line), Ex1Reference(line)) << std::string(line.begin(), line.end());
+            size_t i = 0;
+            while (i < digits.size() && ++digits[i] == 5) digits[i++] = 0;
+            if (i == digits.size()) break;
+        }
+    }
+}
+
+TEST(CsvSplit, UnchangedFieldsAreViewsAndChangedOnesUseTheSideBuffer)
+{
+    struct Collect final : tovo::FieldSink {
+        void OnField(tovo::FieldRef f) override { refs.push_back(f); }
+        std::vector<tovo::FieldRef> refs;
+    } sink;
+    std::u16string side = u"xx";  // earlier rows' text stays in front
+    const std::u16string line = u"\"ab\",\"c\"\"d\",e";
+    tovo::SplitLine(Splitter::QuoteAware, line, side, sink);
+    ASSERT_EQ(sink.refs.size(), 3u);
+    EXPECT_FALSE(sink.refs[0].inSide);
+    EXPECT_EQ(line.substr(sink.refs[0].offset, sink.refs[0].length), u"ab");
+    EXPECT_TRUE(sink.refs[1].inSide);
+    EXPECT_EQ(side.substr(sink.refs[1].offset, sink.refs[1].length), u"c\"d");
+    EXPECT_GE(sink.refs[1].offset, 2u);
+    EXPECT_FALSE(sink.refs[2].inSide);
+}
+
+}  // namespace

@@ -1,0 +1,129 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "core/HighLight.h"
+#include "core/RowModel.h"
+
+using tovo::HighLightMarks;
+using tovo::HighLightWords;
+
+namespace {
+
+TEST(HighLightWords, MarkingRule)
+{
+    const struct {
+        std::vector<std::u16string> words;
+        std::u16string field;
+        int match;
+    } cases[] = {
+        {{u"abc"}, u"ABC", 0},
+        {{u"abc"}, u"xAbCx", 0},
+        {{u"ＡＢＣ"}, u"ＡＢＣ", 0},
+        {{u"ａｂｃ"}, u"ＡＢＣ", -1},  // full-width letters keep their case
+        {{u"é"}, u"É", -1},
+        {{u""}, u"anything", -1},
+        {{u"", u"y"}, u"xyz", 1},
+        {{u"x", u"z"}, u"xyz", 0},  // the first word that matches
+        {{u"a b"}, u"A B", 0},      // spaces are part of the word
+        {{u"abc"}, u"", -1},
+        {{}, u"abc", -1},
+    };
+    for (const auto& c : cases) {
+        HighLightWords words;
+        words.Load(c.words);
+        EXPECT_EQ(words.MatchField(c.field), c.match) << std::string(c.field.begin(), c.field.end());
+    }
+}
+
+TEST(HighLightMarks, OneMarkPerFieldAndNoneWithoutWords)
+{
+    std::vector<std::u16string> lines = {u"foo bar,x,barfoo", u"", u"nothing"};
+    std::u16string wide;
+    for (int i = 0; i < 97; ++i) wide += u"bar,";
+    lines.push_back(wide);
+    tovo::RowModel rows;
+    for (size_t i = 0; i < lines.size(); ++i) rows.AppendRow(static_cast<int32_t>(i), lines[i], tovo::Splitter::Auto);
+
+    HighLightWords words;
+    words.Load({u"foo", u"BAR"});
+    HighLightMarks marks;
+    for (int r = 0; r < rows.RowCount(); ++r) tovo::MarkRow(marks, words, rows, r, 100 + r);
+    EXPECT_EQ(marks.Count(), 2u + 96u);  // fields past 96 are not marked
+    EXPECT_TRUE(marks.HasCell(100, 0));
+    EXPECT_FALSE(marks.HasCell(100, 1));
+    EXPECT_TRUE(marks.HasCell(100, 2));
+    EXPECT_FALSE(marks.HasRow(101));
+    EXPECT_FALSE(marks.HasRow(102));
+    EXPECT_TRUE(marks.HasCell(103, 95));
+
+    HighLightWords none;
+    none.Load({u""});
+    marks.Reset();
+    for (int r = 0; r < rows.RowCount(); ++r) tovo::MarkRow(marks, none, rows, r, r);
+    EXPECT_EQ(marks.Count(), 0u);
+    EXPECT_EQ(marks.ArrayListHighLightRow()[0], -1);
+}
+
+// The table as drawing reads it: entry by entry to the first -1. Returns
+// the fields 0..31 marked for the key as bits, and whether any mark exists.
+std::pair<bool, uint32_t> Walk(const HighLightMarks& m, int32_t key)
+{
+    bool any = false;
+    uint32_t fields = 0;
+    for (size_t k = 0; k < HighLightMarks::kTableSize && m.ArrayListHighLightRow()[k] != -1; ++k) {
+        if (m.ArrayListHighLightRow()[k] != key) continue;
+        any = true;
+        const int32_t f = m.ArrayListHighLightCol()[k];
+        if (f >= 0 && f < 32) fields |= 1u << f;
+    }
+    return {any, fields};
+}
+
+void ExpectAgreesWithWalk(const HighLightMarks& m, const std::vector<int32_t>& keys)
+{
+    for (int32_t key : keys) {
+        const auto [any, fields] = Walk(m, key);
+        ASSERT_EQ(m.HasRow(key), any) << key;
+        for (int32_t f = 0; f < 8; ++f) ASSERT_EQ(m.HasCell(key, f), ((fields >> f) & 1u) != 0) << key << ',' << f;
+    }
+}
+
+TEST(HighLightMarks, SeventyThousandMarksKeepTheFirst65535)
+{
+    HighLightMarks marks;
+    // 7 fields a row, 10,000 rows starting at key 5: 70,000 marks.
+    for (int32_t row = 0; row < 10'000; ++row)
+        for (int32_t f = 0; f < 7; ++f) marks.Add(5 + row, f);
+    EXPECT_EQ(marks.Count(), 70'000u);
+    EXPECT_EQ(marks.StoredCount(), 65'535u);
+    EXPECT_EQ(marks.ArrayListHighLightRow()[65'534], 5 + 65'534 / 7);
+    EXPECT_EQ(marks.ArrayListHighLightCol()[65'534], 65'534 % 7);
+    EXPECT_EQ(marks.ArrayListHighLightRow()[65'535], -1);
+    EXPECT_TRUE(marks.HasCell(5 + 65'534 / 7, 65'534 % 7));
+    EXPECT_FALSE(marks.HasCell(5 + 65'534 / 7, 65'534 % 7 + 1));
+    ExpectAgreesWithWalk(marks, {-1, 0, 4, 5, 6, 4000, 9365, 9366, 9367, 9368, 10'004, 10'005});
+
+    marks.Reset();
+    EXPECT_EQ(marks.Count(), 0u);
+    EXPECT_FALSE(marks.HasRow(5));
+    EXPECT_EQ(marks.ArrayListHighLightCol()[65'534], -1);
+}
+
+TEST(HighLightMarks, OutOfOrderMarksStillAnswerAsTheWalk)
+{
+    const std::vector<std::vector<std::pair<int32_t, int32_t>>> fills = {
+        {{3, 1}, {3, 4}, {7, 0}},
+        {{7, 2}, {3, 1}, {9, 0}},            // a key going back
+        {{4, 5}, {4, 2}, {4, 5}},            // fields going back, a duplicate
+        {{2, 0}, {-1, 0}, {5, 1}},           // a -1 key ends the table for the walk
+    };
+    for (const auto& fill : fills) {
+        HighLightMarks marks;
+        for (const auto& [key, field] : fill) marks.Add(key, field);
+        ExpectAgreesWithWalk(marks, {-1, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10});
+    }
+}
+
+}  // namespace
