@@ -245,7 +245,6 @@ bool Form::TranslateForModal(MSG& msg) {
 }
 
 int Form::ShowModal(HWND owner) {
-  (void)owner;
   // Disable the thread's other windows, as a modal dialog does; re-enable them before this one
   // goes away so that activation returns to them.
   std::vector<HWND> disabled;
@@ -265,6 +264,11 @@ int Form::ShowModal(HWND owner) {
       },
       reinterpret_cast<LPARAM>(&ctx));
 
+  // The owner is disabled even while hidden, as a modal dialog's owner is.
+  if (owner && owner != hwnd_ && IsWindowEnabled(owner)) {
+    EnableWindow(owner, FALSE);
+    disabled.push_back(owner);
+  }
   inModal_ = true;
   endModal_ = false;
   modalResult_ = 0;

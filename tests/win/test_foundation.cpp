@@ -1,0 +1,375 @@
+// The list window's start-up and closing: settings, rectangle, history, the size boxes, and the
+// command's life cycle.
+#include "driver/Driver.h"
+
+using namespace tovotest;
+
+namespace {
+
+constexpr wchar_t kCaption[] = L"CsvList表示";
+
+std::vector<std::wstring> Numbered(int n) {
+  std::vector<std::wstring> lines;
+  for (int i = 1; i <= n; ++i) lines.push_back(std::to_wstring(i) + L",b" + std::to_wstring(i) + L",c");
+  return lines;
+}
+
+struct Opened {
+  HWND window = nullptr;
+  HWND list = nullptr;
+  HWND rowsBox = nullptr;
+  HWND widthBox = nullptr;
+  HWND searchBox = nullptr;
+};
+
+Opened Find(Session& s) {
+  Opened o;
+  o.window = s.WaitWindow(kCaption);
+  if (!o.window) return o;
+  o.list = FindChildByClass(o.window, L"SysListView32");
+  o.searchBox = FindChildById(o.window, 111);
+  o.rowsBox = FindChildById(o.window, 113);
+  o.widthBox = FindChildById(o.window, 115);
+  return o;
+}
+
+void CloseAndWait(Session& s, HWND window) {
+  ASSERT_TRUE(s.MenuCommand(window, L"終了(&X)"));
+  ASSERT_TRUE(s.WaitReturned()) << s.DescribeWindows();
+}
+
+class Foundation : public WinTest {};
+
+}  // namespace
+
+TEST_F(Foundation, FirstOpeningUsesDefaultsAndWritesEveryKeyOnClose) {
+  FakeHost host;
+  host.lines = Numbered(25);
+  Session s(host);
+  Opened o = Find(s);
+  ASSERT_TRUE(o.window) << s.DescribeWindows();
+
+  RECT rc = WindowRectOf(o.window);
+  EXPECT_EQ(rc.left, 0);
+  EXPECT_EQ(rc.top, 0);
+  EXPECT_EQ(rc.right - rc.left, 800);
+  EXPECT_EQ(rc.bottom - rc.top, 480);
+  EXPECT_EQ(ComboText(o.rowsBox), L"20");
+  EXPECT_EQ(ComboText(o.widthBox), L"75");
+  EXPECT_EQ(ComboItems(o.rowsBox).size(), 46u);
+  EXPECT_EQ(ComboItems(o.widthBox).size(), 12u);
+  EXPECT_EQ(ComboText(o.searchBox), L"");
+  EXPECT_EQ(ListColumnCount(o.list), 97);
+  EXPECT_EQ(ListColumnCaption(o.list, 0), L"No");
+  EXPECT_EQ(ListColumnCaption(o.list, 96), L"96");
+  EXPECT_EQ(ListColumnWidth(o.list, 0), 70);
+  EXPECT_EQ(ListColumnWidth(o.list, 1), 75);
+  EXPECT_TRUE(MenuItemState(o.window, L"強調表示を無効(&N)").checked);
+  EXPECT_FALSE(MenuItemState(o.window, L"強調表示を有効 行単位(&R)").checked);
+  EXPECT_TRUE(MenuItemState(o.window, L"自動検出(&A)").checked);
+  auto ex1 = MenuItemState(o.window, L"カンマ区切り 11,\"22,22\",33 (&M)");
+  EXPECT_TRUE(ex1.exists && ex1.checked && ex1.disabled);
+  LOGFONTW font = WindowFont(o.list);
+  EXPECT_EQ(std::wstring(font.lfFaceName), L"ＭＳ ゴシック");
+  EXPECT_FALSE(s.Returned());
+
+  CloseAndWait(s, o.window);
+
+  const std::pair<const wchar_t*, const wchar_t*> keys[] = {
+      {L"FormCsvList", L"Left"}, {L"FormCsvList", L"Top"}, {L"FormCsvList", L"Width"},
+      {L"FormCsvList", L"Height"}, {L"FormCsvList", L"State"}, {L"CsvListColor", L"FontName"},
+      {L"CsvListColor", L"FontSize"}, {L"CsvListColor", L"FontColor"}, {L"CsvListColor", L"BackColor"},
+      {L"CsvListColorHighLight", L"FontColor"}, {L"CsvList", L"DispNum"}, {L"CsvList", L"ColWidth"},
+      {L"CsvListHighLight", L"None"}, {L"CsvListHighLight", L"Row"}, {L"CsvListHighLight", L"Col"},
+      {L"CsvListHighLight", L"FileName"}, {L"CsvListAuto", L"Enabled"}, {L"CsvListEx1", L"Enabled"},
+  };
+  for (auto [section, key] : keys) EXPECT_TRUE(IniRead(section, key).has_value()) << Utf8(section) << "/" << Utf8(key);
+  EXPECT_FALSE(IniRead(L"Editor", L"Jump").has_value());
+  EXPECT_EQ(IniRead(L"FormCsvList", L"State"), L"NORMAL");
+  EXPECT_EQ(IniRead(L"FormCsvList", L"Width"), L"800");
+  EXPECT_EQ(IniRead(L"CsvListColor", L"FontName"), L"ＭＳ ゴシック");
+  EXPECT_EQ(IniRead(L"CsvListColor", L"FontSize"), L"14");
+  EXPECT_EQ(IniRead(L"CsvListColor", L"FontColor"), L"clBlack");
+  EXPECT_EQ(IniRead(L"CsvListColor", L"BackColor"), L"clWhite");
+  EXPECT_EQ(IniRead(L"CsvListColorHighLight", L"FontColor"), L"clRed");
+  EXPECT_EQ(IniRead(L"CsvList", L"DispNum"), L"5");
+  EXPECT_EQ(IniRead(L"CsvList", L"ColWidth"), L"2");
+  EXPECT_EQ(IniRead(L"CsvListHighLight", L"None"), L"1");
+  EXPECT_EQ(IniRead(L"CsvListAuto", L"Enabled"), L"1");
+  // The settings file starts with a UTF-16 mark, so the Japanese font name survives any code page.
+  auto ini = ReadBytes(L"TovoCsvList.ini");
+  ASSERT_TRUE(ini);
+  EXPECT_EQ(ini->substr(0, 2), std::string("\xFF\xFE"));
+  auto history = ReadBytes(L"TovoCsvList-Find.txt");
+  ASSERT_TRUE(history);
+  EXPECT_EQ(*history, "");
+}
+
+TEST_F(Foundation, NonDefaultSettingsRoundTrip) {
+  IniWrite(L"FormCsvList", L"Left", L"50");
+  IniWrite(L"FormCsvList", L"Top", L"40");
+  IniWrite(L"FormCsvList", L"Width", L"900");
+  IniWrite(L"FormCsvList", L"Height", L"600");
+  IniWrite(L"CsvList", L"DispNum", L"10");
+  IniWrite(L"CsvList", L"ColWidth", L"$5");
+  IniWrite(L"CsvListColor", L"FontSize", L"9");
+  IniWrite(L"CsvListColor", L"FontColor", L"CLNAVY");
+  IniWrite(L"CsvListColor", L"BackColor", L"$00E0F0FF");
+  IniWrite(L"CsvListColorHighLight", L"FontColor", L"0x00008000");
+  IniWrite(L"CsvListHighLight", L"None", L"0");
+  IniWrite(L"CsvListHighLight", L"Row", L"1");
+  IniWrite(L"CsvListHighLight", L"FileName", L"C:\\nowhere\\語.txt");
+  IniWrite(L"CsvListAuto", L"Enabled", L"0");
+  IniWrite(L"CsvListEx1", L"Enabled", L"0");
+
+  FakeHost host;
+  host.lines = Numbered(5);
+  Session s(host);
+  Opened o = Find(s);
+  ASSERT_TRUE(o.window) << s.DescribeWindows();
+  RECT rc = WindowRectOf(o.window);
+  EXPECT_EQ(rc.left, 50);
+  EXPECT_EQ(rc.top, 40);
+  EXPECT_EQ(rc.right - rc.left, 900);
+  EXPECT_EQ(rc.bottom - rc.top, 600);
+  EXPECT_EQ(ComboText(o.rowsBox), L"30");
+  EXPECT_EQ(ComboText(o.widthBox), L"150");
+  EXPECT_EQ(ListColumnWidth(o.list, 0), 45);
+  EXPECT_EQ(ListColumnWidth(o.list, 96), 150);
+  EXPECT_EQ(ListTextColor(o.list), 0x00800000u);
+  EXPECT_EQ(ListBkColor(o.list), 0x00E0F0FFu);
+  EXPECT_FALSE(MenuItemState(o.window, L"強調表示を無効(&N)").checked);
+  EXPECT_TRUE(MenuItemState(o.window, L"強調表示を有効 行単位(&R)").checked);
+  EXPECT_FALSE(MenuItemState(o.window, L"自動検出(&A)").checked);
+  EXPECT_FALSE(MenuItemState(o.window, L"カンマ区切り 11,\"22,22\",33 (&M)").checked);
+  CloseAndWait(s, o.window);
+
+  EXPECT_EQ(IniRead(L"FormCsvList", L"Left"), L"50");
+  EXPECT_EQ(IniRead(L"FormCsvList", L"Height"), L"600");
+  EXPECT_EQ(IniRead(L"CsvList", L"DispNum"), L"10");
+  EXPECT_EQ(IniRead(L"CsvList", L"ColWidth"), L"5");
+  EXPECT_EQ(IniRead(L"CsvListColor", L"FontSize"), L"9");
+  EXPECT_EQ(IniRead(L"CsvListColor", L"FontColor"), L"clNavy");
+  EXPECT_EQ(IniRead(L"CsvListColor", L"BackColor"), L"$00E0F0FF");
+  EXPECT_EQ(IniRead(L"CsvListColorHighLight", L"FontColor"), L"clGreen");
+  EXPECT_EQ(IniRead(L"CsvListHighLight", L"FileName"), L"C:\\nowhere\\語.txt");
+  EXPECT_EQ(IniRead(L"CsvListAuto", L"Enabled"), L"0");
+  EXPECT_EQ(IniRead(L"CsvListEx1", L"Enabled"), L"0");
+}
+
+TEST_F(Foundation, OutOfRangeBoxIndexesAndBadValuesFallBack) {
+  struct Case {
+    const wchar_t* dispNum;
+    const wchar_t* colWidth;
+    const wchar_t* fontSize;
+    const wchar_t* rows;
+    const wchar_t* width;
+    int numberColumn;
+  };
+  const Case cases[] = {
+      {L"-3", L"-1", L"14", L"10", L"25", 70},
+      {L"46", L"12", L"big", L"20", L"75", 70},
+      {L"45", L"11", L"0", L"100", L"300", 70},
+  };
+  for (const auto& c : cases) {
+    ResetPluginsDir();
+    IniWrite(L"CsvList", L"DispNum", c.dispNum);
+    IniWrite(L"CsvList", L"ColWidth", c.colWidth);
+    IniWrite(L"CsvListColor", L"FontSize", c.fontSize);
+    FakeHost host;
+    host.lines = Numbered(3);
+    Session s(host);
+    Opened o = Find(s);
+    ASSERT_TRUE(o.window) << s.DescribeWindows();
+    EXPECT_EQ(ComboText(o.rowsBox), c.rows) << Utf8(c.dispNum);
+    EXPECT_EQ(ComboText(o.widthBox), c.width) << Utf8(c.colWidth);
+    EXPECT_EQ(ListColumnWidth(o.list, 0), c.numberColumn) << Utf8(c.fontSize);
+    CloseAndWait(s, o.window);
+  }
+}
+
+TEST_F(Foundation, StoredRectangleMustLieOnTheVirtualScreen) {
+  const int left = GetSystemMetrics(SM_XVIRTUALSCREEN), top = GetSystemMetrics(SM_YVIRTUALSCREEN);
+  const int right = left + GetSystemMetrics(SM_CXVIRTUALSCREEN);
+  struct Case {
+    int l, t, w, h;
+    bool accepted;
+  };
+  const Case cases[] = {
+      {left - 8, top - 8, 820, 500, true},
+      {left - 9, top, 820, 500, true},
+      {left - 10, top, 820, 500, false},
+      {left, top - 10, 820, 500, false},
+      {right - 820, top + 5, 820, 500, true},
+      {right - 819, top + 5, 820, 500, false},
+      {2147483000, 0, 2000, 500, false},
+  };
+  for (const auto& c : cases) {
+    ResetPluginsDir();
+    IniWrite(L"FormCsvList", L"Left", std::to_wstring(c.l));
+    IniWrite(L"FormCsvList", L"Top", std::to_wstring(c.t));
+    IniWrite(L"FormCsvList", L"Width", std::to_wstring(c.w));
+    IniWrite(L"FormCsvList", L"Height", std::to_wstring(c.h));
+    FakeHost host;
+    host.lines = Numbered(2);
+    Session s(host);
+    Opened o = Find(s);
+    ASSERT_TRUE(o.window) << s.DescribeWindows();
+    RECT rc = WindowRectOf(o.window);
+    RECT expected = c.accepted ? RECT{c.l, c.t, c.l + c.w, c.t + c.h} : RECT{0, 0, 800, 480};
+    EXPECT_EQ(rc.left, expected.left) << c.l << "," << c.t;
+    EXPECT_EQ(rc.top, expected.top) << c.l << "," << c.t;
+    EXPECT_EQ(rc.right, expected.right) << c.l << "," << c.t;
+    EXPECT_EQ(rc.bottom, expected.bottom) << c.l << "," << c.t;
+    CloseAndWait(s, o.window);
+  }
+}
+
+TEST_F(Foundation, HistoryIsReadWholeAndTheFirst32Written) {
+  std::wstring text;
+  for (int i = 0; i < 40; ++i) text += L"検索語" + std::to_wstring(i) + L"\r\n";
+  WriteAnsi(L"TovoCsvList-Find.txt", text);
+  FakeHost host;
+  host.lines = Numbered(3);
+  Session s(host);
+  Opened o = Find(s);
+  ASSERT_TRUE(o.window) << s.DescribeWindows();
+  auto items = ComboItems(o.searchBox);
+  ASSERT_EQ(items.size(), 40u);
+  EXPECT_EQ(items[0], L"検索語0");
+  EXPECT_EQ(items[39], L"検索語39");
+  CloseAndWait(s, o.window);
+  auto lines = ReadLines(L"TovoCsvList-Find.txt");
+  ASSERT_EQ(lines.size(), 32u);
+  EXPECT_EQ(lines[31], L"検索語31");
+  // Written in the ANSI code page, every line ended by CR LF.
+  auto bytes = ReadBytes(L"TovoCsvList-Find.txt");
+  ASSERT_TRUE(bytes);
+  EXPECT_NE(bytes->substr(0, 3), std::string("\xEF\xBB\xBF"));
+  EXPECT_EQ(bytes->substr(bytes->size() - 2), "\r\n");
+}
+
+TEST_F(Foundation, HistoryTermOutsideTheCodePageSurvives) {
+  // U+0E01 (Thai) has no form in code page 932: the file must come back unchanged all the same.
+  WriteUtf8(L"TovoCsvList-Find.txt", L"\u0E01\u0E02\r\nabc\r\n", true);
+  FakeHost host;
+  host.lines = Numbered(3);
+  Session s(host);
+  Opened o = Find(s);
+  ASSERT_TRUE(o.window) << s.DescribeWindows();
+  CloseAndWait(s, o.window);
+  EXPECT_EQ(ReadLines(L"TovoCsvList-Find.txt"), (std::vector<std::wstring>{L"\u0E01\u0E02", L"abc"}));
+}
+
+TEST_F(Foundation, EnterAndEscTypedInTheSizeBoxesChangeNothing) {
+  FakeHost host;
+  host.lines = Numbered(25);
+  Session s(host);
+  Opened o = Find(s);
+  ASSERT_TRUE(o.window) << s.DescribeWindows();
+  for (HWND box : {o.rowsBox, o.widthBox}) {
+    int before = ComboSelected(box);
+    TypeChars(box, L"\r\x1b");
+    ASSERT_TRUE(s.Sync());
+    EXPECT_EQ(ComboSelected(box), before);
+    EXPECT_TRUE(IsWindowVisible(o.window));
+  }
+  CloseAndWait(s, o.window);
+}
+
+TEST_F(Foundation, WidthBoxSetsTheFieldColumnsOnly) {
+  FakeHost host;
+  host.lines = Numbered(25);
+  Session s(host);
+  Opened o = Find(s);
+  ASSERT_TRUE(o.window) << s.DescribeWindows();
+  ASSERT_TRUE(ChooseCombo(o.widthBox, 3));  // "100"
+  ASSERT_TRUE(s.Sync());
+  EXPECT_EQ(ListColumnWidth(o.list, 1), 100);
+  EXPECT_EQ(ListColumnWidth(o.list, 96), 100);
+  EXPECT_EQ(ListColumnWidth(o.list, 0), 70);
+  CloseAndWait(s, o.window);
+  EXPECT_EQ(IniRead(L"CsvList", L"ColWidth"), L"3");
+}
+
+TEST_F(Foundation, CommandReturnsOnlyAfterCloseAndStartsAfreshEachTime) {
+  for (int run = 0; run < 2; ++run) {
+    FakeHost host;
+    host.lines = Numbered(25);
+    Session s(host);
+    Opened o = Find(s);
+    ASSERT_TRUE(o.window) << s.DescribeWindows();
+    // The second run sees what the first one wrote.
+    EXPECT_EQ(ComboText(o.widthBox), run == 0 ? L"75" : L"200");
+    EXPECT_FALSE(IsWindowEnabled(s.HostWindow()));
+    EXPECT_FALSE(s.Returned());
+    if (run == 0) {
+      ASSERT_TRUE(ChooseCombo(o.widthBox, 7));  // "200"
+      ASSERT_TRUE(s.Sync());
+    }
+    ASSERT_TRUE(s.Sync());
+    EXPECT_FALSE(s.Returned());
+    ULONGLONG closedAt = GetTickCount64();
+    s.CloseWindow(o.window);
+    ASSERT_TRUE(s.WaitReturned()) << s.DescribeWindows();
+    EXPECT_GE(s.ReturnedAt(), closedAt);
+    EXPECT_FALSE(IsWindow(o.window));
+  }
+}
+
+TEST_F(Foundation, UnwritableFilesNeverKeepTheWindowOpenNorLeaveBrokenFiles) {
+  IniWrite(L"CsvList", L"DispNum", L"7");
+  // A folder in the way of the history file makes its replacement fail, whoever runs the test.
+  ASSERT_TRUE(CreateDirectoryW(PluginFile(L"TovoCsvList-Find.txt").c_str(), nullptr));
+  FakeHost host;
+  host.lines = Numbered(3);
+  Session s(host);
+  Opened o = Find(s);
+  ASSERT_TRUE(o.window) << s.DescribeWindows();
+  ASSERT_TRUE(ChooseCombo(o.rowsBox, 1));
+  ASSERT_TRUE(s.Sync());
+  s.CloseWindow(o.window);
+  auto box = s.WaitMessageBox();
+  ASSERT_TRUE(box) << s.DescribeWindows();
+  EXPECT_NE(box->text.find(L"TovoCsvList-Find.txt"), std::wstring::npos) << Utf8(box->text);
+  ASSERT_TRUE(s.Answer(*box, IDOK));
+  ASSERT_TRUE(s.WaitReturned()) << s.DescribeWindows();
+  // The settings file was still written whole; no temporary file is left behind.
+  EXPECT_EQ(IniRead(L"CsvList", L"DispNum"), L"1");
+  WIN32_FIND_DATAW fd;
+  HANDLE find = FindFirstFileW((PluginsDir() + L"*.tmp").c_str(), &fd);
+  EXPECT_EQ(find, INVALID_HANDLE_VALUE);
+  if (find != INVALID_HANDLE_VALUE) FindClose(find);
+}
+
+TEST_F(Foundation, MissingPluginFolderStillCloses) {
+  FakeHost host;
+  host.lines = Numbered(3);
+  Session s(host);
+  Opened o = Find(s);
+  ASSERT_TRUE(o.window) << s.DescribeWindows();
+  ASSERT_TRUE(RemoveDirectoryW(PluginsDir().c_str()));
+  s.CloseWindow(o.window);
+  auto box = s.WaitMessageBox();
+  ASSERT_TRUE(box) << s.DescribeWindows();
+  ASSERT_TRUE(s.Answer(*box, IDOK));
+  ASSERT_TRUE(s.WaitReturned()) << s.DescribeWindows();
+}
+
+TEST_F(Foundation, StrangeHostAnswersAreHandled) {
+  struct Case {
+    std::optional<LRESULT> count;
+    int current;
+  };
+  const Case cases[] = {{std::nullopt, 1000}, {std::nullopt, -5}, {LRESULT{-1}, 0}, {LRESULT{0}, 3}};
+  for (const auto& c : cases) {
+    FakeHost host;
+    host.lines = Numbered(5);
+    host.forcedLineCount = c.count;
+    host.currentLine = c.current;
+    Session s(host);
+    Opened o = Find(s);
+    ASSERT_TRUE(o.window) << s.DescribeWindows();
+    CloseAndWait(s, o.window);
+  }
+}
