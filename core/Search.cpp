@@ -31,6 +31,23 @@ bool IsAscii(std::u16string_view s)
     return acc < 0x80;
 }
 
+// Blocks without case in any locale (CJK, kana, Hangul, full- and half-width
+// forms, whose letters map to full-width ones): their upper case is never
+// ASCII, so next to an ASCII term they behave like non-matching units.
+bool CaselessNonAscii(char16_t c)
+{
+    return (c >= 0x3000 && c <= 0x9FFF) || (c >= 0xAC00 && c <= 0xD7AF) || (c >= 0xF900 && c <= 0xFAFF) ||
+           (c >= 0xFF00 && c <= 0xFFEF);
+}
+
+bool AsciiOrCaseless(std::u16string_view s)
+{
+    for (char16_t c : s) {
+        if (c >= 0x80 && !CaselessNonAscii(c)) return false;
+    }
+    return true;
+}
+
 char16_t UpperUnit(char16_t c)
 {
     if (c < 0x80) return AsciiUpper(c);
@@ -110,6 +127,7 @@ TermMatcher::TermMatcher(std::u16string_view term, UpperFn upper) : upper_(upper
 bool TermMatcher::MatchesAscii(std::u16string_view field) const
 {
     // An ASCII field upper-cases to ASCII, which cannot hold a non-ASCII term.
+    // Caseless non-ASCII units never equal a unit of an ASCII term.
     if (!termAscii_) return false;
     const size_t n = field.size();
     const size_t m = term_.size();
@@ -128,7 +146,12 @@ bool TermMatcher::Matches(std::u16string_view field) const
 {
     if (field.empty()) return false;
     if (term_.empty()) return true;
-    if (asciiFastPath_ && IsAscii(field)) return MatchesAscii(field);
+    if (asciiFastPath_) {
+        if (IsAscii(field)) return MatchesAscii(field);
+        // Japanese text next to an ASCII term need not go through the
+        // platform mapping (and its allocation) either.
+        if (termAscii_ && AsciiOrCaseless(field)) return MatchesAscii(field);
+    }
     return upper_(field).find(term_) != std::u16string::npos;
 }
 

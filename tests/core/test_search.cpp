@@ -78,7 +78,8 @@ TEST(TermMatcher, CaseInsensitiveSubstring)
         {u"abc", u"ab", false},       {u"abc", u"", false},        {u"ab", u"a", false},
         {u"ａｂｃ", u"ＡＢＣ", true}, {u"ä", u"Ä", true},          {u"жук", u"ЖУК!", true},
         {u"日本", u"東日本", true},   {u"é", u"e", false},         {u"a", u"日本a", true},
-        {u"aab", u"aaab", true},      {u"x", u"y", false},
+        {u"aab", u"aaab", true},      {u"x", u"y", false},         {u"ab", u"ａb", false},
+        {u"ı", u"I", true},           {u"i", u"ı", true},
     };
     for (const auto& c : cases) {
         const TermMatcher m(c.term, tovo::DefaultUpper);
@@ -93,8 +94,12 @@ TEST(TermMatcher, AsciiFieldsSkipThePlatformMappingOnlyWhenItIsPlain)
     EXPECT_TRUE(m.Matches(u"zzABC"));
     EXPECT_FALSE(m.Matches(u"zzzz"));
     EXPECT_EQ(g_upperCalls, afterSetup);
-    EXPECT_TRUE(m.Matches(u"日ABC"));
+    EXPECT_TRUE(m.Matches(u"日本ＡＢＣabc"));
+    EXPECT_EQ(g_upperCalls, afterSetup);
+    EXPECT_TRUE(m.Matches(u"éABC"));
     EXPECT_EQ(g_upperCalls, afterSetup + 1);
+    // Letters that are not ASCII still go through the mapping.
+    EXPECT_TRUE(TermMatcher(u"ｘ", CountingUpper).Matches(u"日Ｘ"));
 
     const TermMatcher turkish(u"i", TurkishUpper);
     EXPECT_TRUE(turkish.Matches(u"pi"));
