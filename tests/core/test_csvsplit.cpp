@@ -68,17 +68,6 @@ TEST(CsvSplit, ChooseSplitterFollowsCheckMarks)
     EXPECT_EQ(tovo::ChooseSplitter(false, false), Splitter::Auto);
 }
 
-TEST(CsvSplit, NoFieldLimit)
-{
-    std::u16string line;
-    for (int i = 1; i <= 100; ++i) line += (i > 1 ? u"," : u"") + std::u16string(1, static_cast<char16_t>(u'0' + i % 10));
-    for (Splitter s : {Splitter::Auto, Splitter::QuoteAware}) {
-        const Fields fields = tovo::SplitToStrings(s, line);
-        ASSERT_EQ(fields.size(), 100u);
-        EXPECT_EQ(fields[96], u"7");
-    }
-}
-
 // Plain transcriptions of the two algorithms, string by string, to check the
 // single-pass splitters against on every short line of a small alphabet.
 Fields CutReference(const std::u16string& s, char16_t sep)
@@ -169,24 +158,6 @@ TEST(CsvSplit, AgreesWithPlainAlgorithmOnAllShortLines)
             if (i == digits.size()) break;
         }
     }
-}
-
-TEST(CsvSplit, UnchangedFieldsAreViewsAndChangedOnesUseTheSideBuffer)
-{
-    struct Collect final : tovo::FieldSink {
-        void OnField(tovo::FieldRef f) override { refs.push_back(f); }
-        std::vector<tovo::FieldRef> refs;
-    } sink;
-    std::u16string side = u"xx";  // earlier rows' text stays in front
-    const std::u16string line = u"\"ab\",\"c\"\"d\",e";
-    tovo::SplitLine(Splitter::QuoteAware, line, side, sink);
-    ASSERT_EQ(sink.refs.size(), 3u);
-    EXPECT_FALSE(sink.refs[0].inSide);
-    EXPECT_EQ(line.substr(sink.refs[0].offset, sink.refs[0].length), u"ab");
-    EXPECT_TRUE(sink.refs[1].inSide);
-    EXPECT_EQ(side.substr(sink.refs[1].offset, sink.refs[1].length), u"c\"d");
-    EXPECT_GE(sink.refs[1].offset, 2u);
-    EXPECT_FALSE(sink.refs[2].inSide);
 }
 
 }  // namespace

@@ -58,12 +58,6 @@ TEST(HighLightMarks, OneMarkPerFieldAndNoneWithoutWords)
     EXPECT_FALSE(marks.HasRow(102));
     EXPECT_TRUE(marks.HasCell(103, 95));
 
-    HighLightWords none;
-    none.Load({u""});
-    marks.Reset();
-    for (int r = 0; r < rows.RowCount(); ++r) tovo::MarkRow(marks, none, rows, r, r);
-    EXPECT_EQ(marks.Count(), 0u);
-    EXPECT_EQ(marks.ArrayListHighLightRow()[0], -1);
 }
 
 // The table as drawing reads it: entry by entry to the first -1. Returns

@@ -154,15 +154,6 @@ TEST(Search, Walks)
     }
 }
 
-TEST(Search, FieldsPast96AreNotSearched)
-{
-    std::u16string line;
-    for (int i = 0; i < 96; ++i) line += u"x,";
-    line += u"key";
-    const Sheet sheet({u"a", line});
-    EXPECT_FALSE(tovo::SearchForward(sheet.rows, 0, 0, TermMatcher(u"key", tovo::DefaultUpper)).found);
-}
-
 TEST(Search, StatusTexts)
 {
     EXPECT_EQ(tovo::HitStatusText(u"00012", {2, 6}), u"行:00012 桁:03/07");
