@@ -12,13 +12,13 @@ int MeasureText(const CharWidthTable& widths, std::u16string_view text)
     return static_cast<int>(std::clamp<int64_t>(sum, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
 }
 
-std::array<int, kShownFields> MaxFieldWidths(const RowModel& rows, const CharWidthTable& widths)
+std::array<int, kShownFields> MaxFieldWidths(const RowModel& rows, const CharWidthTable& widths, size_t maxUnits)
 {
     std::array<int, kShownFields> best{};
     const int rowCount = rows.RowCount();
     for (int r = 0; r < rowCount; ++r) {
         const int fields = rows.FieldCount(r);
-        for (int c = 0; c < fields; ++c) best[c] = std::max(best[c], MeasureText(widths, rows.Field(r, c)));
+        for (int c = 0; c < fields; ++c) best[c] = std::max(best[c], MeasureText(widths, rows.Field(r, c).substr(0, maxUnits)));
     }
     return best;
 }
