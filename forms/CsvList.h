@@ -138,7 +138,7 @@ class TFormCsvList : public win::Form {
   // ---------------------------------------------------------------- CsvListFill.cpp
   int32_t GetLine(int32_t index, std::u16string& lineString);
   void SetListData();
-  void FillRows(const LineStore& lines, bool loadAll);
+  bool FillRows(const LineStore& lines, bool loadAll);  // false: stopped because the window closes
   void ListView1GetDispInfo(NMLVDISPINFOW* info);
   void MenuCsvListTopClick();
   void MenuCsvListPrevClick();
@@ -153,6 +153,13 @@ class TFormCsvList : public win::Form {
   void ShowLongLineMessage();
   Splitter CurrentSplitter() const;
   std::u16string RowCaption(int row) const;
+  bool ReadLines(LineStore& into, int32_t first, int32_t stop, bool progress);  // false: stopped
+  bool PumpWhileBusy(int32_t progressLine);  // throttled; false: stop the loop
+  void ClearRows();
+  void ShowPage(int32_t start, int32_t end);
+  void EndFill();
+  std::u16string lineBuffer_;  // GetLine's buffer, reused across lines of a fill
+  uint64_t nextPumpTick_ = 0;
 
   // ---------------------------------------------------------------- CsvListColumns.cpp
   void MenuAddHeaderClick();

@@ -1,27 +1,319 @@
 // Reading lines from the editor, filling the list, paging and loading all lines.
+//
+// The list is owner-data: a fill only builds rows_ (views into a LineStore) and tells the list
+// how many rows there are; the list asks for the text of the cells it paints. So a fill costs
+// the reading and splitting, and nothing per row in the control.
 #include "forms/CsvList.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "core/Paging.h"
+#include "plugin/HostMessages.h"
 
 namespace tovo {
 
-int32_t TFormCsvList::GetLine(int32_t, std::u16string& lineString) {
-  lineString.clear();
-  return 0;
+using namespace win;
+
+namespace {
+
+// A fill lets the window handle its messages at least this often. Not once per line: an empty
+// PeekMessage costs ~45 us under Wine, which would make a million-line fill take 45 s longer.
+constexpr uint64_t kPumpIntervalMs = 30;
+constexpr int32_t kLoadAllQuestionAbove = 500;
+
+template <typename F>
+class ScopeExit {
+ public:
+  explicit ScopeExit(F f) : f_(std::move(f)) {}
+  ~ScopeExit() { f_(); }
+  ScopeExit(const ScopeExit&) = delete;
+  ScopeExit& operator=(const ScopeExit&) = delete;
+
+ private:
+  F f_;
+};
+
+int32_t Narrow(int64_t v) { return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); }
+
+// Copies text into the list's buffer, cut to its size and always terminated; never leaves half
+// of a surrogate pair at the cut.
+void CopyCellText(std::u16string_view text, LVITEMW& item) {
+  size_t n = std::min(text.size(), static_cast<size_t>(item.cchTextMax) - 1);
+  if (n < text.size() && n > 0 && text[n - 1] >= 0xD800 && text[n - 1] <= 0xDBFF) --n;
+  std::copy_n(text.data(), n, reinterpret_cast<char16_t*>(item.pszText));
+  item.pszText[n] = L'\0';
 }
-void TFormCsvList::SetListData() {}
-void TFormCsvList::FillRows(const LineStore&, bool) {}
-void TFormCsvList::ListView1GetDispInfo(NMLVDISPINFOW*) {}
-void TFormCsvList::MenuCsvListTopClick() {}
-void TFormCsvList::MenuCsvListPrevClick() {}
-void TFormCsvList::MenuCsvListNextClick() {}
-void TFormCsvList::MenuCsvListEndClick() {}
+
+}  // namespace
+
+// ---------------------------------------------------------------- reading from the editor
+
+int32_t TFormCsvList::GetLine(int32_t index, std::u16string& lineString) {
+  LineRequest request{};
+  request.capacity = 0;
+  request.flags = 1;
+  request.line = index;
+  request.reserved = 0;
+  const LRESULT answer = SendMessageW(IntWindowHwnd, kMsgGetLine, reinterpret_cast<WPARAM>(&request), 0);
+  // The length comes from another program: never allocate what a bogus answer asks for.
+  const auto length = static_cast<int32_t>(std::clamp<LRESULT>(answer, 0, kMaxLineRead));
+
+  // One unit more than the editor may write, all zero, so the text is always terminated. The
+  // caller reuses lineString, so a fill allocates only when a line is longer than all before.
+  lineString.assign(static_cast<size_t>(length) + 1, u'\0');
+  request.capacity = static_cast<uint32_t>(length);
+  SendMessageW(IntWindowHwnd, kMsgGetLine, reinterpret_cast<WPARAM>(&request),
+               reinterpret_cast<LPARAM>(lineString.data()));
+  lineString[static_cast<size_t>(length)] = u'\0';
+  lineString.resize(std::char_traits<char16_t>::length(lineString.c_str()));
+  return length;
+}
+
+bool TFormCsvList::ReadLines(LineStore& into, int32_t first, int32_t stop, bool progress) {
+  for (int32_t line = first; line < stop; ++line) {
+    if (!PumpWhileBusy(progress ? line : -1)) return false;
+    if (GetLine(line, lineBuffer_) > kLongLineLimit) BoolStrLengthOver = true;
+    into.Append(lineBuffer_);
+  }
+  return true;
+}
+
+// ---------------------------------------------------------------- the busy state of a fill
+
+bool TFormCsvList::PumpWhileBusy(int32_t progressLine) {
+  const uint64_t now = Ticks();
+  if (now < nextPumpTick_) return true;
+  if (progressLine >= 0) {
+    const std::u16string text = DecimalText(int64_t{progressLine} + 1, 5);
+    SetStatus(1, text);
+    SetStatus(2, text);
+    RepaintStatus();
+  }
+  const bool open = ProcessPendingMessages();
+  nextPumpTick_ = Ticks() + kPumpIntervalMs;
+  return open && !closePending_;
+}
+
+void TFormCsvList::EndFill() {
+  busy_ = false;
+  // The window was asked to close while the fill ran; now it can.
+  if (closePending_) {
+    closePending_ = false;
+    PostMessageW(hwnd_, WM_CLOSE, 0, 0);
+  }
+}
+
+void TFormCsvList::ClearRows() {
+  // The count goes first: the list must never ask for a row that no longer exists.
+  ListView_SetItemCountEx(ListView1, 0, LVSICF_NOSCROLL);
+  rows_.Clear();
+}
+
+// ---------------------------------------------------------------- filling the list
+
+void TFormCsvList::SetListData() {
+  // A fill handles messages while it runs; a command arriving then must not start a second
+  // fill over the rows being built.
+  if (IntEditorAllCount <= 0 || busy_) return;
+  busy_ = true;
+  nextPumpTick_ = Ticks() + kPumpIntervalMs;
+  bool filled = false, closing = false;
+  {
+    ScopeExit done([this] { EndFill(); });
+    RedrawGuard redraw(ListView1);
+    if (BoolLoadAll) {
+      filled = FillRows(StrListEditorAllLines, true);
+    } else {
+      // The rows point into the page's lines: drop them before the lines are replaced.
+      ClearRows();
+      StrListEditorLines.Clear();
+      BoolStrLengthOver = false;
+      const std::vector<int32_t> lines = PageLines({IntLineStart, IntLineEnd}, IntEditorAllCount);
+      const int32_t first = lines.empty() ? 0 : lines.front();
+      const int32_t stop = lines.empty() ? 0 : lines.back() + 1;
+      StrListEditorLines.Reserve(lines.size(), 0);
+      filled = ReadLines(StrListEditorLines, first, stop, false) && FillRows(StrListEditorLines, false);
+    }
+    closing = closePending_;
+  }
+  if (!filled || closing) return;
+  if (!BoolLoadAll && BoolStrLengthOver) {
+    ShowLongLineMessage();
+  } else {
+    UpdateWindow(ListView1);
+  }
+}
+
+bool TFormCsvList::FillRows(const LineStore& lines, bool loadAll) {
+  const Splitter splitter = CurrentSplitter();
+  const bool marking = !words_.empty();
+  // Page rows show the lines from the page's start; in load-all mode row i is line i. The marks'
+  // row keys are IntLineStart + row in both modes, as the drawing looks them up.
+  const int32_t base = loadAll ? 0 : std::max(IntLineStart, 0);
+  marks_.Reset();
+  ClearRows();
+  rows_.Reserve(lines.size());
+
+  bool completed = true;
+  const size_t count = std::min(lines.size(), static_cast<size_t>(INT32_MAX));
+  // Per row: one split into the model's packed fields (no heap string per field) and, with
+  // words, one marking pass over the row's fields.
+  for (size_t i = 0; i < count; ++i) {
+    const auto row = static_cast<int32_t>(i);
+    if (!PumpWhileBusy(loadAll ? row : -1)) {
+      completed = false;
+      break;
+    }
+    rows_.AppendRow(Narrow(int64_t{base} + row), lines.Line(i), splitter);
+    if (marking) MarkRow(marks_, words_, rows_, row, Narrow(int64_t{IntLineStart} + row));
+  }
+
+  ListView_SetItemCountEx(ListView1, rows_.RowCount(), LVSICF_NOSCROLL);
+  if (rows_.RowCount() > 0) {
+    constexpr UINT kSelectFocus = LVIS_SELECTED | LVIS_FOCUSED;
+    ListView_SetItemState(ListView1, 0, kSelectFocus, kSelectFocus);
+    ListView_SetSelectionMark(ListView1, 0);
+    ListView_EnsureVisible(ListView1, 0, FALSE);
+  }
+  if (!completed) return false;
+
+  if (rows_.RowCount() > 0) {
+    SetStatus(1, RowCaption(0));
+    SetStatus(2, RowCaption(rows_.RowCount() - 1));
+  }
+  SetStatus(3, DecimalText(IntEditorAllCount, 5));
+  RepaintStatus();
+  return true;
+}
+
+void TFormCsvList::ListView1GetDispInfo(NMLVDISPINFOW* info) {
+  LVITEMW& item = info->item;
+  if (!(item.mask & LVIF_TEXT) || !item.pszText || item.cchTextMax <= 0) return;
+  // Rows and the list's count can differ while a fill runs or after the window closed.
+  if (item.iItem < 0 || item.iItem >= rows_.RowCount() || item.iSubItem < 0 || item.iSubItem > kFieldColumns) {
+    item.pszText[0] = L'\0';
+    return;
+  }
+  if (item.iSubItem == 0) {
+    char16_t caption[kDecimalBufferSize];
+    const int length = RowModel::FormatCaption(rows_.LineNumber(item.iItem) + 1, caption);
+    CopyCellText({caption, static_cast<size_t>(length)}, item);
+    return;
+  }
+  CopyCellText(rows_.Field(item.iItem, item.iSubItem - 1), item);
+}
+
+std::u16string TFormCsvList::RowCaption(int row) const {
+  if (row < 0 || row >= rows_.RowCount()) return {};
+  return rows_.Caption(row);
+}
+
+Splitter TFormCsvList::CurrentSplitter() const {
+  return ChooseSplitter(IsChecked(MenuCsvAuto), IsChecked(MenuCsvEx1));
+}
+
+void TFormCsvList::ShowLongLineMessage() {
+  ShowMessage(hwnd_, u"１行の行数が " + DecimalText(kLongLineLimit, 1) + u" 文字を超えた行があります", MB_OK);
+}
+
+// ---------------------------------------------------------------- page commands
+
+void TFormCsvList::ShowPage(int32_t start, int32_t end) {
+  IntLineStart = start;
+  IntLineEnd = end;
+  SetListData();
+}
+
+// In load-all mode the list moves its own selection. The keys carry kSelfPostedKey: the
+// shortcut matcher must let them through to the list.
+void TFormCsvList::PostListKey(WPARAM vk) { PostMessageW(ListView1, WM_KEYDOWN, vk, kSelfPostedKey); }
+
+void TFormCsvList::MenuCsvListTopClick() {
+  if (busy_) return;
+  if (BoolLoadAll) {
+    PostListKey(VK_CONTROL);
+    PostListKey(VK_HOME);
+    return;
+  }
+  if (auto page = PageTop({IntLineStart, IntLineEnd}, IntEditorAllCount, IntMoveNum)) ShowPage(page->start, page->end);
+}
+
+void TFormCsvList::MenuCsvListPrevClick() {
+  if (busy_) return;
+  if (BoolLoadAll) {
+    PostListKey(VK_PRIOR);
+    return;
+  }
+  if (auto page = PagePrev({IntLineStart, IntLineEnd}, IntEditorAllCount, IntMoveNum)) ShowPage(page->start, page->end);
+}
+
+void TFormCsvList::MenuCsvListNextClick() {
+  if (busy_) return;
+  if (BoolLoadAll) {
+    PostListKey(VK_NEXT);
+    return;
+  }
+  if (auto page = PageNext({IntLineStart, IntLineEnd}, IntEditorAllCount, IntMoveNum)) ShowPage(page->start, page->end);
+}
+
+void TFormCsvList::MenuCsvListEndClick() {
+  if (busy_) return;
+  if (BoolLoadAll) {
+    PostListKey(VK_CONTROL);
+    PostListKey(VK_END);
+    return;
+  }
+  if (auto page = PageEnd({IntLineStart, IntLineEnd}, IntEditorAllCount, IntMoveNum)) ShowPage(page->start, page->end);
+}
+
 void TFormCsvList::ButtonPrevClick() { MenuCsvListPrevClick(); }
 void TFormCsvList::ButtonNextClick() { MenuCsvListNextClick(); }
-void TFormCsvList::MenuCsvListLoadAllClick() {}
-void TFormCsvList::MenuCsvAutoClick() {}
+
+// ---------------------------------------------------------------- loading all lines
+
+void TFormCsvList::MenuCsvListLoadAllClick() {
+  if (busy_) return;
+  const int32_t count = IntEditorAllCount;
+  if (count > kLoadAllQuestionAbove) {
+    const std::u16string question = u"500行以上では時間がかかります(500行で約5秒)\r\nこのファイルは " +
+                                    DecimalText(count, 1) + u" 行ですが、実行しますか？";
+    if (AskYesNo(hwnd_, question) != IDYES) return;
+  }
+  BoolLoadAll = true;
+  EnableWindow(ComboBox1, FALSE);
+
+  busy_ = true;
+  nextPumpTick_ = Ticks() + kPumpIntervalMs;
+  bool filled = false, closing = false;
+  {
+    ScopeExit done([this] { EndFill(); });
+    RedrawGuard redraw(ListView1);
+    // After an earlier load-all the rows point into the lines about to be replaced.
+    ClearRows();
+    StrListEditorAllLines.Clear();
+    BoolStrLengthOver = false;
+    StrListEditorAllLines.Reserve(static_cast<size_t>(count), 0);
+    filled = ReadLines(StrListEditorAllLines, 0, count, true);
+    // A document of no lines fills nothing: the list and the panels stay as they are.
+    if (filled && count > 0) filled = FillRows(StrListEditorAllLines, true);
+    closing = closePending_;
+  }
+  if (!filled || closing) return;
+  UpdateWindow(ListView1);
+  SetFocus(ListView1);
+  if (BoolStrLengthOver) ShowLongLineMessage();
+}
+
+// ---------------------------------------------------------------- splitter choice
+
+void TFormCsvList::MenuCsvAutoClick() {
+  if (busy_) return;
+  SetChecked(MenuCsvAuto, !IsChecked(MenuCsvAuto));
+  SetListData();
+}
+
+// Shown disabled: its mark only comes from the settings file and goes back there unchanged.
 void TFormCsvList::MenuCsvEx1Click() {}
-void TFormCsvList::PostListKey(WPARAM) {}
-void TFormCsvList::ShowLongLineMessage() {}
-Splitter TFormCsvList::CurrentSplitter() const { return Splitter::Auto; }
-std::u16string TFormCsvList::RowCaption(int) const { return {}; }
 
 }  // namespace tovo

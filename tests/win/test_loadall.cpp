@@ -1,0 +1,177 @@
+// Load-all mode: the question, the whole document as rows, page commands as selection moves,
+// the splitter switch from the stored lines, and what a fill does with commands and a close
+// that arrive while it runs.
+#include "driver/Driver.h"
+
+#include <commctrl.h>
+
+#include <memory>
+
+using namespace tovotest;
+
+namespace {
+
+constexpr wchar_t kCaption[] = L"CsvList表示";
+constexpr wchar_t kLoadAll[] = L"全て表示(&A)";
+constexpr int kRowsPerPageBox = 113;
+
+std::vector<std::wstring> NumberedLines(int count) {
+  std::vector<std::wstring> lines;
+  lines.reserve(static_cast<size_t>(count));
+  for (int i = 1; i <= count; ++i) lines.push_back(L"a" + std::to_wstring(i) + L",\"b,c\"");
+  return lines;
+}
+
+class LoadAll : public WinTest {
+ protected:
+  void TearDown() override {
+    if (session && !session->Returned()) {
+      session->CloseWindow(window);
+      EXPECT_TRUE(session->WaitReturned());
+    }
+  }
+
+  void Open(int lineCount) {
+    IniWrite(L"CsvList", L"DispNum", L"0");  // 10 rows a page
+    host.lines = NumberedLines(lineCount);
+    session = std::make_unique<Session>(host);
+    window = session->WaitWindow(kCaption);
+    ASSERT_TRUE(window) << session->DescribeWindows();
+    list = FindChildByClass(window, L"SysListView32");
+    status = FindChildByClass(window, L"msctls_statusbar32");
+    ASSERT_TRUE(list && status);
+  }
+
+  // Runs "全て表示(&A)", answers the question with `answer` when one is expected.
+  void RunLoadAll(bool expectQuestion, int answer = IDYES) {
+    ASSERT_TRUE(session->MenuCommand(window, kLoadAll));
+    if (expectQuestion) {
+      auto box = session->WaitMessageBox();
+      ASSERT_TRUE(box) << session->DescribeWindows();
+      question = box->text;
+      EXPECT_TRUE(box->hasYes && box->hasNo);
+      EXPECT_EQ(box->icon, BoxIcon::Information);
+      ASSERT_TRUE(session->Answer(*box, answer));
+    }
+    ASSERT_TRUE(session->Sync());
+  }
+
+  bool WaitFilled(int rows) {
+    return WaitUntil([&] { return ListRowCount(list) == rows && StatusText(status, 3) == StatusText(status, 2); },
+                     60000);
+  }
+
+  FakeHost host;
+  std::unique_ptr<Session> session;
+  HWND window = nullptr, list = nullptr, status = nullptr;
+  std::wstring question;
+};
+
+TEST_F(LoadAll, FiveHundredLinesLoadWithoutAQuestion) {
+  Open(500);
+  RunLoadAll(false);
+  ASSERT_TRUE(WaitFilled(500));
+  EXPECT_TRUE(session->NoMessageBoxWithin(100));
+  EXPECT_EQ(ListCell(list, 0, 0), L"00001");
+  EXPECT_EQ(ListCell(list, 499, 0), L"00500");
+  EXPECT_EQ(ListCell(list, 499, 2), L"\"b");
+  EXPECT_EQ(StatusText(status, 1), L"00001");
+  EXPECT_EQ(StatusText(status, 2), L"00500");
+  EXPECT_EQ(ListSelected(list), 0);
+  EXPECT_FALSE(IsWindowEnabled(FindChildById(window, kRowsPerPageBox)));
+  EXPECT_EQ(host.CountRequests(tovo::kMsgGetLine), 2u * (10 + 500));
+}
+
+TEST_F(LoadAll, OverFiveHundredLinesAsksAndNoChangesNothing) {
+  Open(501);
+  host.ClearRequests();
+  RunLoadAll(true, IDNO);
+  EXPECT_NE(question.find(L"501"), std::wstring::npos) << Utf8(question);
+  EXPECT_EQ(question, L"500行以上では時間がかかります(500行で約5秒)\r\nこのファイルは 501 行ですが、実行しますか？");
+  EXPECT_EQ(ListRowCount(list), 10);
+  EXPECT_TRUE(IsWindowEnabled(FindChildById(window, kRowsPerPageBox)));
+  EXPECT_EQ(host.CountRequests(tovo::kMsgGetLine), 0u);
+  // Still page mode: the next page is read from the editor.
+  ASSERT_TRUE(session->MenuCommand(window, L"次ページ(&N)"));
+  ASSERT_TRUE(session->Sync());
+  EXPECT_EQ(ListCell(list, 0, 0), L"00011");
+
+  RunLoadAll(true, IDYES);
+  ASSERT_TRUE(WaitFilled(501));
+  EXPECT_EQ(StatusText(status, 2), L"00501");
+}
+
+TEST_F(LoadAll, PageCommandsMoveTheSelectionWithoutReading) {
+  Open(200);
+  RunLoadAll(false);
+  ASSERT_TRUE(WaitFilled(200));
+  host.ClearRequests();
+  const int perPage = ListCountPerPage(list);
+  ASSERT_GT(perPage, 1);
+
+  ASSERT_TRUE(session->MenuCommand(window, L"次ページ(&N)"));
+  EXPECT_TRUE(WaitUntil([&] { return ListSelected(list) > 0; })) << ListSelected(list);
+  const int afterNext = ListSelected(list);
+  EXPECT_GE(afterNext, perPage - 1);
+  ASSERT_TRUE(session->MenuCommand(window, L"最後(&E)"));
+  EXPECT_TRUE(WaitUntil([&] { return ListSelected(list) == 199; })) << ListSelected(list);
+  ASSERT_TRUE(session->MenuCommand(window, L"前ページ(&P)"));
+  EXPECT_TRUE(WaitUntil([&] { return ListSelected(list) < 199; })) << ListSelected(list);
+  ASSERT_TRUE(session->MenuCommand(window, L"先頭(&T)"));
+  EXPECT_TRUE(WaitUntil([&] { return ListSelected(list) == 0; })) << ListSelected(list);
+  // The buttons run the same commands.
+  ASSERT_TRUE(ClickButton(FindChildByText(window, L"次ﾍﾟｰｼﾞ(&E)", L"Button")));
+  EXPECT_TRUE(WaitUntil([&] { return ListSelected(list) == afterNext; })) << ListSelected(list);
+
+  ASSERT_TRUE(session->Sync());
+  EXPECT_EQ(host.CountRequests(tovo::kMsgGetLine), 0u);
+  EXPECT_EQ(ListRowCount(list), 200);
+}
+
+TEST_F(LoadAll, SplitterSwitchRefillsFromTheStoredLines) {
+  Open(30);
+  RunLoadAll(false);
+  ASSERT_TRUE(WaitFilled(30));
+  host.ClearRequests();
+  ASSERT_TRUE(session->MenuCommand(window, L"自動検出(&A)"));
+  ASSERT_TRUE(session->Sync());
+  EXPECT_EQ(ListRowCount(list), 30);
+  EXPECT_EQ(ListCell(list, 29, 0), L"00030");
+  EXPECT_EQ(ListCell(list, 29, 2), L"b,c");
+  EXPECT_EQ(host.CountRequests(tovo::kMsgGetLine), 0u);
+}
+
+// A big document, so the fill is still running when the test acts.
+constexpr int kBig = 1000000;
+
+TEST_F(LoadAll, CommandsDuringAFillDoNotStartAnother) {
+  Open(kBig);
+  const std::wstring before = StatusText(status, 1);
+  RunLoadAll(true);
+  // Progress in panel 1 shows the fill is under way.
+  ASSERT_TRUE(WaitUntil([&] { return StatusText(status, 1) != before; }));
+  for (const wchar_t* command : {L"次ページ(&N)", L"自動検出(&A)", kLoadAll, L"先頭(&T)"}) {
+    ASSERT_TRUE(session->MenuCommand(window, command)) << Utf8(command);
+  }
+  ASSERT_TRUE(WaitFilled(kBig));
+  EXPECT_TRUE(session->NoMessageBoxWithin(200));  // no second question
+  EXPECT_TRUE(MenuItemState(window, L"自動検出(&A)").checked);
+  // One page at start, then the document once.
+  EXPECT_EQ(host.CountRequests(tovo::kMsgGetLine), 2u * (10 + kBig));
+  EXPECT_EQ(ListCell(list, kBig - 1, 0), L"1000000");
+}
+
+TEST_F(LoadAll, ClosingDuringAFillStopsItAndCloses) {
+  Open(kBig);
+  const std::wstring before = StatusText(status, 1);
+  RunLoadAll(true);
+  ASSERT_TRUE(WaitUntil([&] { return StatusText(status, 1) != before; }));
+  session->CloseWindow(window);
+  ASSERT_TRUE(session->WaitReturned());
+  // It stopped reading part of the way and the closing still saved the settings.
+  EXPECT_LT(host.CountRequests(tovo::kMsgGetLine), 2u * (10 + kBig));
+  EXPECT_TRUE(IniRead(L"CsvList", L"DispNum").has_value());
+  EXPECT_TRUE(FileExists(L"TovoCsvList-Find.txt"));
+}
+
+}  // namespace
