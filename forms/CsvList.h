@@ -188,6 +188,21 @@ class TFormCsvList : public win::Form {
   void MenuCsvListHiLightColClick();
   void MenuCsvListShowHelpClick();
   void LoadHighLightWords(const std::u16string& path);
+  LRESULT ListView1AdvancedCustomDrawItem(NMLVCUSTOMDRAW* draw);
+  LRESULT ListView1AdvancedCustomDrawSubItem(NMLVCUSTOMDRAW* draw);
+  void SetHighLightMode(UINT item);
+  bool ChooseColorInto(uint32_t& color, COLORREF fallback);
+  // What one paint of the list draws with, settled at its start: the cells are many.
+  struct DrawState {
+    bool rowMode = false, colMode = false;
+    COLORREF normalText = 0, highLightText = 0;
+    COLORREF rowText = 0;  // the colour the current row's number cell keeps
+  } draw_;
+  std::array<COLORREF, 16> customColors_ = [] {
+    std::array<COLORREF, 16> white{};
+    white.fill(0x00FFFFFF);
+    return white;
+  }();
 
   // ---------------------------------------------------------------- CsvListKeys.cpp
   void InitKeyMap();

@@ -1,0 +1,206 @@
+// The help window: TovoCsvList.txt from the plug-in folder in a read-only memo.
+#include "forms/Help.h"
+
+#include <algorithm>
+#include <exception>
+
+#include "core/TextFile.h"
+
+namespace tovo {
+
+using namespace win;
+
+namespace {
+
+constexpr SIZE kDesignClient{707, 400};
+constexpr int kMinTrackW = 800, kMinTrackH = 600;
+constexpr char16_t kTruncatedNotice[] =
+    u"（ヘルプファイルが大きすぎるため、先頭の 1 MB、20000 行までを表示しています）";
+
+struct HelpText {
+  bool exists = false;
+  DWORD error = 0;  // the file exists but could not be read
+  std::u16string text;
+};
+
+// Reads at most kHelpMaxBytes of the file: a huge help file shows its head instead of nothing.
+HelpText ReadHelpFile(const std::u16string& path) {
+  HelpText result;
+  if (!FileExists(path)) return result;
+  result.exists = true;
+  UniqueHandle file(CreateFileW(W(path), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  LARGE_INTEGER size{};
+  if (file.get() == INVALID_HANDLE_VALUE || !GetFileSizeEx(file.get(), &size)) {
+    result.error = GetLastError();
+    return result;
+  }
+  bool truncated = static_cast<uint64_t>(size.QuadPart) > kHelpMaxBytes;
+  std::string bytes(static_cast<size_t>(std::min<uint64_t>(size.QuadPart, kHelpMaxBytes)), '\0');
+  size_t done = 0;
+  while (done < bytes.size()) {
+    DWORD got = 0;
+    const auto want = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 24));
+    if (!ReadFile(file.get(), bytes.data() + done, want, &got, nullptr)) {
+      result.error = GetLastError();
+      return result;
+    }
+    if (got == 0) break;  // the file shrank meanwhile
+    done += got;
+  }
+  bytes.resize(done);
+
+  std::vector<std::u16string> lines = DecodeTextLines(bytes, &AnsiDecode);
+  bytes = std::string();
+  // The cut may fall inside a character; its line is left out whole.
+  if (truncated && !lines.empty()) lines.pop_back();
+  if (lines.size() > kHelpMaxLines) {
+    lines.resize(kHelpMaxLines);
+    truncated = true;
+  }
+  if (truncated) lines.insert(lines.begin(), kTruncatedNotice);
+
+  size_t total = 0;
+  for (const auto& line : lines) total += line.size() + 2;
+  result.text.reserve(total);
+  for (size_t i = 0; i < lines.size(); ++i) {
+    if (i) result.text += u"\r\n";
+    result.text += lines[i];
+  }
+  // The edit control's text ends at the first NUL; a binary file shows whole, marked.
+  std::replace(result.text.begin(), result.text.end(), u'\0', u'\uFFFD');
+  return result;
+}
+
+}  // namespace
+
+TFormHelp::TFormHelp(std::u16string pluginFolder) : StrDllFilePath(std::move(pluginFolder)) {}
+
+void TFormHelp::Execute(HWND owner) {
+  // No minimise box: the window is modal.
+  if (!CreateTopLevel(L"ヘルプ表示", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MAXIMIZEBOX, 0,
+                      owner, nullptr, kDesignClient.cx, kDesignClient.cy) ||
+      !CreateControls()) {
+    ShowError(owner, u"ヘルプ画面を作成できませんでした。");
+    return;
+  }
+  // The design client size is below the minimum outer size: it opens at least that large.
+  RECT rc{};
+  GetWindowRect(hwnd_, &rc);
+  SetWindowPos(hwnd_, nullptr, 0, 0, std::max<int>(rc.right - rc.left, Scale(kMinTrackW, dpi_)),
+               std::max<int>(rc.bottom - rc.top, Scale(kMinTrackH, dpi_)), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  CenterOnPrimary(hwnd_);
+  FormCreate();
+  FormShow();
+  ShowModal(owner);
+}
+
+bool TFormHelp::CreateControls() {
+  // ES_AUTOHSCROLL without a wrapping style: long lines stay whole and scroll sideways.
+  Memo1 = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"",
+                          WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_HSCROLL | WS_VSCROLL | ES_MULTILINE | ES_READONLY |
+                              ES_AUTOHSCROLL | ES_AUTOVSCROLL | ES_NOHIDESEL,
+                          0, 0, 10, 10, hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(100)), ThisModule(),
+                          nullptr);
+  if (!Memo1) return false;
+  // The typing limit would otherwise stop selection keys past 32 K units in some versions.
+  SendMessageW(Memo1, EM_SETLIMITTEXT, 0x7FFFFFFE, 0);
+  font_ = MakeUiFont(dpi_);
+  SendMessageW(Memo1, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+  layout_ = {{Memo1, 0, 0, kDesignClient.cx, kDesignClient.cy, kLeft | kTop | kRight | kBottom}};
+  Layout();
+  return true;
+}
+
+void TFormHelp::Layout() {
+  if (!hwnd_ || layout_.empty()) return;
+  RECT rc{};
+  GetClientRect(hwnd_, &rc);
+  ApplyLayout(layout_, kDesignClient, {rc.right, rc.bottom}, dpi_);
+}
+
+void TFormHelp::FormCreate() {
+  const std::u16string path = StrDllFilePath + kHelpFileName;
+  HelpText help = ReadHelpFile(path);
+  // A missing file is an empty window, silently; one that is there but unreadable is worth saying.
+  if (help.error) {
+    ShowMessage(GetWindow(hwnd_, GW_OWNER), u"ヘルプファイルを読み込めませんでした。\r\n" + path + u"\r\n" + ErrorText(help.error),
+                MB_OK | MB_ICONWARNING);
+  }
+  SetWindowTextW(Memo1, W(help.text));
+}
+
+void TFormHelp::FormShow() {
+  TabStops = 16;
+  SendMessageW(Memo1, EM_SETTABSTOPS, 1, reinterpret_cast<LPARAM>(&TabStops));
+  InvalidateRect(Memo1, nullptr, TRUE);
+}
+
+bool TFormHelp::FormKeyDown(WPARAM key) {
+  const bool modifier = GetKeyState(VK_SHIFT) < 0 || GetKeyState(VK_CONTROL) < 0 || GetKeyState(VK_MENU) < 0;
+  if (key != VK_ESCAPE || modifier) return false;
+  EndModal(IDCANCEL);
+  return true;
+}
+
+void TFormHelp::WmGetMinMaxInfo(MINMAXINFO* info) {
+  info->ptMinTrackSize.x = Scale(kMinTrackW, dpi_);
+  info->ptMinTrackSize.y = Scale(kMinTrackH, dpi_);
+}
+
+void TFormHelp::WmDpiChanged(UINT dpi, const RECT& suggested) {
+  dpi_ = dpi;
+  font_ = MakeUiFont(dpi_);
+  SendMessageW(Memo1, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), TRUE);
+  SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+               suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+bool TFormHelp::PreviewMessage(MSG& msg) noexcept {
+  try {
+    if (msg.message == WM_KEYDOWN && FormKeyDown(msg.wParam)) return true;
+    // A multi-line edit in a dialog closes its parent on Esc, with Shift or without: the
+    // modified Esc goes no further than FormKeyDown.
+    if ((msg.message == WM_KEYDOWN || msg.message == WM_CHAR) && msg.wParam == VK_ESCAPE) return true;
+  } catch (const std::exception& e) {
+    ReportException(e.what());
+    return true;
+  } catch (...) {
+    ReportException(nullptr);
+    return true;
+  }
+  return false;
+}
+
+LRESULT TFormHelp::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) noexcept {
+  try {
+    switch (msg) {
+      case WM_SIZE: Layout(); return 0;
+      case WM_GETMINMAXINFO: WmGetMinMaxInfo(reinterpret_cast<MINMAXINFO*>(lp)); return 0;
+      case WM_SETFOCUS: SetFocus(Memo1); return 0;
+      case WM_DPICHANGED: WmDpiChanged(HIWORD(wp), *reinterpret_cast<RECT*>(lp)); return 0;
+      case WM_CLOSE: EndModal(IDCANCEL); return 0;
+      case WM_CTLCOLORSTATIC: {
+        // Read-only, but a text to read: the window colours rather than the dialog grey.
+        if (reinterpret_cast<HWND>(lp) != Memo1) return Default(msg, wp, lp);
+        auto dc = reinterpret_cast<HDC>(wp);
+        SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+        SetBkColor(dc, GetSysColor(COLOR_WINDOW));
+        return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
+      }
+      default: return Default(msg, wp, lp);
+    }
+  } catch (const std::exception& e) {
+    ReportException(e.what());
+  } catch (...) {
+    ReportException(nullptr);
+  }
+  return 0;
+}
+
+void ShowHelp(HWND owner, const std::u16string& pluginFolder) {
+  TFormHelp form(pluginFolder);
+  form.Execute(owner);
+}
+
+}  // namespace tovo
