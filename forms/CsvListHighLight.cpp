@@ -1,18 +1,228 @@
 // Drawing the highlight marks, the font and colour dialogs, the word file and the help window.
 #include "forms/CsvList.h"
 
+#include <cderr.h>
+#include <commdlg.h>
+
+#include <algorithm>
+#include <cstdint>
+
+#include "core/IniValues.h"
+#include "forms/Help.h"
+
 namespace tovo {
 
-LRESULT TFormCsvList::ListView1CustomDraw(NMLVCUSTOMDRAW*) { return CDRF_DODEFAULT; }
-void TFormCsvList::MenuCsvListFontColorClick() {}
-void TFormCsvList::MenuCsvListBackColorClick() {}
-void TFormCsvList::MenuCsvListHiligtFileClick() {}
-void TFormCsvList::MenuCsvListFontColorHilightRowClick() {}
-void TFormCsvList::MenuCsvListFontColorHilightColClick() {}
-void TFormCsvList::MenuCsvListHiLightNoneClick() {}
-void TFormCsvList::MenuCsvListHiLightRowClick() {}
-void TFormCsvList::MenuCsvListHiLightColClick() {}
-void TFormCsvList::MenuCsvListShowHelpClick() {}
-void TFormCsvList::LoadHighLightWords(const std::u16string&) {}
+using namespace win;
+
+namespace {
+
+// A word file is a short list; one this large is a mistake, and every fill would test each field
+// against all of its lines.
+constexpr uint64_t kWordFileMaxBytes = 1u << 20;
+
+uint32_t SysColor(int index) { return GetSysColor(index); }
+
+// The row key of list row `row`, as the fill makes it; false past the keys' range (no mark there).
+bool RowKeyOf(int32_t lineStart, DWORD_PTR row, int32_t& key) {
+  const int64_t k = int64_t{lineStart} + static_cast<int64_t>(row);
+  if (k < 0 || k > INT32_MAX) return false;
+  key = static_cast<int32_t>(k);
+  return true;
+}
+
+void SplitPath(const std::u16string& path, std::u16string& folder, std::u16string& name) {
+  const size_t slash = path.find_last_of(u"\\/");
+  if (slash == std::u16string::npos) {
+    folder.clear();
+    name = path;
+  } else {
+    folder = path.substr(0, slash + 1);
+    name = path.substr(slash + 1);
+  }
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- drawing
+
+// Every handler here runs per visible row or cell: two binary searches of the mark table at most,
+// nothing allocated.
+LRESULT TFormCsvList::ListView1CustomDraw(NMLVCUSTOMDRAW* draw) {
+  switch (draw->nmcd.dwDrawStage) {
+    case CDDS_PREPAINT:
+      draw_.rowMode = IsChecked(MenuCsvListHiLightRow);
+      draw_.colMode = IsChecked(MenuCsvListHiLightCol);
+      draw_.normalText = ResolveColor(FontDialog1.color, &SysColor, GetSysColor(COLOR_WINDOWTEXT));
+      draw_.highLightText = ResolveColor(ColorDialog2, &SysColor, kClRed);
+      return CDRF_NOTIFYITEMDRAW;
+    case CDDS_ITEMPREPAINT: return ListView1AdvancedCustomDrawItem(draw);
+    case CDDS_ITEMPREPAINT | CDDS_SUBITEM: return ListView1AdvancedCustomDrawSubItem(draw);
+    default: return CDRF_DODEFAULT;
+  }
+}
+
+LRESULT TFormCsvList::ListView1AdvancedCustomDrawItem(NMLVCUSTOMDRAW* draw) {
+  draw_.rowText = draw_.normalText;
+  LRESULT result = CDRF_DODEFAULT;
+  if (draw_.rowMode) {
+    int32_t key = 0;
+    if (RowKeyOf(IntLineStart, draw->nmcd.dwItemSpec, key) && marks_.HasRow(key)) {
+      draw_.rowText = draw_.highLightText;
+    }
+    draw->clrText = draw_.rowText;
+    result |= CDRF_NEWFONT;
+  }
+  if (draw_.colMode) result |= CDRF_NOTIFYSUBITEMDRAW;
+  return result;
+}
+
+LRESULT TFormCsvList::ListView1AdvancedCustomDrawSubItem(NMLVCUSTOMDRAW* draw) {
+  if (!draw_.colMode) return CDRF_DODEFAULT;
+  HDC dc = draw->nmcd.hdc;
+  // The list keeps the previous cell's font and colour in its DC: the number cell is set back
+  // to the row's own explicitly.
+  bool marked = false;
+  if (draw->iSubItem > 0) {
+    int32_t key = 0;
+    marked = RowKeyOf(IntLineStart, draw->nmcd.dwItemSpec, key) && marks_.HasCell(key, draw->iSubItem - 1);
+    draw->clrText = marked ? kClRed : kClBlue;
+  } else {
+    draw->clrText = draw_.rowText;
+  }
+  HFONT font = marked ? listFontBold_.get() : listFont_.get();
+  if (font) SelectObject(dc, font);
+  return CDRF_NEWFONT;
+}
+
+// ---------------------------------------------------------------- highlight mode
+
+void TFormCsvList::SetHighLightMode(UINT item) {
+  // Exactly one mark afterwards, even when the settings file had set several.
+  for (UINT mode : {MenuCsvListHiLightNone, MenuCsvListHiLightRow, MenuCsvListHiLightCol}) {
+    SetChecked(mode, mode == item);
+  }
+  // The marks exist whatever the mode: only the drawing changes.
+  InvalidateRect(ListView1, nullptr, TRUE);
+}
+
+void TFormCsvList::MenuCsvListHiLightNoneClick() { SetHighLightMode(MenuCsvListHiLightNone); }
+void TFormCsvList::MenuCsvListHiLightRowClick() { SetHighLightMode(MenuCsvListHiLightRow); }
+void TFormCsvList::MenuCsvListHiLightColClick() { SetHighLightMode(MenuCsvListHiLightCol); }
+
+// ---------------------------------------------------------------- word file
+
+void TFormCsvList::LoadHighLightWords(const std::u16string& path) {
+  TextRead read = ReadTextLines(path, kWordFileMaxBytes);
+  if (!read.exists) return;  // the old words stay; the name is kept by the caller
+  if (!read.readable) {
+    const std::u16string reason = read.error == ERROR_FILE_TOO_LARGE
+                                      ? std::u16string(u"ファイルが大きすぎます (上限 1 MB)。")
+                                      : ErrorText(read.error);
+    ShowMessage(hwnd_, u"強調表示のファイルを読み込めませんでした。単語は前のままです。\r\n" + path + u"\r\n" + reason,
+                MB_OK | MB_ICONWARNING);
+    return;
+  }
+  StrListHighLight = std::move(read.lines);
+  words_.Load(StrListHighLight);
+}
+
+void TFormCsvList::MenuCsvListHiligtFileClick() {
+  // Words replaced while a fill runs would mark half of it with each list.
+  if (Busy()) return;
+  std::u16string folder, name;
+  SplitPath(StrHighLightFileName, folder, name);
+  if (folder.empty()) folder = OpenDialog1InitialDir;
+
+  std::wstring file(32768, L'\0');
+  static constexpr wchar_t kFilter[] = L"Text(*.txt)\0*.txt\0All(*.*)\0*.*\0";
+  OPENFILENAMEW ofn{};
+  ofn.lStructSize = sizeof(ofn);
+  ofn.hwndOwner = hwnd_;
+  ofn.lpstrFilter = kFilter;
+  ofn.nFilterIndex = 1;
+  ofn.lpstrFile = file.data();
+  ofn.nMaxFile = static_cast<DWORD>(file.size());
+  // A missing file is a valid choice: the name is kept and the words stay as they are.
+  ofn.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
+  auto show = [&](std::u16string_view initialName, const std::u16string& initialDir) {
+    std::fill(file.begin(), file.end(), L'\0');
+    std::copy_n(WV(initialName).data(), std::min(initialName.size(), file.size() - 1), file.begin());
+    ofn.lpstrInitialDir = initialDir.empty() ? nullptr : W(initialDir);
+    return GetOpenFileNameW(&ofn) != FALSE;
+  };
+  bool chosen = show(name, folder);
+  // A stored name the dialog refuses (bad characters, too long) must not lock the user out.
+  if (!chosen && CommDlgExtendedError() == FNERR_INVALIDFILENAME) chosen = show(u"", std::u16string());
+  if (!chosen) {
+    if (DWORD err = CommDlgExtendedError()) {
+      ShowError(hwnd_, u"ファイルを選択する画面を開けませんでした (" + IniIntegerText(static_cast<int32_t>(err)) + u").");
+    }
+    return;
+  }
+  StrHighLightFileName = U(file.c_str());
+  SplitPath(StrHighLightFileName, OpenDialog1InitialDir, name);
+  LoadHighLightWords(StrHighLightFileName);
+  // The marks stay those of the old words until the next fill.
+  InvalidateRect(ListView1, nullptr, TRUE);
+}
+
+// ---------------------------------------------------------------- font and colours
+
+void TFormCsvList::MenuCsvListFontColorClick() {
+  // The column loops measure with the list's font; it must not change under them.
+  if (Busy()) return;
+  LOGFONTW lf{};
+  {
+    WindowDC screen(nullptr);
+    lf.lfHeight = -MulDiv(FontDialog1.size, GetDeviceCaps(screen.get(), LOGPIXELSY), 72);
+  }
+  lf.lfWeight = FW_NORMAL;
+  lf.lfCharSet = DEFAULT_CHARSET;
+  const size_t n = std::min<size_t>(FontDialog1.name.size(), LF_FACESIZE - 1);
+  std::copy_n(WV(FontDialog1.name).data(), n, lf.lfFaceName);
+  CHOOSEFONTW cf{};
+  cf.lStructSize = sizeof(cf);
+  cf.hwndOwner = hwnd_;
+  cf.lpLogFont = &lf;
+  cf.Flags = CF_SCREENFONTS | CF_EFFECTS | CF_INITTOLOGFONTSTRUCT;
+  cf.rgbColors = ResolveColor(FontDialog1.color, &SysColor, GetSysColor(COLOR_WINDOWTEXT));
+  if (!ChooseFontW(&cf)) return;
+
+  // Name, size and colour only: the style chosen in the dialog is neither shown nor kept.
+  if (lf.lfFaceName[0]) FontDialog1.name = U(lf.lfFaceName);
+  FontDialog1.size = std::clamp((cf.iPointSize + 5) / 10, 1, 500);
+  FontDialog1.color = cf.rgbColors;
+  ApplyListFont();
+  ApplyListColors();
+  SetColumnWidthPx(0, FontDialog1.size * 60 / 12);
+}
+
+bool TFormCsvList::ChooseColorInto(uint32_t& color, COLORREF fallback) {
+  CHOOSECOLORW cc{};
+  cc.lStructSize = sizeof(cc);
+  cc.hwndOwner = hwnd_;
+  cc.rgbResult = ResolveColor(color, &SysColor, fallback);
+  cc.lpCustColors = customColors_.data();
+  cc.Flags = CC_RGBINIT | CC_FULLOPEN;
+  if (!ChooseColorW(&cc)) return false;
+  color = cc.rgbResult;
+  return true;
+}
+
+void TFormCsvList::MenuCsvListBackColorClick() {
+  if (ChooseColorInto(ColorDialog1, GetSysColor(COLOR_WINDOW))) ApplyListColors();
+}
+
+void TFormCsvList::MenuCsvListFontColorHilightRowClick() {
+  if (ChooseColorInto(ColorDialog2, kClRed)) InvalidateRect(ListView1, nullptr, TRUE);
+}
+
+void TFormCsvList::MenuCsvListFontColorHilightColClick() {
+  ShowMessage(hwnd_, u"通常表示は青色、強調表示は赤色(太字)に固定です", MB_OK | MB_ICONINFORMATION);
+}
+
+// ---------------------------------------------------------------- help
+
+void TFormCsvList::MenuCsvListShowHelpClick() { ShowHelp(hwnd_, StrDllFilePath); }
 
 }  // namespace tovo
