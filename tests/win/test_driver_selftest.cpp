@@ -19,7 +19,7 @@ struct Seen {
   std::mutex mutex;
   std::vector<std::pair<int, int>> commands;  // control or menu id, notification code
   UINT key = 0;
-  bool ctrl = false;
+  bool shift = false, ctrl = false, alt = false;
   int keyDowns = 0;
 };
 Seen seen;
@@ -31,13 +31,21 @@ LRESULT CALLBACK SelfTestProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
       seen.commands.emplace_back(LOWORD(wParam), HIWORD(wParam));
       return 0;
     }
-    case WM_KEYDOWN: {
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN: {
       std::lock_guard<std::mutex> lock(seen.mutex);
       seen.key = static_cast<UINT>(wParam);
+      seen.shift = GetKeyState(VK_SHIFT) < 0;
       seen.ctrl = GetKeyState(VK_CONTROL) < 0;
+      seen.alt = GetKeyState(VK_MENU) < 0;
       ++seen.keyDowns;
+      // Esc alone closes, as the plug-in's windows do; its key-up then reaches nobody.
+      if (wParam == VK_ESCAPE && !seen.shift && !seen.ctrl && !seen.alt) DestroyWindow(hwnd);
       return 0;
     }
+    case WM_SYSKEYUP:
+    case WM_SYSCHAR:
+      return 0;  // no menu mode from Alt in the self-test
     case WM_PAINT: {
       PAINTSTRUCT ps;
       HDC dc = BeginPaint(hwnd, &ps);
@@ -80,7 +88,7 @@ void SelfTestWindow(HWND owner) {
     std::lock_guard<std::mutex> lock(seen.mutex);
     seen.commands.clear();
     seen.key = 0;
-    seen.ctrl = false;
+    seen.shift = seen.ctrl = seen.alt = false;
     seen.keyDowns = 0;
   }
   INITCOMMONCONTROLSEX icc{sizeof icc, ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES};
@@ -384,10 +392,25 @@ TEST_F(Driver, PostedKeysAndRealKeyPresses) {
     EXPECT_FALSE(seen.ctrl);
     EXPECT_EQ(seen.keyDowns, 1);
   }
-  ASSERT_TRUE(s.PressKeys(w, 'G', false, true, false));
-  std::lock_guard<std::mutex> lock(seen.mutex);
-  EXPECT_EQ(seen.key, UINT('G'));
-  EXPECT_TRUE(seen.ctrl);  // a posted key could never show this
+  struct Case {
+    UINT vk;
+    bool shift, ctrl, alt;
+  };
+  for (const Case c : {Case{'G', false, true, false}, Case{VK_ESCAPE, true, false, false},
+                       Case{VK_F5, true, true, true}, Case{VK_HOME, false, false, false}}) {
+    ASSERT_TRUE(s.PressKeys(w, c.vk, c.shift, c.ctrl, c.alt)) << c.vk;
+    std::lock_guard<std::mutex> lock(seen.mutex);
+    EXPECT_EQ(seen.key, c.vk);
+    // A posted key could never show these.
+    EXPECT_EQ(seen.shift, c.shift) << c.vk;
+    EXPECT_EQ(seen.ctrl, c.ctrl) << c.vk;
+    EXPECT_EQ(seen.alt, c.alt) << c.vk;
+  }
+  EXPECT_FALSE(s.Returned());
+  const ULONGLONG start = GetTickCount64();
+  ASSERT_TRUE(s.PressKeys(w, VK_ESCAPE));
+  EXPECT_LT(GetTickCount64() - start, 5000u) << "waited for a key-up that could not come";
+  EXPECT_TRUE(s.WaitReturned());
 }
 
 TEST_F(Driver, CapturesPaintedPixels) {

@@ -241,7 +241,8 @@ TEST_F(Exports, LinesAreAskedLengthFirstThenCopiedIntoThatCapacity) {
   HWND w = s.WaitWindow(kListCaption);
   ASSERT_TRUE(w) << s.DescribeWindows();
   HWND list = FindChildByClass(w, L"SysListView32");
-  ASSERT_TRUE(WaitUntil([&] { return ListRowCount(list) == 3; })) << ListRowCount(list);
+  ASSERT_TRUE(WaitUntil([&] { return ListRowCount(list) == 3; }))
+      << ListRowCount(list) << " rows after " << host.CountRequests(tovo::kMsgGetLine) << " line requests";
 
   const auto requests = host.Requests();
   ASSERT_EQ(host.CountRequests(tovo::kMsgGetLineCount), 1u);

@@ -68,7 +68,9 @@
 //   PostKey(hwnd, vk)      posts WM_KEYDOWN + WM_KEYUP and waits until the UI thread took the up
 //   PressKeys(window, vk, shift, ctrl, alt)
 //                          real key presses: SetForegroundWindow + SendInput, waits until the UI
-//                          thread took every key-up (GetKeyState sees the modifiers)
+//                          thread took every key-up (GetKeyState sees the modifiers); also done
+//                          when the key's down destroyed `window` or ended OnCommand, as the
+//                          up then reaches nobody
 //   MenuCommand(window, caption)  finds the menu item (depth first; caption compared exactly,
 //                          "&" included, the "\tShortcut" part of the item ignored) and posts its
 //                          WM_COMMAND; false when missing or disabled (a user could not click it)
@@ -262,7 +264,12 @@ class Session {
 
  private:
   void Run(Body body);
-  bool WaitKeyUps(const std::vector<UINT>& vks, const std::vector<uint32_t>& before,
+  struct KeyCounts {
+    uint32_t downs = 0;  // of the last key of the list
+    std::vector<uint32_t> ups;
+  };
+  KeyCounts CountKeys(const std::vector<UINT>& vks) const;
+  bool WaitKeyUps(HWND window, const std::vector<UINT>& vks, const KeyCounts& before,
                   DWORD timeoutMs) const;
   void CloseEverything();
 

@@ -10,6 +10,7 @@ namespace tovotest {
 // takes (the plug-in's modal loops and message boxes included), so a test can wait until its
 // input was taken instead of sleeping.
 struct UiProbe {
+  std::atomic<uint32_t> keyDowns[256] = {};
   std::atomic<uint32_t> keyUps[256] = {};
   std::atomic<uint64_t> syncPosted{0};
   std::atomic<uint64_t> syncSeen{0};
@@ -29,6 +30,8 @@ LRESULT CALLBACK GetMessageHook(int code, WPARAM wParam, LPARAM lParam) {
     const MSG* msg = reinterpret_cast<const MSG*>(lParam);
     if (msg->message == WM_KEYUP || msg->message == WM_SYSKEYUP) {
       tlsProbe->keyUps[msg->wParam & 0xFF].fetch_add(1);
+    } else if (msg->message == WM_KEYDOWN || msg->message == WM_SYSKEYDOWN) {
+      tlsProbe->keyDowns[msg->wParam & 0xFF].fetch_add(1);
     } else if (msg->message == SyncMessage() && msg->hwnd == nullptr) {
       uint64_t seen = tlsProbe->syncSeen.load();
       while (seen < msg->wParam && !tlsProbe->syncSeen.compare_exchange_weak(seen, msg->wParam)) {
@@ -242,23 +245,34 @@ bool Session::Answer(const MessageBoxInfo& box, int buttonId, DWORD timeoutMs) c
 
 bool Session::NoMessageBoxWithin(DWORD ms) const { return !WaitMessageBox(ms); }
 
-bool Session::WaitKeyUps(const std::vector<UINT>& vks, const std::vector<uint32_t>& before,
+bool Session::WaitKeyUps(HWND window, const std::vector<UINT>& vks, const KeyCounts& before,
                          DWORD timeoutMs) const {
+  const UINT key = vks.back();
   return WaitUntil(
       [&] {
+        // A key that closes the window (Esc) or ends the command leaves its key-up to nobody.
+        if (returned_.load()) return true;
+        if (probe_->keyDowns[key & 0xFF].load() != before.downs && !IsWindow(window)) return true;
         for (size_t i = 0; i < vks.size(); ++i)
-          if (probe_->keyUps[vks[i] & 0xFF].load() == before[i]) return false;
+          if (probe_->keyUps[vks[i] & 0xFF].load() == before.ups[i]) return false;
         return true;
       },
       timeoutMs);
 }
 
+Session::KeyCounts Session::CountKeys(const std::vector<UINT>& vks) const {
+  KeyCounts counts;
+  counts.downs = probe_->keyDowns[vks.back() & 0xFF].load();
+  for (UINT k : vks) counts.ups.push_back(probe_->keyUps[k & 0xFF].load());
+  return counts;
+}
+
 bool Session::PostKey(HWND hwnd, UINT vk, DWORD timeoutMs) {
-  const uint32_t before = probe_->keyUps[vk & 0xFF].load();
+  const KeyCounts before = CountKeys({vk});
   const LPARAM scan = static_cast<LPARAM>(MapVirtualKeyW(vk, MAPVK_VK_TO_VSC)) << 16;
   if (!PostMessageW(hwnd, WM_KEYDOWN, vk, 1 | scan)) return false;
   PostMessageW(hwnd, WM_KEYUP, vk, 1 | scan | (LPARAM{1} << 30) | (LPARAM{1} << 31));
-  return WaitKeyUps({vk}, {before}, timeoutMs);
+  return WaitKeyUps(hwnd, {vk}, before, timeoutMs);
 }
 
 bool Session::PressKeys(HWND window, UINT vk, bool shift, bool ctrl, bool alt, DWORD timeoutMs) {
@@ -272,14 +286,13 @@ bool Session::PressKeys(HWND window, UINT vk, bool shift, bool ctrl, bool alt, D
   if (ctrl) keys.push_back(VK_CONTROL);
   if (alt) keys.push_back(VK_MENU);
   keys.push_back(vk);
-  std::vector<uint32_t> before;
-  for (UINT k : keys) before.push_back(probe_->keyUps[k & 0xFF].load());
+  const KeyCounts before = CountKeys(keys);
   std::vector<INPUT> inputs;
   for (UINT k : keys) inputs.push_back(KeyInput(k, false));
   for (auto k = keys.rbegin(); k != keys.rend(); ++k) inputs.push_back(KeyInput(*k, true));
   if (SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)) != inputs.size())
     return false;
-  return WaitKeyUps(keys, before, timeoutMs);
+  return WaitKeyUps(window, keys, before, timeoutMs);
 }
 
 bool Session::MenuCommand(HWND window, std::wstring_view caption) const {
