@@ -22,12 +22,9 @@ constexpr uint64_t kWordFileMaxBytes = 1u << 20;
 
 uint32_t SysColor(int index) { return GetSysColor(index); }
 
-// The row key of list row `row`, as the fill makes it; false past the keys' range (no mark there).
-bool RowKeyOf(int32_t lineStart, DWORD_PTR row, int32_t& key) {
-  const int64_t k = int64_t{lineStart} + static_cast<int64_t>(row);
-  if (k < 0 || k > INT32_MAX) return false;
-  key = static_cast<int32_t>(k);
-  return true;
+// The row key of list row `row`: the formula, and the clamp, the fill marks with.
+int32_t RowKeyOf(int32_t lineStart, DWORD_PTR row) {
+  return static_cast<int32_t>(std::clamp<int64_t>(int64_t{lineStart} + static_cast<int64_t>(row), INT32_MIN, INT32_MAX));
 }
 
 void SplitPath(const std::u16string& path, std::u16string& folder, std::u16string& name) {
@@ -65,10 +62,7 @@ LRESULT TFormCsvList::ListView1AdvancedCustomDrawItem(NMLVCUSTOMDRAW* draw) {
   draw_.rowText = draw_.normalText;
   LRESULT result = CDRF_DODEFAULT;
   if (draw_.rowMode) {
-    int32_t key = 0;
-    if (RowKeyOf(IntLineStart, draw->nmcd.dwItemSpec, key) && marks_.HasRow(key)) {
-      draw_.rowText = draw_.highLightText;
-    }
+    if (marks_.HasRow(RowKeyOf(IntLineStart, draw->nmcd.dwItemSpec))) draw_.rowText = draw_.highLightText;
     draw->clrText = draw_.rowText;
     result |= CDRF_NEWFONT;
   }
@@ -83,8 +77,7 @@ LRESULT TFormCsvList::ListView1AdvancedCustomDrawSubItem(NMLVCUSTOMDRAW* draw) {
   // to the row's own explicitly.
   bool marked = false;
   if (draw->iSubItem > 0) {
-    int32_t key = 0;
-    marked = RowKeyOf(IntLineStart, draw->nmcd.dwItemSpec, key) && marks_.HasCell(key, draw->iSubItem - 1);
+    marked = marks_.HasCell(RowKeyOf(IntLineStart, draw->nmcd.dwItemSpec), draw->iSubItem - 1);
     draw->clrText = marked ? kClRed : kClBlue;
   } else {
     draw->clrText = draw_.rowText;

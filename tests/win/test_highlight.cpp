@@ -1,0 +1,312 @@
+// Highlighting as the user sees it: marked fields and rows in their colours (read from the list's
+// pixels), the mode items, the word file chooser, the font and colour dialogs.
+#include "driver/Driver.h"
+
+#include <commctrl.h>
+
+using namespace tovotest;
+
+namespace {
+
+constexpr wchar_t kCaption[] = L"CsvList表示";
+constexpr wchar_t kNone[] = L"強調表示を無効(&N)";
+constexpr wchar_t kRow[] = L"強調表示を有効 行単位(&R)";
+constexpr wchar_t kCol[] = L"強調表示を有効 カラム単位(&C)";
+
+// Ink of one cell by colour family; anti-aliased edges fall in none of them.
+struct Ink {
+  int red = 0, blue = 0, green = 0, black = 0;
+};
+
+Ink CellInk(const Pixels& p, HWND list, int row, int col) {
+  RECT r = ListCellRect(list, row, col);
+  Ink ink;
+  for (int y = std::max<int>(r.top, 0); y < std::min<int>(r.bottom, p.height); ++y) {
+    for (int x = std::max<int>(r.left, 0) + 1; x < std::min<int>(r.right, p.width) - 1; ++x) {
+      const COLORREF c = p.At(x, y);
+      const int R = GetRValue(c), G = GetGValue(c), B = GetBValue(c);
+      if (R >= 0xB0 && G < 0x60 && B < 0x60) ++ink.red;
+      if (B >= 0xB0 && R < 0x60 && G < 0x60) ++ink.blue;
+      if (G >= 0xB0 && R < 0x60 && B < 0x60) ++ink.green;
+      if (R < 0x60 && G < 0x60 && B < 0x60) ++ink.black;
+    }
+  }
+  return ink;
+}
+
+std::string Describe(const Ink& ink) {
+  return "red " + std::to_string(ink.red) + ", blue " + std::to_string(ink.blue) + ", green " +
+         std::to_string(ink.green) + ", black " + std::to_string(ink.black);
+}
+
+struct Opened {
+  HWND window = nullptr;
+  HWND list = nullptr;
+};
+
+Opened Open(Session& s) {
+  Opened o;
+  o.window = s.WaitWindow(kCaption);
+  if (o.window) o.list = FindChildByClass(o.window, L"SysListView32");
+  // Wait for the first page: the cells are there once row 0 has its caption.
+  if (o.list) WaitUntil([&] { return ListRowCount(o.list) > 0; });
+  return o;
+}
+
+int CheckedModes(HWND window) {
+  return MenuItemState(window, kNone).checked + MenuItemState(window, kRow).checked +
+         MenuItemState(window, kCol).checked;
+}
+
+// Answers the open dialog with `path`; false when no dialog came or it stayed.
+bool ChooseWordFile(Session& s, HWND window, const std::wstring& path) {
+  if (!s.MenuCommand(window, L"強調表示のファイル名(&G)...")) return false;
+  auto dlg = s.WaitMessageBox();
+  if (!dlg || dlg->caption != L"開く") return false;
+  SetDlgItemTextW(dlg->hwnd, 0x47C, path.c_str());
+  PostMessageW(dlg->hwnd, WM_COMMAND, IDOK, 0);
+  return WaitUntil([&] { return !IsWindow(dlg->hwnd); });
+}
+
+// A refill of the list: one page on and back again.
+void Refill(Session& s, HWND window) {
+  ASSERT_TRUE(s.MenuCommand(window, L"次ページ(&N)"));
+  ASSERT_TRUE(s.MenuCommand(window, L"前ページ(&P)"));
+  ASSERT_TRUE(s.Sync());
+}
+
+class HighLight : public WinTest {
+ protected:
+  FakeHost host;
+  void SetUp() override {
+    WinTest::SetUp();
+    // Row 0 stays selected (selection colours hide custom ones); the checks use rows 1 and 2.
+    host.lines = {L"zzz,zzz", L"ABC,plain,xAbCx", L"plain,plain,ａｂｃ"};
+    for (int i = 0; i < 30; ++i) host.lines.push_back(L"abc,xyz,n" + std::to_wstring(i));
+    WriteUtf8(L"words.txt", L"abc\r\n\r\n");
+    IniWrite(L"CsvListHighLight", L"FileName", PluginFile(L"words.txt"));
+  }
+  void Mode(const wchar_t* none, const wchar_t* row, const wchar_t* col) {
+    IniWrite(L"CsvListHighLight", L"None", none);
+    IniWrite(L"CsvListHighLight", L"Row", row);
+    IniWrite(L"CsvListHighLight", L"Col", col);
+  }
+};
+
+}  // namespace
+
+TEST_F(HighLight, FieldModeDrawsMarkedCellsRedAndBoldOthersBlueAndRowModeWholeRowsWithoutRefill) {
+  Mode(L"0", L"0", L"1");
+  Session s(host);
+  Opened o = Open(s);
+  ASSERT_TRUE(o.list) << s.DescribeWindows();
+
+  Pixels p = CaptureWindowPixels(o.list);
+  const Ink markedBold = CellInk(p, o.list, 1, 1);  // "ABC"
+  const Ink plain = CellInk(p, o.list, 1, 2);
+  const Ink inner = CellInk(p, o.list, 1, 3);       // "xAbCx"
+  const Ink fullWidth = CellInk(p, o.list, 2, 3);   // full-width letters are not folded
+  const Ink number = CellInk(p, o.list, 1, 0);
+  EXPECT_TRUE(markedBold.red > 0 && markedBold.blue == 0) << Describe(markedBold);
+  EXPECT_TRUE(inner.red > 0 && inner.blue == 0) << Describe(inner);
+  EXPECT_TRUE(plain.blue > 0 && plain.red == 0) << Describe(plain);
+  EXPECT_TRUE(fullWidth.blue > 0 && fullWidth.red == 0) << Describe(fullWidth);
+  EXPECT_TRUE(number.black > 0 && number.red == 0 && number.blue == 0) << Describe(number);
+
+  // Row mode: the marked row wholly in the highlight colour (red unless set), others normal.
+  const size_t requests = host.Requests().size();
+  ASSERT_TRUE(s.MenuCommand(o.window, kRow));
+  ASSERT_TRUE(s.Sync());
+  EXPECT_EQ(CheckedModes(o.window), 1);
+  EXPECT_TRUE(MenuItemState(o.window, kRow).checked);
+  p = CaptureWindowPixels(o.list);
+  const Ink markedRegular = CellInk(p, o.list, 1, 1);
+  for (int col : {0, 2}) {
+    const Ink ink = CellInk(p, o.list, 1, col);
+    EXPECT_TRUE(ink.red > 0 && ink.blue == 0 && ink.black == 0) << col << ": " << Describe(ink);
+  }
+  const Ink unmarkedRow = CellInk(p, o.list, 2, 1);
+  EXPECT_TRUE(unmarkedRow.black > 0 && unmarkedRow.red == 0 && unmarkedRow.blue == 0) << Describe(unmarkedRow);
+  // The same text in the same red: bold has clearly more ink.
+  EXPECT_GT(markedBold.red * 10, markedRegular.red * 12)
+      << "bold " << Describe(markedBold) << " / regular " << Describe(markedRegular);
+
+  ASSERT_TRUE(s.MenuCommand(o.window, kNone));
+  ASSERT_TRUE(s.Sync());
+  EXPECT_EQ(CheckedModes(o.window), 1);
+  p = CaptureWindowPixels(o.list);
+  const Ink off = CellInk(p, o.list, 1, 1);
+  EXPECT_TRUE(off.black > 0 && off.red == 0 && off.blue == 0) << Describe(off);
+  EXPECT_EQ(host.Requests().size(), requests) << "switching modes must not refill";
+
+  s.CloseWindow(o.window);
+  ASSERT_TRUE(s.WaitReturned());
+  EXPECT_EQ(IniRead(L"CsvListHighLight", L"None"), L"1");
+  EXPECT_EQ(IniRead(L"CsvListHighLight", L"Row"), L"0");
+  EXPECT_EQ(IniRead(L"CsvListHighLight", L"Col"), L"0");
+}
+
+TEST_F(HighLight, ModeItemsLeaveExactlyOneCheckedEvenAfterAllWereStored) {
+  Mode(L"1", L"1", L"1");
+  Session s(host);
+  Opened o = Open(s);
+  ASSERT_TRUE(o.list) << s.DescribeWindows();
+  for (const wchar_t* item : {kCol, kCol, kRow, kNone}) {
+    ASSERT_TRUE(s.MenuCommand(o.window, item));
+    ASSERT_TRUE(s.Sync());
+    EXPECT_TRUE(MenuItemState(o.window, item).checked) << Utf8(item);
+    EXPECT_EQ(CheckedModes(o.window), 1) << Utf8(item);
+  }
+}
+
+TEST_F(HighLight, RowColourDialogRecoloursMarkedRowsAndIsKept) {
+  Mode(L"0", L"1", L"0");
+  Session s(host);
+  Opened o = Open(s);
+  ASSERT_TRUE(o.list) << s.DescribeWindows();
+
+  ASSERT_TRUE(s.MenuCommand(o.window, L"強調表示の文字色 行単位(&H)..."));
+  auto dlg = s.WaitMessageBox();
+  ASSERT_TRUE(dlg) << s.DescribeWindows();
+  EXPECT_EQ(dlg->caption, L"色");
+  for (auto [id, value] : {std::pair{0x2C2, L"0"}, {0x2C3, L"255"}, {0x2C4, L"0"}}) SetDlgItemTextW(dlg->hwnd, id, value);
+  PostMessageW(dlg->hwnd, WM_COMMAND, IDOK, 0);
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dlg->hwnd); }));
+  ASSERT_TRUE(s.Sync());
+
+  const Pixels p = CaptureWindowPixels(o.list);
+  const Ink ink = CellInk(p, o.list, 1, 2);
+  EXPECT_TRUE(ink.green > 0 && ink.red == 0) << Describe(ink);
+  s.CloseWindow(o.window);
+  ASSERT_TRUE(s.WaitReturned());
+  EXPECT_EQ(IniRead(L"CsvListColorHighLight", L"FontColor"), L"clLime");
+}
+
+TEST_F(HighLight, BackgroundDialogSetsTheListBackgroundAndCancelKeepsIt) {
+  Session s(host);
+  Opened o = Open(s);
+  ASSERT_TRUE(o.list) << s.DescribeWindows();
+  const COLORREF before = ListBkColor(o.list);
+
+  for (int answer : {IDCANCEL, IDOK}) {
+    ASSERT_TRUE(s.MenuCommand(o.window, L"背景色(&B)..."));
+    auto dlg = s.WaitMessageBox();
+    ASSERT_TRUE(dlg) << s.DescribeWindows();
+    for (auto [id, value] : {std::pair{0x2C2, L"255"}, {0x2C3, L"255"}, {0x2C4, L"0"}}) SetDlgItemTextW(dlg->hwnd, id, value);
+    PostMessageW(dlg->hwnd, WM_COMMAND, answer, 0);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dlg->hwnd); }));
+    ASSERT_TRUE(s.Sync());
+    EXPECT_EQ(ListBkColor(o.list), answer == IDOK ? RGB(255, 255, 0) : before);
+  }
+  s.CloseWindow(o.window);
+  ASSERT_TRUE(s.WaitReturned());
+  EXPECT_EQ(IniRead(L"CsvListColor", L"BackColor"), L"clYellow");
+}
+
+TEST_F(HighLight, FontDialogSetsSizeAndNumberColumnWidth) {
+  IniWrite(L"CsvListColor", L"FontSize", L"9");
+  Session s(host);
+  Opened o = Open(s);
+  ASSERT_TRUE(o.list) << s.DescribeWindows();
+  EXPECT_EQ(ListColumnWidth(o.list, 0), 45);
+
+  for (auto [size, width] : {std::pair{L"14", 70}, {L"9", 45}}) {
+    ASSERT_TRUE(s.MenuCommand(o.window, L"文字色(&F)..."));
+    auto dlg = s.WaitMessageBox();
+    ASSERT_TRUE(dlg) << s.DescribeWindows();
+    EXPECT_EQ(dlg->caption, L"フォントの指定");
+    // As a user types the size (the dialog reads the list's choice unless told of the typing).
+    // The face is the dialog's: under Wine "ＭＳ ゴシック" is a substitute it does not list.
+    const std::wstring face = WindowText(GetDlgItem(dlg->hwnd, 0x470));
+    HWND sizeBox = GetDlgItem(dlg->hwnd, 0x472);
+    SetWindowTextW(sizeBox, size);
+    Send(dlg->hwnd, WM_COMMAND, MAKEWPARAM(0x472, CBN_EDITCHANGE), reinterpret_cast<LPARAM>(sizeBox));
+    PostMessageW(dlg->hwnd, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dlg->hwnd); }));
+    ASSERT_TRUE(s.Sync());
+    EXPECT_EQ(ListColumnWidth(o.list, 0), width) << Utf8(size);
+    EXPECT_EQ(WindowFont(o.list).lfHeight, -MulDiv(_wtoi(size), 96, 72)) << Utf8(size);
+    EXPECT_EQ(WindowFont(o.list).lfWeight, FW_NORMAL);
+    EXPECT_EQ(std::wstring(WindowFont(o.list).lfFaceName), face);
+  }
+  ASSERT_TRUE(s.MenuCommand(o.window, L"文字色(&F)..."));
+  auto dlg = s.WaitMessageBox();
+  ASSERT_TRUE(dlg);
+  SetDlgItemTextW(dlg->hwnd, 0x472, L"20");
+  PostMessageW(dlg->hwnd, WM_COMMAND, IDCANCEL, 0);
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dlg->hwnd); }));
+  EXPECT_EQ(ListColumnWidth(o.list, 0), 45) << "cancel changes nothing";
+
+  s.CloseWindow(o.window);
+  ASSERT_TRUE(s.WaitReturned());
+  EXPECT_EQ(IniRead(L"CsvListColor", L"FontSize"), L"9");
+}
+
+TEST_F(HighLight, FieldColourItemOnlyExplainsTheFixedColours) {
+  Session s(host);
+  Opened o = Open(s);
+  ASSERT_TRUE(o.list) << s.DescribeWindows();
+  ASSERT_TRUE(s.MenuCommand(o.window, L"強調表示の文字色 カラム単位(&I)..."));
+  auto box = s.WaitMessageBox();
+  ASSERT_TRUE(box);
+  EXPECT_EQ(box->text, L"通常表示は青色、強調表示は赤色(太字)に固定です");
+  EXPECT_TRUE(s.Answer(*box, IDOK));
+}
+
+TEST_F(HighLight, NewWordFileTakesEffectAtTheNextFillAndBadFilesKeepTheOldWords) {
+  Mode(L"0", L"0", L"1");
+  WriteUtf8(L"xyz.txt", L"xyz");
+  WriteBytes(L"huge.txt", std::string(50u << 20, 'a'));
+  std::string binary;
+  for (int i = 0; i < 4096; ++i) binary += static_cast<char>(i * 7 % 251);
+  WriteBytes(L"binary.txt", binary);
+  WriteUtf8(L"locked.txt", L"xyz");
+  HANDLE lock = CreateFileW(PluginFile(L"locked.txt").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+
+  Session s(host);
+  Opened o = Open(s);
+  ASSERT_TRUE(o.list) << s.DescribeWindows();
+  auto marked = [&](int row, int col) {
+    const Ink ink = CellInk(CaptureWindowPixels(o.list), o.list, row, col);
+    EXPECT_TRUE(ink.red > 0 || ink.blue > 0) << Describe(ink);
+    return ink.red > 0;
+  };
+  // Rows 3 on hold "abc,xyz".
+  ASSERT_TRUE(marked(3, 1));
+  ASSERT_FALSE(marked(3, 2));
+
+  const struct {
+    const wchar_t* file;
+    const wchar_t* message;  // part of the message shown, or nullptr for none
+    bool abcMarkedAfterRefill;
+  } cases[] = {
+      {L"missing.txt", nullptr, true},
+      {L"huge.txt", L"大きすぎ", true},
+      {L"locked.txt", L"locked.txt", true},
+      {L"xyz.txt", nullptr, false},
+      {L"binary.txt", nullptr, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(Utf8(c.file));
+    const bool abcBefore = marked(3, 1);
+    ASSERT_TRUE(ChooseWordFile(s, o.window, PluginFile(c.file))) << s.DescribeWindows();
+    if (c.message) {
+      auto box = s.WaitMessageBox();
+      ASSERT_TRUE(box) << s.DescribeWindows();
+      EXPECT_NE(box->text.find(c.message), std::wstring::npos) << Utf8(box->text);
+      EXPECT_TRUE(s.Answer(*box, IDOK));
+    } else {
+      EXPECT_TRUE(s.NoMessageBoxWithin(200));
+    }
+    ASSERT_TRUE(s.Sync());
+    EXPECT_EQ(marked(3, 1), abcBefore) << "marks change only at the next fill";
+    Refill(s, o.window);
+    EXPECT_EQ(marked(3, 1), c.abcMarkedAfterRefill);
+  }
+  EXPECT_TRUE(marked(3, 2) == false) << "the binary file's words replaced xyz";
+  CloseHandle(lock);
+  s.CloseWindow(o.window);
+  ASSERT_TRUE(s.WaitReturned());
+  EXPECT_EQ(IniRead(L"CsvListHighLight", L"FileName"), PluginFile(L"binary.txt"));
+}
