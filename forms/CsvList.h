@@ -214,6 +214,8 @@ class TFormCsvList : public win::Form {
   void Timer1Timer();
   void MenuCsvListKeyBoardClick();
   void UpdateMenuShortCutText(UINT menuItem);
+  std::u16string KeyMapPath() const;
+  UINT FindShortCutItem(HMENU menu, uint16_t pressed) const;  // 0: no item has it
 
   // ---------------------------------------------------------------- controls
   HWND ListView1 = nullptr;
@@ -268,6 +270,7 @@ class TFormCsvList : public win::Form {
 
   // ---------------------------------------------------------------- keys
   std::array<uint16_t, 24> shortCuts_{};  // per command table row
+  std::vector<std::u16string> keyMapNotices_;  // shown by Timer1 once the window has appeared
   static constexpr UINT_PTR kTimer1 = 1;
 };
 

@@ -1,23 +1,192 @@
-// The command table, the key-assignment file, shortcut matching and the window's key handler.
+// The command table, the key map file, shortcut matching and the window's key handler.
+#include <algorithm>
+#include <optional>
+
+#include "core/Commands.h"
+#include "core/KeyMapLine.h"
+#include "core/ShortCut.h"
+#include "core/StrUtil.h"
 #include "forms/CsvList.h"
+#include "forms/KeyBoard.h"
 
 namespace tovo {
 
-void TFormCsvList::InitKeyMap() {}
-void TFormCsvList::KeyMapStartUp() {}
-void TFormCsvList::ApplyKeyMap() {}
-void TFormCsvList::SetShortCutNew(const std::u16string&, UINT) {}
-bool TFormCsvList::MatchShortCut(const MSG&) { return false; }
-bool TFormCsvList::FormKeyDown(WPARAM key) {
-  const bool modifier = GetKeyState(VK_SHIFT) < 0 || GetKeyState(VK_CONTROL) < 0 || GetKeyState(VK_MENU) < 0;
-  if (key == VK_ESCAPE && !modifier) {
-    PostMessageW(hwnd_, WM_CLOSE, 0, 0);
-    return true;
-  }
-  return false;
+using namespace win;
+
+namespace {
+
+constexpr char16_t kKeyMapResetMessage[] = u"キーボード設定項目が変更になったので、キーボード設定を初期化しました";
+
+// Row of the command table that a menu item stands for (its identifier is the item's id).
+std::optional<size_t> RowOfMenuItem(UINT item) { return CommandIndexById(FormatDecimal(item)); }
+
+// The menu item of a command: its identifier read as a number (the table's are four digits).
+UINT MenuItemOf(std::u16string_view id) {
+  UINT value = 0;
+  for (char16_t c : id) value = value * 10 + static_cast<UINT>(c - u'0');
+  return value;
 }
-void TFormCsvList::Timer1Timer() { KillTimer(hwnd_, kTimer1); }
-void TFormCsvList::MenuCsvListKeyBoardClick() {}
-void TFormCsvList::UpdateMenuShortCutText(UINT) {}
+
+// The item's caption without the shortcut text shown after the tab.
+std::u16string MenuCaption(HMENU menu, UINT item) {
+  int len = GetMenuStringW(menu, item, nullptr, 0, MF_BYCOMMAND);
+  if (len <= 0) return {};
+  std::wstring buf(static_cast<size_t>(len) + 1, L'\0');
+  len = GetMenuStringW(menu, item, buf.data(), len + 1, MF_BYCOMMAND);
+  buf.resize(static_cast<size_t>(std::max(len, 0)));
+  if (size_t tab = buf.find(L'\t'); tab != std::wstring::npos) buf.resize(tab);
+  return U(buf);
+}
+
+bool IsModifierKey(WPARAM vk) {
+  switch (vk) {
+    case VK_SHIFT: case VK_CONTROL: case VK_MENU:
+    case VK_LSHIFT: case VK_RSHIFT: case VK_LCONTROL: case VK_RCONTROL: case VK_LMENU: case VK_RMENU:
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool Held(int vk) { return GetKeyState(vk) < 0; }
+
+}  // namespace
+
+std::u16string TFormCsvList::KeyMapPath() const { return StrDllFilePath + kKeyMapFileName; }
+
+void TFormCsvList::InitKeyMap() {
+  StrListKeyMapOriginal.clear();
+  const auto& table = CommandTable();
+  for (size_t row = 0; row < table.size(); ++row) {
+    const CommandInfo& command = table[row];
+    const auto item = MenuItemOf(command.id);
+    StrListKeyMapOriginal.push_back(
+        JoinKeyMapLine(command.category, MenuCaption(MainMenu1, item), ShortCutToText(shortCuts_[row]), command.id));
+  }
+}
+
+void TFormCsvList::KeyMapStartUp() {
+  // The items carry the menu definition's shortcuts until the key map is applied.
+  shortCuts_ = DefaultCommandShortCuts();
+  for (const CommandInfo& command : CommandTable()) UpdateMenuShortCutText(MenuItemOf(command.id));
+  keyMapNotices_.clear();
+
+  InitKeyMap();
+  const std::u16string path = KeyMapPath();
+  TextRead file = ReadTextLines(path);
+  bool reset = false;
+  if (file.exists && !file.readable) {
+    // Overwriting a file we could not read might destroy the user's keys: leave it alone.
+    StrListKeyMap = StrListKeyMapOriginal;
+    keyMapNotices_.push_back(KeyMapFileProblem(true, path, file.error) + u"\r\n既定のキーの割り当てで続けます。");
+  } else if (file.exists && KeyMapLineCountMatches(file.lines)) {
+    StrListKeyMap = std::move(file.lines);
+  } else {
+    reset = file.exists;  // a missing file is created silently
+    StrListKeyMap = StrListKeyMapOriginal;
+    if (reset) keyMapNotices_.push_back(kKeyMapResetMessage);
+    if (DWORD err = WriteTextLines(path, StrListKeyMap)) keyMapNotices_.push_back(KeyMapFileProblem(false, path, err));
+  }
+  // The messages wait until the window has appeared.
+  if (!keyMapNotices_.empty()) SetTimer(hwnd_, kTimer1, 100, nullptr);
+  if (!StrListKeyMap.empty()) ApplyKeyMap();
+}
+
+void TFormCsvList::ApplyKeyMap() {
+  for (const CommandInfo& command : CommandTable()) {
+    SetShortCutNew(std::u16string(command.id), MenuItemOf(command.id));
+  }
+}
+
+void TFormCsvList::SetShortCutNew(const std::u16string& number, UINT menuItem) {
+  const std::optional<size_t> row = RowOfMenuItem(menuItem);
+  if (!row) return;
+  const std::optional<uint16_t> shortCut = ShortCutForId(StrListKeyMap, number);
+  if (!shortCut) return;  // no line for it: the item keeps its shortcut
+  shortCuts_[*row] = *shortCut;
+  UpdateMenuShortCutText(menuItem);
+}
+
+void TFormCsvList::UpdateMenuShortCutText(UINT menuItem) {
+  const std::optional<size_t> row = RowOfMenuItem(menuItem);
+  if (!row || !MainMenu1) return;
+  std::u16string text = MenuCaption(MainMenu1, menuItem);
+  // A key code 0 (an unknown name, modifiers or not) gives the empty text: nothing is shown.
+  const std::u16string shortCutText = ShortCutToText(shortCuts_[*row]);
+  if (!shortCutText.empty()) text += u"\t" + shortCutText;
+  MENUITEMINFOW info{};
+  info.cbSize = sizeof info;
+  info.fMask = MIIM_STRING;
+  info.dwTypeData = const_cast<wchar_t*>(W(text));
+  SetMenuItemInfoW(MainMenu1, menuItem, FALSE, &info);
+}
+
+UINT TFormCsvList::FindShortCutItem(HMENU menu, uint16_t pressed) const {
+  // Menu order: the bar left to right, each menu top to bottom, depth first. About 30 items,
+  // walked once per key press.
+  const int count = GetMenuItemCount(menu);
+  for (int i = 0; i < count; ++i) {
+    if (HMENU sub = GetSubMenu(menu, i)) {
+      if (UINT found = FindShortCutItem(sub, pressed)) return found;
+      continue;
+    }
+    const UINT id = GetMenuItemID(menu, i);
+    if (id == 0 || id == static_cast<UINT>(-1)) continue;
+    const std::optional<size_t> row = RowOfMenuItem(id);
+    if (row && IsWorkingShortCut(shortCuts_[*row]) && shortCuts_[*row] == pressed) return id;
+  }
+  return 0;
+}
+
+bool TFormCsvList::MatchShortCut(const MSG& msg) {
+  // Self-posted keys (lParam == kSelfPostedKey) are let through by PreviewMessage before this.
+  if (msg.wParam == 0 || msg.wParam > 0xFF || IsModifierKey(msg.wParam) || !MainMenu1) return false;
+  const uint16_t pressed =
+      MakeShortCut(static_cast<uint16_t>(msg.wParam), Held(VK_SHIFT), Held(VK_CONTROL), Held(VK_MENU));
+  const UINT item = FindShortCutItem(MainMenu1, pressed);
+  if (!item) return false;
+  // Found means consumed; a disabled item swallows its key.
+  if (!(GetMenuState(MainMenu1, item, MF_BYCOMMAND) & (MF_GRAYED | MF_DISABLED))) RunCommand(item);
+  return true;
+}
+
+bool TFormCsvList::FormKeyDown(WPARAM key) {
+  switch (key) {
+    case VK_ESCAPE:
+      if (Held(VK_SHIFT) || Held(VK_CONTROL) || Held(VK_MENU)) return false;
+      PostMessageW(hwnd_, WM_CLOSE, 0, 0);
+      return true;
+    case VK_UP: case VK_DOWN: case VK_PRIOR: case VK_NEXT: case VK_HOME: case VK_END:
+      // Moving the selection by hand restarts the search at the row's first field.
+      IntSearchCol = 0;
+      return false;
+    default:
+      return false;
+  }
+}
+
+void TFormCsvList::Timer1Timer() {
+  KillTimer(hwnd_, kTimer1);  // before the box: its loop would let the timer fire again
+  std::vector<std::u16string> notices = std::move(keyMapNotices_);
+  keyMapNotices_.clear();
+  for (const auto& text : notices) {
+    ShowMessage(hwnd_, text, text == kKeyMapResetMessage ? MB_OK : MB_OK | MB_ICONWARNING);
+  }
+}
+
+void TFormCsvList::MenuCsvListKeyBoardClick() {
+  if (Busy()) return;  // not while a fill or column loop is processing messages
+  ShowKeyBoard(hwnd_);
+  // Read again whatever the dialog did: saved keys and a reset take effect at once.
+  const std::u16string path = KeyMapPath();
+  TextRead file = ReadTextLines(path);
+  if (file.exists && !file.readable) {
+    ShowMessage(hwnd_, KeyMapFileProblem(true, path, file.error) + u"\r\nキーの割り当ては変わりません。",
+                MB_OK | MB_ICONWARNING);
+    return;
+  }
+  StrListKeyMap = file.exists ? std::move(file.lines) : StrListKeyMapOriginal;
+  if (!StrListKeyMap.empty()) ApplyKeyMap();
+}
 
 }  // namespace tovo

@@ -1,0 +1,76 @@
+// The keyboard settings dialog: assigns shortcut keys to the list window's commands and saves
+// them to the key-assignment file.
+#pragma once
+#include <string>
+#include <vector>
+
+#include "forms/Win.h"
+
+namespace tovo {
+
+inline constexpr char16_t kKeyMapFileName[] = u"TovoCsvList-KeyMap.txt";
+
+// The key-assignment file beside the list window's other files.
+std::u16string KeyMapFilePath();
+// "The key-assignment file could not be read / written" with the path and the system's reason.
+std::u16string KeyMapFileProblem(bool reading, const std::u16string& path, DWORD error);
+
+class TFormKeyBoard : public win::Form {
+ public:
+  TFormKeyBoard();
+  ~TFormKeyBoard() override;
+  // Creates the dialog, shows it modally over `owner`; IDOK after a save, IDCANCEL otherwise.
+  int Execute(HWND owner);
+
+ protected:
+  LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) noexcept override;
+  bool PreviewMessage(MSG& msg) noexcept override;
+
+ private:
+  bool CreateControls();
+  void Layout();
+  void FormCreate();
+  void FormShow();
+  void WmGetMinMaxInfo(MINMAXINFO* info);
+  void OnCommand(WORD id, WORD code);
+  LRESULT OnNotify(NMHDR* hdr);
+
+  void ComboBox1Change();
+  void ButtonOKClick();
+  void ButtonCancelClick();
+  void ButtonClearClick();
+  void ButtonInitClick();
+  void ButtonKeymapClick();
+  LRESULT ListView1AdvancedCustomDrawItem(NMLVCUSTOMDRAW* draw);
+
+  void SetCommand();
+  void SetPresentKey();
+  void ChangePresentKey();
+
+  int SelectedRow() const;  // -1: none
+  void SelectRow(int row);
+  std::u16string RowText(int row, int column) const;
+  std::u16string ComboChoice(HWND combo) const;
+  bool ReadKeyMap();  // false (with a message) when the file exists but cannot be read
+  bool WriteKeyMap(const std::vector<std::u16string>& lines);  // false with a message
+
+  HWND ButtonOK = nullptr, ButtonCancel = nullptr, ButtonKeymap = nullptr;
+  HWND Label1 = nullptr, Label3 = nullptr;
+  HWND ComboBox1 = nullptr, ComboBox2 = nullptr, ComboBox3 = nullptr, ComboBox4 = nullptr, ComboBox5 = nullptr;
+  HWND ListView1 = nullptr;
+  HWND ButtonClear = nullptr, ButtonInit = nullptr;
+  std::vector<win::LayoutItem> layout_;
+  RECT panel1_{}, panel2_{};
+  win::UniqueFont uiFont_;
+  win::UniqueBrush aqua_;
+
+  std::vector<std::u16string> StrListKeyMap;
+  bool readFailed_ = false;  // the file was there but unreadable: saving would lose it
+  std::u16string notice_;    // a message waiting for the dialog to appear
+  HWND focus_ = nullptr;     // the control that gets the focus back on activation
+};
+
+// Shows the dialog modally and returns its result when it has closed.
+int ShowKeyBoard(HWND owner);
+
+}  // namespace tovo

@@ -1,0 +1,262 @@
+// The keyboard map window.
+#include "forms/KeyMap.h"
+
+#include <algorithm>
+#include <cstring>
+#include <exception>
+#include <utility>
+
+#include "forms/KeyBoard.h"
+
+namespace tovo {
+
+using namespace win;
+
+namespace {
+
+constexpr SIZE kDesignClient{637, 356};
+constexpr int kPanel1Height = 45;
+constexpr int kMinTrackW = 800, kMinTrackH = 480;
+constexpr int kCommandColumnGap = 420;  // the command column takes the client width less this
+
+enum : int { IdListView1 = 300, IdButtonSort0, IdButtonSort1, IdButtonCopyToClip };
+
+bool AnyModifierHeld() { return GetKeyState(VK_SHIFT) < 0 || GetKeyState(VK_CONTROL) < 0 || GetKeyState(VK_MENU) < 0; }
+
+// Puts UTF-16 text on the clipboard; false when the clipboard could not be taken.
+bool CopyTextToClipboard(HWND owner, const std::u16string& text) {
+  const size_t bytes = (text.size() + 1) * sizeof(char16_t);
+  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
+  if (!memory) return false;
+  if (void* p = GlobalLock(memory)) {
+    std::memcpy(p, text.c_str(), bytes);
+    GlobalUnlock(memory);
+  }
+  if (!OpenClipboard(owner)) {
+    GlobalFree(memory);
+    return false;
+  }
+  EmptyClipboard();
+  const bool placed = SetClipboardData(CF_UNICODETEXT, memory) != nullptr;
+  CloseClipboard();
+  if (!placed) GlobalFree(memory);  // the clipboard owns it only once placed
+  return placed;
+}
+
+}  // namespace
+
+TFormKeyMap::TFormKeyMap() = default;
+TFormKeyMap::~TFormKeyMap() = default;
+
+void ShowKeyMap(HWND owner) {
+  TFormKeyMap form;
+  form.Execute(owner);
+}
+
+void TFormKeyMap::Execute(HWND owner) {
+  if (!CreateTopLevel(L"キーボードマップ", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MAXIMIZEBOX, 0,
+                      owner, nullptr, kDesignClient.cx, kDesignClient.cy) ||
+      !CreateControls()) {
+    ShowError(owner, u"キーボードマップの画面を作成できませんでした。");
+    return;
+  }
+  // The design's client area is smaller than the minimum outer size: the minimum wins at once.
+  RECT rc{};
+  GetWindowRect(hwnd_, &rc);
+  SetWindowPos(hwnd_, nullptr, 0, 0, std::max<int>(rc.right - rc.left, Scale(kMinTrackW, dpi_)),
+               std::max<int>(rc.bottom - rc.top, Scale(kMinTrackH, dpi_)), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  CenterOnPrimary(hwnd_);
+  FormShow();
+  ShowModal(owner);
+}
+
+bool TFormKeyMap::CreateControls() {
+  HINSTANCE inst = ThisModule();
+  auto make = [&](const wchar_t* cls, const wchar_t* text, DWORD style, DWORD ex, int id) {
+    return CreateWindowExW(ex, cls, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 10, 10, hwnd_,
+                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), inst, nullptr);
+  };
+  ListView1 = make(WC_LISTVIEWW, L"", WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS, WS_EX_CLIENTEDGE,
+                   IdListView1);
+  ButtonSort0 = make(L"BUTTON", L"ソート無(&N)", WS_TABSTOP | BS_PUSHBUTTON, 0, IdButtonSort0);
+  ButtonSort1 = make(L"BUTTON", L"ソート有(&K)", WS_TABSTOP | BS_PUSHBUTTON, 0, IdButtonSort1);
+  ButtonCopyToClip = make(L"BUTTON", L"ｸﾘｯﾌﾟへｺﾋﾟｰ(&C)", WS_TABSTOP | BS_PUSHBUTTON, 0, IdButtonCopyToClip);
+  for (HWND h : {ListView1, ButtonSort0, ButtonSort1, ButtonCopyToClip}) {
+    if (!h) return false;
+  }
+  ListView_SetExtendedListViewStyle(ListView1, LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
+  uiFont_ = MakeUiFont(dpi_);
+  SetFontAll(hwnd_, uiFont_.get());
+
+  const int panelTop = kDesignClient.cy - kPanel1Height;
+  layout_ = {
+      {ListView1, 0, 0, kDesignClient.cx, panelTop, kLeft | kTop | kRight | kBottom},
+      {ButtonSort0, 10, panelTop + 10, 140, 25, kLeft | kBottom},
+      {ButtonSort1, 150, panelTop + 10, 140, 25, kLeft | kBottom},
+      {ButtonCopyToClip, 290, panelTop + 10, 160, 25, kLeft | kBottom},
+  };
+  return true;
+}
+
+void TFormKeyMap::FormShow() {
+  const struct {
+    const char16_t* caption;
+    int width;  // 96 dpi; the command column's is set by FormResize
+  } columns[] = {{u"カテゴリ", 110}, {u"コマンド", 0}, {u"現在のキー", 200}, {u"機能", 60}, {u"", 10}};
+  LVCOLUMNW col{};
+  col.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
+  for (int i = 0; i < 5; ++i) {
+    col.pszText = const_cast<wchar_t*>(W(columns[i].caption));
+    col.cx = Scale(columns[i].width, dpi_);
+    col.iSubItem = i;
+    ListView_InsertColumn(ListView1, i, &col);
+  }
+  FormResize();
+
+  const std::u16string path = KeyMapFilePath();
+  TextRead file = ReadTextLines(path);
+  BoolFileExist = file.exists;
+  if (file.readable) {
+    StrListKeyMap = std::move(file.lines);
+    GetKeySort1();
+  }
+  SetKeySort0();
+  // The message waits until the (empty) window is on screen.
+  if (!file.exists) {
+    timerMessage_ = u"キーボード設定のファイルが在りませんでした";
+  } else if (!file.readable) {
+    timerMessage_ = KeyMapFileProblem(true, path, file.error);
+  }
+  if (!timerMessage_.empty()) SetTimer(hwnd_, kTimer1, 100, nullptr);
+}
+
+void TFormKeyMap::FormResize() {
+  if (!hwnd_ || layout_.empty()) return;
+  RECT rc{};
+  GetClientRect(hwnd_, &rc);
+  ApplyLayout(layout_, kDesignClient, {rc.right, rc.bottom}, dpi_);
+  panel1_ = {0, rc.bottom - Scale(kPanel1Height, dpi_), rc.right, rc.bottom};
+  InvalidateRect(hwnd_, &panel1_, TRUE);
+  const int fixed[] = {110, -1, 200, 60, 10};
+  for (int i = 0; i < 5; ++i) {
+    const int width = fixed[i] >= 0 ? Scale(fixed[i], dpi_) : std::max<int>(0, rc.right - Scale(kCommandColumnGap, dpi_));
+    ListView_SetColumnWidth(ListView1, i, width);
+  }
+}
+
+void TFormKeyMap::WmGetMinMaxInfo(MINMAXINFO* info) {
+  info->ptMinTrackSize.x = Scale(kMinTrackW, dpi_);
+  info->ptMinTrackSize.y = Scale(kMinTrackH, dpi_);
+}
+
+void TFormKeyMap::Timer1Timer() {
+  KillTimer(hwnd_, kTimer1);  // before the box, whose loop would let it fire again
+  const std::u16string text = std::exchange(timerMessage_, {});
+  if (!text.empty()) ShowMessage(hwnd_, text, BoolFileExist ? MB_OK | MB_ICONWARNING : MB_OK);
+}
+
+// ---------------------------------------------------------------- the views
+
+void TFormKeyMap::GetKeySort1() { StrListKeyMapKey = GroupAndSortKeyMap(StrListKeyMap); }
+
+void TFormKeyMap::ShowLines(const std::vector<std::u16string>& lines) {
+  {
+    RedrawGuard noDraw(ListView1);
+    ListView_DeleteAllItems(ListView1);
+    for (int i = 0; i < static_cast<int>(lines.size()); ++i) {
+      const KeyMapColumns columns = SplitKeyMapColumns(lines[i]);
+      LVITEMW item{};
+      item.mask = LVIF_TEXT;
+      item.iItem = i;
+      item.pszText = const_cast<wchar_t*>(W(columns.category));
+      ListView_InsertItem(ListView1, &item);
+      ListView_SetItemText(ListView1, i, 1, const_cast<wchar_t*>(W(columns.command)));
+      ListView_SetItemText(ListView1, i, 2, const_cast<wchar_t*>(W(columns.key)));
+      ListView_SetItemText(ListView1, i, 3, const_cast<wchar_t*>(W(columns.id)));
+    }
+  }
+  if (!lines.empty()) {
+    ListView_SetItemState(ListView1, 0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    ListView_EnsureVisible(ListView1, 0, FALSE);
+  }
+  StrListKeyMapClip = lines;
+}
+
+void TFormKeyMap::SetKeySort0() { ShowLines(StrListKeyMap); }
+
+void TFormKeyMap::SetKeySort1() { ShowLines(SortedKeyMapView(StrListKeyMapKey)); }
+
+void TFormKeyMap::ButtonCopyToClipClick() {
+  if (StrListKeyMapClip.empty()) return;  // nothing to copy: the clipboard keeps what it has
+  std::u16string text;
+  for (const auto& line : StrListKeyMapClip) text += line + u"\r\n";
+  if (!CopyTextToClipboard(hwnd_, text)) {
+    ShowMessage(hwnd_, u"クリップボードにコピーできませんでした。", MB_OK | MB_ICONWARNING);
+  }
+}
+
+// ---------------------------------------------------------------- dispatch
+
+void TFormKeyMap::OnCommand(WORD id, WORD code) {
+  if (code != BN_CLICKED) return;
+  switch (id) {
+    case IdButtonSort0: ButtonSort0Click(); break;
+    case IdButtonSort1: ButtonSort1Click(); break;
+    case IdButtonCopyToClip: ButtonCopyToClipClick(); break;
+    default: break;  // IDOK from Enter: nothing
+  }
+}
+
+bool TFormKeyMap::PreviewMessage(MSG& msg) noexcept {
+  // FormKeyDown: Esc alone closes; Ctrl+Esc and the like do not.
+  if (msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE && !AnyModifierHeld()) {
+    EndModal(IDCANCEL);
+    return true;
+  }
+  return false;
+}
+
+LRESULT TFormKeyMap::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) noexcept {
+  try {
+    switch (msg) {
+      case WM_COMMAND: OnCommand(LOWORD(wp), HIWORD(wp)); return 0;
+      case WM_SIZE: FormResize(); return 0;
+      case WM_GETMINMAXINFO: WmGetMinMaxInfo(reinterpret_cast<MINMAXINFO*>(lp)); return 0;
+      case WM_TIMER: if (wp == kTimer1) Timer1Timer(); return 0;
+      case WM_CLOSE: EndModal(IDCANCEL); return 0;
+      case WM_ACTIVATE:
+        // Keep the focused control across activations (the copy failure's message box).
+        if (LOWORD(wp) == WA_INACTIVE) {
+          if (HWND f = GetFocus(); f && IsChild(hwnd_, f)) focus_ = f;
+        } else {
+          SetFocus(focus_ && IsWindow(focus_) ? focus_ : ListView1);
+        }
+        return 0;
+      case WM_PAINT: {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(hwnd_, &ps);
+        RECT panel = panel1_;
+        DrawEdge(dc, &panel, BDR_SUNKENOUTER, BF_RECT);  // the panel's lowered bevel
+        EndPaint(hwnd_, &ps);
+        return 0;
+      }
+      case WM_DPICHANGED: {
+        dpi_ = HIWORD(wp);
+        const auto* rc = reinterpret_cast<RECT*>(lp);
+        uiFont_ = MakeUiFont(dpi_);
+        SetFontAll(hwnd_, uiFont_.get());
+        SetWindowPos(hwnd_, nullptr, rc->left, rc->top, rc->right - rc->left, rc->bottom - rc->top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+        return 0;
+      }
+      default: return Default(msg, wp, lp);
+    }
+  } catch (const std::exception& e) {
+    ReportException(e.what());
+  } catch (...) {
+    ReportException(nullptr);
+  }
+  return 0;
+}
+
+}  // namespace tovo

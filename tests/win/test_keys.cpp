@@ -1,0 +1,298 @@
+// Shortcut keys in the list window: the key-assignment file at start-up, the keys on the menu,
+// and key presses finding their commands.
+#include "driver/Driver.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+
+using namespace tovotest;
+
+namespace {
+
+constexpr wchar_t kCaption[] = L"CsvList表示";
+constexpr wchar_t kKeyFile[] = L"TovoCsvList-KeyMap.txt";
+constexpr wchar_t kResetMessage[] = L"キーボード設定項目が変更になったので、キーボード設定を初期化しました";
+constexpr wchar_t kNotFound[] = L"検索しましたが見つかりませんでした\r\n";
+
+std::vector<std::wstring> DefaultLines() {
+  return {
+      L"ファイル\t全て表示(&A)\t\t1001",
+      L"ファイル\tカラム幅の自動調整(&C)\t\t1002",
+      L"ファイル\t現在行をヘッダーに設定(&H)\t\t1003",
+      L"ファイル\t終了(&X)\t\t1011",
+      L"検索\t次を検索(&N)\tF3\t1101",
+      L"検索\t前を検索(&P)\tShift+F3\t1102",
+      L"編集\t行へ移動(&G)...\tCtrl+G\t1201",
+      L"編集\t開始時へ移動(S)...\t\t1202",
+      L"編集\t先頭(&T)\t\t1203",
+      L"編集\t前ページ(&P)\t\t1204",
+      L"編集\t次ページ(&N)\t\t1205",
+      L"編集\t最後(&E)\t\t1206",
+      L"表示\t文字色(&F)...\t\t1301",
+      L"表示\t背景色(&B)...\t\t1302",
+      L"表示\t強調表示のファイル名(&G)...\t\t1303",
+      L"表示\t強調表示の文字色 行単位(&H)...\t\t1304",
+      L"表示\t強調表示の文字色 カラム単位(&I)...\t\t1305",
+      L"表示\t強調表示を無効(&N)\t\t1306",
+      L"表示\t強調表示を有効 行単位(&R)\t\t1307",
+      L"表示\t強調表示を有効 カラム単位(&C)\t\t1308",
+      L"ツール\tキーボード設定(&K)...\t\t1401",
+      L"ヘルプ\tヘルプ表示(&C)...\t\t1501",
+      L"CSV設定\t自動検出(&A)\t\t1601",
+      L"CSV設定\tカンマ区切り 11,\"22,22\",33 (&M)\t\t1602",
+  };
+}
+
+// The lines with the key of the command `id` replaced.
+std::vector<std::wstring> WithKey(std::vector<std::wstring> lines, std::wstring_view id, std::wstring_view key) {
+  for (auto& line : lines) {
+    if (!line.ends_with(std::wstring(L"\t") + std::wstring(id))) continue;
+    const size_t second = line.find(L'\t', line.find(L'\t') + 1);
+    const size_t third = line.find(L'\t', second + 1);
+    line = line.substr(0, second + 1) + std::wstring(key) + line.substr(third);
+  }
+  return lines;
+}
+
+void WriteKeyFile(const std::vector<std::wstring>& lines, std::wstring_view tail = L"") {
+  std::wstring text;
+  for (const auto& line : lines) text += line + L"\r\n";
+  WriteAnsi(kKeyFile, text + std::wstring(tail));
+}
+
+struct Opened {
+  FakeHost host;
+  std::unique_ptr<Session> session;
+  HWND window = nullptr;
+};
+
+void Open(Opened& o, std::vector<std::wstring> lines = {L"a,b", L"c,d", L"e,f"}) {
+  o.host.lines = std::move(lines);
+  o.session = std::make_unique<Session>(o.host);
+  o.window = o.session->WaitWindow(kCaption);
+}
+
+HWND SearchBox(HWND window) { return FindChildByClass(window, L"ComboBox", 0); }
+
+// Puts the focus into the search box's edit, as a click into it would.
+bool FocusSearchBox(Session& s, HWND box) {
+  AttachThreadInput(GetCurrentThreadId(), s.UiThreadId(), TRUE);
+  SetFocus(FindChildByClass(box, L"Edit"));
+  AttachThreadInput(GetCurrentThreadId(), s.UiThreadId(), FALSE);
+  return WaitUntil([&] {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    return GetGUIThreadInfo(s.UiThreadId(), &info) && info.hwndFocus && IsChild(box, info.hwndFocus);
+  });
+}
+
+class Keys : public WinTest {};
+
+TEST_F(Keys, FirstOpeningWritesTheCommandTableAndShowsTheDefaultKeys) {
+  Opened o;
+  Open(o);
+  ASSERT_TRUE(o.window) << o.session->DescribeWindows();
+  EXPECT_TRUE(o.session->NoMessageBoxWithin(400));
+  EXPECT_EQ(ReadLines(kKeyFile), DefaultLines());
+  // Written in the ANSI code page, every line ended by CR LF.
+  const auto bytes = ReadBytes(kKeyFile);
+  ASSERT_TRUE(bytes);
+  EXPECT_EQ(bytes->substr(0, 9), "\x83t\x83@\x83""C\x83\x8B\t");
+  EXPECT_EQ(bytes->substr(bytes->size() - 7), "\t1602\r\n");
+
+  EXPECT_EQ(MenuItemText(o.window, L"次を検索(&N)"), L"次を検索(&N)\tF3");
+  EXPECT_EQ(MenuItemText(o.window, L"前を検索(&P)"), L"前を検索(&P)\tShift+F3");
+  EXPECT_EQ(MenuItemText(o.window, L"行へ移動(&G)..."), L"行へ移動(&G)...\tCtrl+G");
+  EXPECT_EQ(MenuItemText(o.window, L"先頭(&T)"), L"先頭(&T)");
+}
+
+TEST_F(Keys, FileWithTheWrongLineCountIsResetWithOneMessage) {
+  const auto custom = WithKey(DefaultLines(), L"1203", L"F5");
+  struct Case {
+    const char* what;
+    std::vector<std::wstring> lines;
+    std::wstring tail;
+  };
+  const Case cases[] = {
+      {"23 lines", {custom.begin(), custom.end() - 1}, L""},
+      {"25 lines", custom, L"ヘルプ\tおまけ\tF6\t1502\r\n"},
+      {"a blank 25th line", custom, L"\r\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ResetPluginsDir();
+    WriteKeyFile(c.lines, c.tail);
+    Opened o;
+    Open(o);
+    ASSERT_TRUE(o.window);
+    auto box = o.session->WaitMessageBox();
+    ASSERT_TRUE(box) << o.session->DescribeWindows();
+    EXPECT_EQ(Utf8(box->text), Utf8(kResetMessage));
+    EXPECT_TRUE(box->hasOk);
+    EXPECT_TRUE(IsWindowVisible(o.window));  // the message comes after the window
+    ASSERT_TRUE(o.session->Answer(*box, IDOK));
+    EXPECT_TRUE(o.session->NoMessageBoxWithin(400));
+    EXPECT_EQ(ReadLines(kKeyFile), DefaultLines());
+    EXPECT_EQ(MenuItemText(o.window, L"先頭(&T)"), L"先頭(&T)");
+    EXPECT_EQ(MenuItemText(o.window, L"次を検索(&N)"), L"次を検索(&N)\tF3");
+  }
+}
+
+TEST_F(Keys, LinesInAnotherOrderAreTakenByIdentifier) {
+  auto lines = WithKey(WithKey(DefaultLines(), L"1203", L"Shift+Ctrl+Alt+Del"), L"1101", L"");
+  lines = WithKey(lines, L"1205", L"Ctrl+Space");  // no such key name: no working key
+  std::reverse(lines.begin(), lines.end());
+  WriteKeyFile(lines);
+  const auto before = ReadBytes(kKeyFile);
+  Opened o;
+  Open(o);
+  ASSERT_TRUE(o.window);
+  EXPECT_TRUE(o.session->NoMessageBoxWithin(400));
+  EXPECT_EQ(ReadBytes(kKeyFile), before);
+  EXPECT_EQ(MenuItemText(o.window, L"先頭(&T)"), L"先頭(&T)\tShift+Ctrl+Alt+Del");
+  EXPECT_EQ(MenuItemText(o.window, L"次を検索(&N)"), L"次を検索(&N)");
+  EXPECT_EQ(MenuItemText(o.window, L"次ページ(&N)"), L"次ページ(&N)");
+  EXPECT_EQ(MenuItemText(o.window, L"前を検索(&P)"), L"前を検索(&P)\tShift+F3");
+}
+
+TEST_F(Keys, F3SearchesAndEscCloses) {
+  Opened o;
+  Open(o);
+  ASSERT_TRUE(o.window);
+  HWND list = FindChildByClass(o.window, L"SysListView32");
+  ASSERT_TRUE(WaitUntil([&] { return ListRowCount(list) == 3; })) << ListRowCount(list);
+
+  ASSERT_TRUE(SetComboText(SearchBox(o.window), L"zzz"));
+  ASSERT_TRUE(o.session->PressKeys(o.window, VK_F3));
+  auto box = o.session->WaitMessageBox();
+  ASSERT_TRUE(box) << o.session->DescribeWindows();
+  EXPECT_EQ(Utf8(box->text), Utf8(std::wstring(kNotFound) + L"zzz"));
+  ASSERT_TRUE(o.session->Answer(*box, IDOK));
+
+  ASSERT_TRUE(SetComboText(SearchBox(o.window), L"f"));
+  ASSERT_TRUE(o.session->PressKeys(o.window, VK_F3));
+  EXPECT_TRUE(WaitUntil([&] { return ListSelected(list) == 2; })) << ListSelected(list);
+  EXPECT_TRUE(o.session->NoMessageBoxWithin(200));
+
+  // The window is gone before the key comes up: the press is not waited for.
+  o.session->PressKeys(o.window, VK_ESCAPE, false, false, false, 500);
+  EXPECT_TRUE(o.session->WaitReturned());
+}
+
+TEST_F(Keys, AnAssignedKeyTakesPrecedenceOverItsOwnMeaning) {
+  // Esc on the settings command: it opens the dialog instead of closing the window. Esc on the
+  // disabled 1602 item: swallowed, nothing at all happens.
+  struct Case {
+    const char* what;
+    const wchar_t* id;
+    bool opensDialog;
+  };
+  for (const Case& c : {Case{"enabled item", L"1401", true}, Case{"disabled item", L"1602", false}}) {
+    SCOPED_TRACE(c.what);
+    ResetPluginsDir();
+    WriteKeyFile(WithKey(DefaultLines(), c.id, L"Esc"));
+    Opened o;
+    Open(o);
+    ASSERT_TRUE(o.window);
+    ASSERT_TRUE(o.session->PressKeys(o.window, VK_ESCAPE));
+    ASSERT_TRUE(o.session->Sync());
+    EXPECT_FALSE(o.session->Returned());
+    HWND dialog = o.session->WaitWindow(L"キーボード設定", c.opensDialog ? kTimeoutMs : 300);
+    EXPECT_EQ(dialog != nullptr, c.opensDialog);
+    if (dialog) {
+      ASSERT_TRUE(o.session->PressKeys(dialog, VK_ESCAPE));  // the dialog's own Esc
+      ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }));
+    }
+    EXPECT_TRUE(o.session->NoMessageBoxWithin(200));
+    EXPECT_FALSE(o.session->Returned());
+    o.session->CloseWindow(o.window);
+    EXPECT_TRUE(o.session->WaitReturned());
+  }
+}
+
+TEST_F(Keys, ALetterRunsItsCommandFromTheSearchBoxAndIsNotTyped) {
+  WriteKeyFile(WithKey(DefaultLines(), L"1101", L"Q"));
+  Opened o;
+  Open(o);
+  ASSERT_TRUE(o.window);
+  HWND box = SearchBox(o.window);
+  ASSERT_TRUE(SetComboText(box, L"zzz"));
+  ASSERT_TRUE(FocusSearchBox(*o.session, box));
+
+  ASSERT_TRUE(o.session->PressKeys(o.window, 'Q'));
+  auto message = o.session->WaitMessageBox();
+  ASSERT_TRUE(message) << o.session->DescribeWindows();
+  EXPECT_EQ(Utf8(message->text), Utf8(std::wstring(kNotFound) + L"zzz"));
+  ASSERT_TRUE(o.session->Answer(*message, IDOK));
+  EXPECT_EQ(ComboText(box), L"zzz");
+
+  // A letter that is no command's key is typed as usual.
+  ASSERT_TRUE(FocusSearchBox(*o.session, box));
+  ASSERT_TRUE(o.session->PressKeys(o.window, 'W'));
+  ASSERT_TRUE(o.session->Sync());
+  EXPECT_NE(ComboText(box).find_first_of(L"wW"), std::wstring::npos) << Utf8(ComboText(box));
+}
+
+TEST_F(Keys, AKeyFileThatCannotBeReadOrWrittenIsReportedAndTheKeysStay) {
+  WriteKeyFile(DefaultLines());
+  Opened o;
+  Open(o);
+  ASSERT_TRUE(o.window);
+  ASSERT_TRUE(SetComboText(SearchBox(o.window), L"zzz"));
+
+  // Held open without sharing: neither the dialog nor the list window can read it.
+  HANDLE lock = CreateFileW(PluginFile(kKeyFile).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+  ASSERT_TRUE(o.session->MenuCommand(o.window, L"キーボード設定(&K)..."));
+  HWND dialog = o.session->WaitWindow(L"キーボード設定");
+  ASSERT_TRUE(dialog);
+  auto box = o.session->WaitMessageBox();
+  ASSERT_TRUE(box) << o.session->DescribeWindows();
+  EXPECT_NE(box->text.find(L"読み込めませんでした"), std::wstring::npos) << Utf8(box->text);
+  ASSERT_TRUE(o.session->Answer(*box, IDOK));
+  // Saving the empty key map it has would wipe the file: refused with a message.
+  ASSERT_TRUE(ClickButton(FindChildByText(dialog, L"保存(&S)", L"Button")));
+  box = o.session->WaitMessageBox();
+  ASSERT_TRUE(box);
+  ASSERT_TRUE(o.session->Answer(*box, IDOK));
+  EXPECT_TRUE(IsWindowVisible(dialog));
+  ASSERT_TRUE(ClickButton(FindChildByText(dialog, L"閉じる(&C)", L"Button")));
+  box = o.session->WaitMessageBox();
+  ASSERT_TRUE(box) << o.session->DescribeWindows();
+  EXPECT_NE(box->text.find(L"読み込めませんでした"), std::wstring::npos) << Utf8(box->text);
+  ASSERT_TRUE(o.session->Answer(*box, IDOK));
+  CloseHandle(lock);
+
+  EXPECT_EQ(MenuItemText(o.window, L"次を検索(&N)"), L"次を検索(&N)\tF3");
+  ASSERT_TRUE(o.session->PressKeys(o.window, VK_F3));
+  box = o.session->WaitMessageBox();
+  ASSERT_TRUE(box);
+  EXPECT_EQ(Utf8(box->text), Utf8(std::wstring(kNotFound) + L"zzz"));
+  ASSERT_TRUE(o.session->Answer(*box, IDOK));
+}
+
+TEST_F(Keys, AResetThatCannotBeWrittenIsReportedAfterTheResetMessage) {
+  WriteKeyFile(WithKey(DefaultLines(), L"1101", L"F5"), L"\r\n");
+  // Open for reading only, not for replacing.
+  HANDLE hold = CreateFileW(PluginFile(kKeyFile).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                            nullptr);
+  ASSERT_NE(hold, INVALID_HANDLE_VALUE);
+  Opened o;
+  Open(o);
+  ASSERT_TRUE(o.window);
+  auto box = o.session->WaitMessageBox();
+  ASSERT_TRUE(box);
+  EXPECT_EQ(Utf8(box->text), Utf8(kResetMessage));
+  ASSERT_TRUE(o.session->Answer(*box, IDOK));
+  box = o.session->WaitMessageBox();
+  ASSERT_TRUE(box) << o.session->DescribeWindows();
+  EXPECT_NE(box->text.find(L"保存できませんでした"), std::wstring::npos) << Utf8(box->text);
+  ASSERT_TRUE(o.session->Answer(*box, IDOK));
+  CloseHandle(hold);
+  // The defaults are in force even though the file keeps its old text.
+  EXPECT_EQ(MenuItemText(o.window, L"次を検索(&N)"), L"次を検索(&N)\tF3");
+  EXPECT_EQ(ReadLines(kKeyFile).size(), 25u);
+}
+
+}  // namespace
