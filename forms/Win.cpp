@@ -209,6 +209,16 @@ LRESULT CALLBACK Form::StaticProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   }
   auto* self = reinterpret_cast<Form*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
   if (!self) return DefWindowProcW(hwnd, msg, wp, lp);
+  if (msg == WM_ACTIVATE) {
+    // Keep the focused control across a message box or dialog, as dialog windows do.
+    if (LOWORD(wp) == WA_INACTIVE) {
+      HWND focus = GetFocus();
+      if (focus && IsChild(hwnd, focus)) self->lastFocus_ = focus;
+    } else if (self->lastFocus_ && IsWindow(self->lastFocus_) && IsChild(hwnd, self->lastFocus_)) {
+      SetFocus(self->lastFocus_);
+      return 0;
+    }
+  }
   if (msg == WM_NCDESTROY) {
     LRESULT r = self->HandleMessage(msg, wp, lp);
     SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);

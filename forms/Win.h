@@ -191,6 +191,7 @@ class Form {
 
  private:
   bool TranslateForModal(MSG& msg);
+  HWND lastFocus_ = nullptr;
   bool inModal_ = false;
   bool endModal_ = false;
   int modalResult_ = 0;

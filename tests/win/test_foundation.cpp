@@ -348,6 +348,14 @@ TEST_F(Foundation, MissingPluginFolderStillCloses) {
   Session s(host);
   Opened o = Find(s);
   ASSERT_TRUE(o.window) << s.DescribeWindows();
+  // The window has written its key file by now; take the whole folder away.
+  WIN32_FIND_DATAW fd;
+  HANDLE find = FindFirstFileW((PluginsDir() + L"*").c_str(), &fd);
+  ASSERT_NE(find, INVALID_HANDLE_VALUE);
+  do {
+    if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) DeleteFileIn(fd.cFileName);
+  } while (FindNextFileW(find, &fd));
+  FindClose(find);
   ASSERT_TRUE(RemoveDirectoryW(PluginsDir().c_str()));
   s.CloseWindow(o.window);
   auto box = s.WaitMessageBox();
