@@ -157,9 +157,12 @@ class TFormCsvList : public win::Form {
   bool PumpWhileBusy(int32_t progressLine);  // throttled; false: stop the loop
   void ClearRows();
   void ShowPage(int32_t start, int32_t end);
+  void BeginFill();
   void EndFill();
   std::u16string lineBuffer_;  // GetLine's buffer, reused across lines of a fill
   uint64_t nextPumpTick_ = 0;
+  uint32_t pumpCalls_ = 0;
+  bool listRedrawSuspended_ = false;
 
   // ---------------------------------------------------------------- CsvListColumns.cpp
   void MenuAddHeaderClick();

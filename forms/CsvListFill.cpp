@@ -81,9 +81,22 @@ bool TFormCsvList::ReadLines(LineStore& into, int32_t first, int32_t stop, bool 
 
 // ---------------------------------------------------------------- the busy state of a fill
 
+void TFormCsvList::BeginFill() {
+  busy_ = true;
+  nextPumpTick_ = Ticks() + kPumpIntervalMs;
+}
+
 bool TFormCsvList::PumpWhileBusy(int32_t progressLine) {
+  // A line takes a few microseconds: looking at the clock every 64 lines keeps the interval.
+  if (++pumpCalls_ & 63) return true;
   const uint64_t now = Ticks();
   if (now < nextPumpTick_) return true;
+  // The list must not paint rows half rebuilt. Suspended only now: under Wine resuming costs a
+  // full scroll-bar update, which a page filled between two pumps never needs.
+  if (!listRedrawSuspended_) {
+    SendMessageW(ListView1, WM_SETREDRAW, FALSE, 0);
+    listRedrawSuspended_ = true;
+  }
   if (progressLine >= 0) {
     const std::u16string text = DecimalText(int64_t{progressLine} + 1, 5);
     SetStatus(1, text);
@@ -96,6 +109,11 @@ bool TFormCsvList::PumpWhileBusy(int32_t progressLine) {
 }
 
 void TFormCsvList::EndFill() {
+  if (listRedrawSuspended_) {
+    SendMessageW(ListView1, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(ListView1, nullptr, TRUE);
+    listRedrawSuspended_ = false;
+  }
   busy_ = false;
   // The window was asked to close while the fill ran; now it can.
   if (closePending_) {
@@ -104,11 +122,9 @@ void TFormCsvList::EndFill() {
   }
 }
 
-void TFormCsvList::ClearRows() {
-  // The count goes first: the list must never ask for a row that no longer exists.
-  ListView_SetItemCountEx(ListView1, 0, LVSICF_NOSCROLL);
-  rows_.Clear();
-}
+// The list keeps its count until the fill ends (changing it costs a scroll-bar update under
+// Wine); meanwhile it does not paint, and a cell asked for past rows_ reads empty.
+void TFormCsvList::ClearRows() { rows_.Clear(); }
 
 // ---------------------------------------------------------------- filling the list
 
@@ -116,12 +132,10 @@ void TFormCsvList::SetListData() {
   // A fill handles messages while it runs; a command arriving then must not start a second
   // fill over the rows being built.
   if (IntEditorAllCount <= 0 || busy_) return;
-  busy_ = true;
-  nextPumpTick_ = Ticks() + kPumpIntervalMs;
+  BeginFill();
   bool filled = false, closing = false;
   {
     ScopeExit done([this] { EndFill(); });
-    RedrawGuard redraw(ListView1);
     if (BoolLoadAll) {
       filled = FillRows(StrListEditorAllLines, true);
     } else {
@@ -138,11 +152,9 @@ void TFormCsvList::SetListData() {
     closing = closePending_;
   }
   if (!filled || closing) return;
-  if (!BoolLoadAll && BoolStrLengthOver) {
-    ShowLongLineMessage();
-  } else {
-    UpdateWindow(ListView1);
-  }
+  // Otherwise the list paints once the handler returns: page keys held down then cost one
+  // paint, not one per page.
+  if (!BoolLoadAll && BoolStrLengthOver) ShowLongLineMessage();
 }
 
 bool TFormCsvList::FillRows(const LineStore& lines, bool loadAll) {
@@ -169,7 +181,10 @@ bool TFormCsvList::FillRows(const LineStore& lines, bool loadAll) {
     if (marking) MarkRow(marks_, words_, rows_, row, Narrow(int64_t{IntLineStart} + row));
   }
 
-  ListView_SetItemCountEx(ListView1, rows_.RowCount(), LVSICF_NOSCROLL);
+  if (ListView_GetItemCount(ListView1) != rows_.RowCount()) {
+    ListView_SetItemCountEx(ListView1, rows_.RowCount(), LVSICF_NOSCROLL);
+  }
+  InvalidateRect(ListView1, nullptr, TRUE);
   if (rows_.RowCount() > 0) {
     constexpr UINT kSelectFocus = LVIS_SELECTED | LVIS_FOCUSED;
     ListView_SetItemState(ListView1, 0, kSelectFocus, kSelectFocus);
@@ -283,12 +298,10 @@ void TFormCsvList::MenuCsvListLoadAllClick() {
   BoolLoadAll = true;
   EnableWindow(ComboBox1, FALSE);
 
-  busy_ = true;
-  nextPumpTick_ = Ticks() + kPumpIntervalMs;
+  BeginFill();
   bool filled = false, closing = false;
   {
     ScopeExit done([this] { EndFill(); });
-    RedrawGuard redraw(ListView1);
     // After an earlier load-all the rows point into the lines about to be replaced.
     ClearRows();
     StrListEditorAllLines.Clear();
@@ -300,7 +313,6 @@ void TFormCsvList::MenuCsvListLoadAllClick() {
     closing = closePending_;
   }
   if (!filled || closing) return;
-  UpdateWindow(ListView1);
   SetFocus(ListView1);
   if (BoolStrLengthOver) ShowLongLineMessage();
 }

@@ -237,7 +237,9 @@ TEST_F(Paging, BogusLengthsFromTheEditorAreClamped) {
   EXPECT_EQ(Captions(), Range(1, 3));
   EXPECT_EQ(ListCell(list, 0, 1), L"");
   for (const HostRequest& r : host.Requests()) {
-    if (r.message == tovo::kMsgGetLine && r.lParam != 0) EXPECT_EQ(r.capacity, 0u);
+    if (r.message == tovo::kMsgGetLine && r.lParam != 0) {
+      EXPECT_EQ(r.capacity, 0u);
+    }
   }
   session->CloseWindow(window);
   ASSERT_TRUE(session->WaitReturned());
@@ -250,7 +252,9 @@ TEST_F(Paging, BogusLengthsFromTheEditorAreClamped) {
   if (HasFatalFailure()) return;
   EXPECT_EQ(ListCell(list, 1, 2), L"b2");
   for (const HostRequest& r : host.Requests()) {
-    if (r.message == tovo::kMsgGetLine && r.lParam != 0) EXPECT_EQ(r.capacity, 16u * 1024 * 1024);
+    if (r.message == tovo::kMsgGetLine && r.lParam != 0) {
+      EXPECT_EQ(r.capacity, 16u * 1024 * 1024);
+    }
   }
 }
 
