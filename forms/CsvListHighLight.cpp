@@ -82,8 +82,9 @@ LRESULT TFormCsvList::ListView1AdvancedCustomDrawSubItem(NMLVCUSTOMDRAW* draw) {
   } else {
     draw->clrText = draw_.rowText;
   }
+  // Selecting a font makes the system look it up again; most cells keep the one they have.
   HFONT font = marked ? listFontBold_.get() : listFont_.get();
-  if (font) SelectObject(dc, font);
+  if (font && GetCurrentObject(dc, OBJ_FONT) != font) SelectObject(dc, font);
   return CDRF_NEWFONT;
 }
 
