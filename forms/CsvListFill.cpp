@@ -91,11 +91,13 @@ bool TFormCsvList::PumpWhileBusy(int32_t progressLine) {
   if (++pumpCalls_ & 63) return true;
   const uint64_t now = Ticks();
   if (now < nextPumpTick_) return true;
-  // The list must not paint rows half rebuilt. Suspended only now: under Wine resuming costs a
-  // full scroll-bar update, which a page filled between two pumps never needs.
+  // The list must not paint rows half rebuilt, and the handlers that run now must not find rows
+  // in it that rows_ no longer has. Done only now: under Wine resuming redrawing costs a full
+  // scroll-bar update, which a page filled between two pumps never needs.
   if (!listRedrawSuspended_) {
     SendMessageW(ListView1, WM_SETREDRAW, FALSE, 0);
     listRedrawSuspended_ = true;
+    ListView_SetItemCountEx(ListView1, rows_.RowCount(), LVSICF_NOSCROLL);
   }
   if (progressLine >= 0) {
     const std::u16string text = DecimalText(int64_t{progressLine} + 1, 5);
@@ -109,6 +111,10 @@ bool TFormCsvList::PumpWhileBusy(int32_t progressLine) {
 }
 
 void TFormCsvList::EndFill() {
+  // A fill stopped early (closing, an exception) leaves the count matching the rows it made.
+  if (ListView_GetItemCount(ListView1) != rows_.RowCount()) {
+    ListView_SetItemCountEx(ListView1, rows_.RowCount(), LVSICF_NOSCROLL);
+  }
   if (listRedrawSuspended_) {
     SendMessageW(ListView1, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(ListView1, nullptr, TRUE);
@@ -122,8 +128,8 @@ void TFormCsvList::EndFill() {
   }
 }
 
-// The list keeps its count until the fill ends (changing it costs a scroll-bar update under
-// Wine); meanwhile it does not paint, and a cell asked for past rows_ reads empty.
+// The list keeps its count until the fill ends or first handles messages (changing it costs a
+// scroll-bar update under Wine); a cell asked for past rows_ reads empty.
 void TFormCsvList::ClearRows() { rows_.Clear(); }
 
 // ---------------------------------------------------------------- filling the list

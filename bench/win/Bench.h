@@ -60,7 +60,7 @@ using Results = std::vector<Result>;
 struct Context {
   const Document* document = nullptr;
   int runs = 5;
-  std::wstring pluginsDir;  // the plug-in's folder (beside the exe), emptied before each run
+  std::wstring pluginsDir;  // the plug-in's folder beside the exe; its files persist between sessions
 };
 
 using BenchFunction = void (*)(Context&, Results&);
