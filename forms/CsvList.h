@@ -171,6 +171,12 @@ class TFormCsvList : public win::Form {
   void MenuMoveStartPositionClick();
   void CenterListRow(int row);
   void ListView1Click();
+  std::array<int, kFieldColumns> FittedColumnWidths();
+  void EnsureCharWidths();
+  std::u16string ColumnCaption(int column) const;  // data column 1..96
+  std::vector<std::u16string> headerCaptions_;    // set by the header row; empty: "01".."96"
+  int itemTextPadding_ = 12;    // what the list's own auto-size adds to a cell's text width
+  int headerTextPadding_ = 11;  // and to a caption's; measured with the char widths
 
   // ---------------------------------------------------------------- CsvListSearch.cpp
   void MenuCsvListSearchNextClick();
@@ -178,6 +184,7 @@ class TFormCsvList : public win::Form {
   void ButtonSearchNextClick();
   void ButtonSearchPrevClick();
   void MenuCsvListJumpClick();
+  void RunSearch(bool forward);
 
   // ---------------------------------------------------------------- CsvListHighLight.cpp
   LRESULT ListView1CustomDraw(NMLVCUSTOMDRAW* draw);

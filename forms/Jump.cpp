@@ -1,0 +1,182 @@
+// The go-to-line dialog.
+#include "forms/Jump.h"
+
+#include <exception>
+
+namespace tovo {
+
+using namespace win;
+
+namespace {
+
+constexpr SIZE kDesignClient{329, 106};
+constexpr char16_t kSection[] = u"Editor";
+constexpr char16_t kKey[] = u"Jump";
+// Enter and Esc reach the dialog as IDOK and IDCANCEL too (the dialog manager's own keys).
+enum : int { IdDecEdit1 = 100, IdLabel1 = 101, IdButtonOk = IDOK, IdButtonCancel = IDCANCEL };
+
+bool NoModifierHeld() {
+  return GetKeyState(VK_SHIFT) >= 0 && GetKeyState(VK_CONTROL) >= 0 && GetKeyState(VK_MENU) >= 0;
+}
+
+}  // namespace
+
+bool ShowJumpDialog(HWND owner, const std::u16string& iniFile) {
+  TFormJump form(iniFile);
+  if (!form.Create(owner)) {
+    ShowError(owner, u"行へ移動のウィンドウを作成できませんでした。");
+    return false;
+  }
+  return form.ShowModal(owner) == 1;
+}
+
+bool TFormJump::Create(HWND owner) {
+  // A tool-window frame: small caption, no resizing.
+  if (!CreateTopLevel(L"行へ移動", WS_POPUP | WS_CAPTION | WS_SYSMENU, WS_EX_TOOLWINDOW, owner, nullptr,
+                      kDesignClient.cx, kDesignClient.cy)) {
+    return false;
+  }
+  HINSTANCE inst = ThisModule();
+  auto make = [&](const wchar_t* cls, const wchar_t* text, DWORD style, int id) {
+    return CreateWindowExW(0, cls, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 10, 10, hwnd_,
+                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), inst, nullptr);
+  };
+  // Creation order is the tab order; the label stands just before the box its key focuses.
+  Label1 = make(L"STATIC", L"行番号(&N)", SS_LEFT, IdLabel1);
+  if (!DecEdit1.Create(hwnd_, IdDecEdit1)) return false;
+  ButtonOk = make(L"BUTTON", L"OK(&O)", WS_TABSTOP | BS_PUSHBUTTON, IdButtonOk);
+  ButtonCancel = make(L"BUTTON", L"ｷｬﾝｾﾙ(&C)", WS_TABSTOP | BS_PUSHBUTTON, IdButtonCancel);
+  if (!Label1 || !ButtonOk || !ButtonCancel) return false;
+
+  layout_ = {
+      {Label1, 30, 15, 90, 19, kLeft | kTop},
+      {DecEdit1.Handle(), 20, 54, 121, 27, kLeft | kTop},
+      {ButtonOk, 165, 13, 140, 25, kLeft | kTop},
+      {ButtonCancel, 165, 55, 140, 25, kLeft | kTop},
+  };
+  ApplyDpi(dpi_);
+  CenterOnPrimary(hwnd_);
+  FormCreate();
+  FormShow();
+  return true;
+}
+
+void TFormJump::ApplyDpi(UINT dpi) {
+  dpi_ = dpi;
+  uiFont_ = MakeUiFont(dpi_);
+  SetFontAll(hwnd_, uiFont_.get());
+  Layout();
+}
+
+void TFormJump::Layout() {
+  RECT rc{};
+  GetClientRect(hwnd_, &rc);
+  ApplyLayout(layout_, kDesignClient, {rc.right, rc.bottom}, dpi_);
+  InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+// Panel1: a lowered bevel round the whole client area.
+void TFormJump::Paint() {
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(hwnd_, &ps);
+  RECT rc{};
+  GetClientRect(hwnd_, &rc);
+  DrawEdge(dc, &rc, BDR_SUNKENOUTER, BF_RECT);
+  EndPaint(hwnd_, &ps);
+}
+
+// ---------------------------------------------------------------- handlers
+
+void TFormJump::FormCreate() { SetText(DecEdit1.Handle(), IniRead(iniFile_, kSection, kKey, u"1")); }
+
+void TFormJump::FormShow() { lastFocus_ = DecEdit1.Handle(); }
+
+bool TFormJump::FormKeyDown(WPARAM key) {
+  if (key != VK_ESCAPE || !NoModifierHeld()) return false;
+  ButtonCancelClick();
+  return true;
+}
+
+bool TFormJump::DecEdit1KeyDown(WPARAM key) {
+  if (key != VK_RETURN || !NoModifierHeld()) return false;
+  ButtonOkClick();
+  return true;
+}
+
+void TFormJump::ButtonOkClick() {
+  IniWriter ini(iniFile_);
+  ini.Set(kSection, kKey, WindowText(DecEdit1.Handle()));
+  if (DWORD error = ini.Commit()) {
+    // The list reads the number back from the file: closing with OK now would move it to an
+    // older number. The dialog stays open; the user may retry or cancel.
+    ShowError(hwnd_, u"設定ファイルに書き込めませんでした:\r\n" + iniFile_ + u"\r\n" + ErrorText(error));
+    return;
+  }
+  EndModal(1);
+}
+
+void TFormJump::ButtonCancelClick() { EndModal(IDCANCEL); }
+
+void TFormJump::OnCommand(WORD id, WORD code) {
+  if (code != BN_CLICKED) return;
+  switch (id) {
+    case IdButtonOk: ButtonOkClick(); break;
+    case IdButtonCancel: ButtonCancelClick(); break;
+    default: break;
+  }
+}
+
+bool TFormJump::PreviewMessage(MSG& msg) noexcept {
+  try {
+    if (msg.message != WM_KEYDOWN) return false;
+    if (FormKeyDown(msg.wParam)) return true;
+    if (msg.hwnd == DecEdit1.Handle()) return DecEdit1KeyDown(msg.wParam);
+    // Enter on a focused button presses that button, not the OK button.
+    if (msg.wParam == VK_RETURN && NoModifierHeld() && (msg.hwnd == ButtonOk || msg.hwnd == ButtonCancel)) {
+      msg.hwnd == ButtonOk ? ButtonOkClick() : ButtonCancelClick();
+      return true;
+    }
+  } catch (const std::exception& e) {
+    ReportException(e.what());
+    return true;
+  } catch (...) {
+    ReportException(nullptr);
+    return true;
+  }
+  return false;
+}
+
+LRESULT TFormJump::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) noexcept {
+  try {
+    switch (msg) {
+      case WM_COMMAND: OnCommand(LOWORD(wp), HIWORD(wp)); return 0;
+      case WM_CLOSE: ButtonCancelClick(); return 0;
+      case WM_PAINT: Paint(); return 0;
+      case WM_ACTIVATE:
+        // As a dialog does: the focus goes back to the control that had it.
+        if (LOWORD(wp) == WA_INACTIVE) {
+          HWND focus = GetFocus();
+          if (focus && IsChild(hwnd_, focus)) lastFocus_ = focus;
+        } else if (lastFocus_ && IsWindow(lastFocus_)) {
+          SetFocus(lastFocus_);
+          if (lastFocus_ == DecEdit1.Handle()) SendMessageW(lastFocus_, EM_SETSEL, 0, -1);
+        }
+        return 0;
+      case WM_DPICHANGED: {
+        auto* rc = reinterpret_cast<RECT*>(lp);
+        ApplyDpi(HIWORD(wp));
+        SetWindowPos(hwnd_, nullptr, rc->left, rc->top, rc->right - rc->left, rc->bottom - rc->top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+        return 0;
+      }
+      default: return Default(msg, wp, lp);
+    }
+  } catch (const std::exception& e) {
+    ReportException(e.what());
+  } catch (...) {
+    ReportException(nullptr);
+  }
+  return 0;
+}
+
+}  // namespace tovo

@@ -1,0 +1,48 @@
+// The go-to-line dialog: asks for a line number and keeps it in the settings file, where the
+// list window reads it back after the dialog has closed.
+#pragma once
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "forms/DecEdit.h"
+#include "forms/Win.h"
+
+namespace tovo {
+
+// Shows the dialog modally over `owner`. True when closed with OK: the number typed is then
+// stored under Editor/Jump of `iniFile`.
+bool ShowJumpDialog(HWND owner, const std::u16string& iniFile);
+
+class TFormJump : public win::Form {
+ public:
+  explicit TFormJump(std::u16string iniFile) : iniFile_(std::move(iniFile)) {}
+  bool Create(HWND owner);
+
+ protected:
+  LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) noexcept override;
+  bool PreviewMessage(MSG& msg) noexcept override;
+
+ private:
+  void FormCreate();
+  void FormShow();
+  bool FormKeyDown(WPARAM key);
+  bool DecEdit1KeyDown(WPARAM key);
+  void ButtonOkClick();
+  void ButtonCancelClick();
+  void OnCommand(WORD id, WORD code);
+  void Layout();
+  void Paint();
+  void ApplyDpi(UINT dpi);
+
+  std::u16string iniFile_;
+  HWND Label1 = nullptr;
+  TDecEdit DecEdit1;
+  HWND ButtonOk = nullptr;
+  HWND ButtonCancel = nullptr;
+  win::UniqueFont uiFont_;
+  std::vector<win::LayoutItem> layout_;
+  HWND lastFocus_ = nullptr;  // given back when the dialog is activated again
+};
+
+}  // namespace tovo
