@@ -176,7 +176,7 @@ class TFormCsvList : public win::Form {
   std::u16string ColumnCaption(int column) const;  // data column 1..96
   std::vector<std::u16string> headerCaptions_;    // set by the header row; empty: "01".."96"
   int itemTextPadding_ = 12;    // what the list's own auto-size adds to a cell's text width
-  int headerTextPadding_ = 11;  // and to a caption's; measured with the char widths
+  int headerTextPadding_ = 12;  // and to a caption's, at least the header's own margins
 
   // ---------------------------------------------------------------- CsvListSearch.cpp
   void MenuCsvListSearchNextClick();

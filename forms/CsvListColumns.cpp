@@ -2,6 +2,7 @@
 #include "forms/CsvList.h"
 
 #include <algorithm>
+#include <climits>
 #include <limits>
 #include <tuple>
 #include <utility>
@@ -42,11 +43,35 @@ void SetColumnCaption(HWND list, int column, const std::u16string& caption) {
   ListView_SetColumn(list, column, &col);
 }
 
+// Widths of captions in the font the header draws them with (the list gives it its own).
+class CaptionMeasure {
+ public:
+  explicit CaptionMeasure(HWND header)
+      : dc_(header), font_(dc_.get(), HeaderFont(header)) {}
+  int Width(const std::u16string& caption) const {
+    SIZE size{};
+    const int length = static_cast<int>(std::min<size_t>(caption.size(), INT_MAX));
+    return GetTextExtentPoint32W(dc_.get(), W(caption), length, &size) ? size.cx : 0;
+  }
+
+ private:
+  static HGDIOBJ HeaderFont(HWND header) {
+    auto font = reinterpret_cast<HGDIOBJ>(SendMessageW(header, WM_GETFONT, 0, 0));
+    return font ? font : GetStockObject(DEFAULT_GUI_FONT);
+  }
+  WindowDC dc_;
+  SelectGuard font_;
+};
+
+// The header draws a caption inside margins of three edge widths on each side and cuts it
+// short with "..." when it does not fit: a fitted column must leave at least that room.
+int HeaderTextMargins() { return 6 * GetSystemMetrics(SM_CXEDGE); }
+
 // What the list view's own auto-size (header included) adds to text widths, found by asking a
 // hidden list with the same font: one column whose cell is wider than its caption, then the other
 // way round. Column 1 of three, as the last column is stretched to the edge instead.
 std::pair<int, int> MeasureAutoSizePadding(HWND parent, HFONT font, const CharWidthTable& widths) {
-  std::pair<int, int> padding{12, 11};
+  std::pair<int, int> padding{12, HeaderTextMargins()};
   HWND probe = CreateWindowExW(0, WC_LISTVIEWW, L"", WS_CHILD | LVS_REPORT, 0, 0, 400, 200, parent,
                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(0xFFF0)), ThisModule(), nullptr);
   if (!probe) return padding;
@@ -71,10 +96,11 @@ std::pair<int, int> MeasureAutoSizePadding(HWND parent, HFONT font, const CharWi
     return ListView_GetColumnWidth(probe, 1);
   };
   const int cellPad = autoWidth(wide, narrow) - MeasureText(widths, wide);
-  const int captionPad = autoWidth(narrow, wide) - MeasureText(widths, wide);
-  // A platform whose auto-size does not answer as expected keeps the usual paddings.
+  const int captionPad = autoWidth(narrow, wide) - CaptionMeasure(ListView_GetHeader(probe)).Width(wide);
+  // A platform whose auto-size does not answer as expected keeps the usual paddings. Wine's
+  // leaves the caption a pixel short of its margins: the caption is cut then, so never less.
   if (cellPad >= 0 && cellPad <= 64) padding.first = cellPad;
-  if (captionPad >= 0 && captionPad <= 64) padding.second = captionPad;
+  if (captionPad >= 0 && captionPad <= 64) padding.second = std::max(captionPad, HeaderTextMargins());
   return padding;
 }
 
@@ -159,10 +185,11 @@ std::array<int, kFieldColumns> TFormCsvList::FittedColumnWidths() {
   EnsureCharWidths();
   // One pass over every stored character of every row, a table look-up each.
   const std::array<int, kShownFields> cells = MaxFieldWidths(rows_, charWidths_, kListCellUnits);
+  const CaptionMeasure captions(ListView_GetHeader(ListView1));
   std::array<int, kFieldColumns> widths{};
   for (int i = 0; i < kFieldColumns; ++i) {
     const int64_t cell = int64_t{cells[static_cast<size_t>(i)]} + itemTextPadding_;
-    const int64_t caption = int64_t{MeasureText(charWidths_, ColumnCaption(i + 1))} + headerTextPadding_;
+    const int64_t caption = int64_t{captions.Width(ColumnCaption(i + 1))} + headerTextPadding_;
     widths[static_cast<size_t>(i)] = ClampToInt(std::max(cell, caption));
   }
   return widths;

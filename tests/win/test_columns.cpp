@@ -81,7 +81,7 @@ class Columns : public WinTest {
     ASSERT_TRUE(session->MenuCommand(window, L"現在行をヘッダーに設定(&H)"));
     ASSERT_TRUE(WaitUntil([&] { return StatusText(status, 1) == L"96" && StatusText(status, 2) == L"96"; }));
   }
-  void Fit(const wchar_t* command = L"カラム幅の自動調整(&C)") {
+  void Fit(const wchar_t* command = L"カラム幅の自動調整(&C)") {  // or the button
     SendMessageW(status, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(L""));
     if (std::wstring_view(command) == L"幅調整(&A)") {
       ASSERT_TRUE(ClickButton(FindChildByText(window, command, L"Button")));
@@ -156,35 +156,38 @@ TEST_F(Columns, HeaderWithoutASelectedRowDoesNothing) {
   EXPECT_EQ(StatusText(status, 1), Caption(1));
 }
 
-// The widths must be what the list's own auto-size (header included) gives, cell by cell: the
-// test asks the list for it afterwards and compares. Column 96 is left out, as the list's
-// auto-size stretches the last column to the edge instead of fitting it.
-TEST_F(Columns, FittedWidthsEqualTheListsOwnAutoSize) {
+// Each width is the wider of what the list's own auto-size gives for the cells and what the
+// header needs to draw the caption uncut: its text in the header's font and a margin of three
+// edges on each side. (The list's auto-size with the header leaves the caption a pixel short
+// under Wine, so it is not the reference for captions.)
+TEST_F(Columns, FittedWidthsCoverEveryCellAndTheCaption) {
   std::vector<std::wstring> lines = {
-      L"short,a much longer cell text,x",        L"漢字のセル,i,全角ＡＢＣ",
-      L"WWWWWWWWWWWWWWWWWWWW,mm,\"q,uoted\"",      L"head one,head two is long enough,h3",
-      L"",
+      L"short,a much longer cell text,x",   L"漢字のセル,i,全角ＡＢＣ",
+      L"WWWWWWWWWWWWWWWWWWWW,mm,\"q,uoted\"", L"head one,head two is long enough,h3",
+      L"",                                   std::wstring(300, L'W') + L",b",
   };
   Open(lines);
   Select(3);
   SetHeader();
-  Fit();
-  const std::vector<int> fitted = DataWidths();
-  for (int c = 1; c <= 95; ++c) {
-    Send(list, LVM_SETCOLUMNWIDTH, c, MAKELPARAM(LVSCW_AUTOSIZE_USEHEADER, 0));
-    EXPECT_EQ(fitted[c - 1], ListColumnWidth(list, c)) << "column " << c;
-  }
-  // The caption is wider than any cell of column 2 and the cells wider in column 1.
-  EXPECT_GT(fitted[1], fitted[3]);
-  EXPECT_GT(fitted[0], fitted[2]);
-}
-
-TEST_F(Columns, LongCellsAreFittedToWhatTheListDraws) {
-  Open({std::wstring(300, L'W') + L",b", L"c,d"});
   Fit(L"幅調整(&A)");  // the button runs the same command
-  const int fitted = ListColumnWidth(list, 1);
-  Send(list, LVM_SETCOLUMNWIDTH, 1, MAKELPARAM(LVSCW_AUTOSIZE_USEHEADER, 0));
-  EXPECT_EQ(fitted, ListColumnWidth(list, 1));
+  const std::vector<int> fitted = DataWidths();
+  HWND header = reinterpret_cast<HWND>(Send(list, LVM_GETHEADER));
+  HDC dc = GetDC(header);
+  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(Send(header, WM_GETFONT)));
+  for (int c = 1; c <= 96; ++c) {
+    const std::wstring caption = ListColumnCaption(list, c);
+    SIZE text{};
+    GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(caption.size()), &text);
+    Send(list, LVM_SETCOLUMNWIDTH, c, MAKELPARAM(LVSCW_AUTOSIZE, 0));
+    const int cells = ListColumnWidth(list, c);
+    EXPECT_EQ(fitted[c - 1], std::max<int>(cells, text.cx + 6 * GetSystemMetrics(SM_CXEDGE))) << "column " << c;
+  }
+  SelectObject(dc, old);
+  ReleaseDC(header, dc);
+  // Column 2's caption is wider than its cells; column 1's longest cell (300 units, of which the
+  // list draws 259) is wider than its caption.
+  EXPECT_GT(fitted[1], fitted[3]);
+  EXPECT_GT(fitted[0], fitted[1]);
 }
 
 TEST_F(Columns, FittingAsksOnlyAboveFiveHundredLoadedLines) {
