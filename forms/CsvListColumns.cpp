@@ -20,18 +20,6 @@ constexpr int32_t kFitQuestionAbove = 500;
 // display buffer holds 260 with the terminator. Fitting covers what is drawn, no more.
 constexpr size_t kListCellUnits = 259;
 
-template <typename F>
-class ScopeExit {
- public:
-  explicit ScopeExit(F f) : f_(std::move(f)) {}
-  ~ScopeExit() { f_(); }
-  ScopeExit(const ScopeExit&) = delete;
-  ScopeExit& operator=(const ScopeExit&) = delete;
-
- private:
-  F f_;
-};
-
 int ClampToInt(int64_t v) {
   return static_cast<int>(std::clamp<int64_t>(v, 0, std::numeric_limits<int>::max()));
 }

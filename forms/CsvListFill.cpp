@@ -22,18 +22,6 @@ namespace {
 constexpr uint64_t kPumpIntervalMs = 30;
 constexpr int32_t kLoadAllQuestionAbove = 500;
 
-template <typename F>
-class ScopeExit {
- public:
-  explicit ScopeExit(F f) : f_(std::move(f)) {}
-  ~ScopeExit() { f_(); }
-  ScopeExit(const ScopeExit&) = delete;
-  ScopeExit& operator=(const ScopeExit&) = delete;
-
- private:
-  F f_;
-};
-
 int32_t Narrow(int64_t v) { return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); }
 
 // Copies text into the list's buffer, cut to its size and always terminated; never leaves half

@@ -258,6 +258,18 @@ class IniWriter {
 };
 
 // ---------------------------------------------------------------- small helpers
+// Runs a function when the scope ends, however it ends (clearing a busy flag after a loop).
+template <typename F>
+class ScopeExit {
+ public:
+  explicit ScopeExit(F f) : f_(std::move(f)) {}
+  ~ScopeExit() { f_(); }
+  ScopeExit(const ScopeExit&) = delete;
+  ScopeExit& operator=(const ScopeExit&) = delete;
+
+ private:
+  F f_;
+};
 // Milliseconds since some start: the long loops throttle message processing by it.
 inline uint64_t Ticks() { return GetTickCount64(); }
 
