@@ -556,75 +556,51 @@ LRESULT TFormCsvList::OnNotify(NMHDR* hdr) {
   }
 }
 
-bool TFormCsvList::PreviewMessage(MSG& msg) noexcept {
-  try {
-    if (msg.message == WM_CHAR) {
-      // The three boxes discard Enter and Esc (the search box's edit is a child of its box).
-      HWND parent = GetParent(msg.hwnd);
-      bool inBox = msg.hwnd == ComboBox1 || msg.hwnd == ComboBox2 || msg.hwnd == ComboBox3 || parent == ComboBox3;
-      return inBox && (msg.wParam == 13 || msg.wParam == 27);
-    }
-    if (msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN) {
-      // Keys the window posts to the list itself go straight to the list.
-      if (msg.lParam == kSelfPostedKey) return false;
-      if (MatchShortCut(msg)) return true;
-      if (msg.message == WM_KEYDOWN) return FormKeyDown(msg.wParam);
-    }
-  } catch (const std::exception& e) {
-    ReportException(e.what());
-    return true;
-  } catch (...) {
-    ReportException(nullptr);
-    return true;
+bool TFormCsvList::PreviewMessage(MSG& msg) {
+  if (msg.message == WM_CHAR) {
+    // The three boxes discard Enter and Esc (the search box's edit is a child of its box).
+    HWND parent = GetParent(msg.hwnd);
+    bool inBox = msg.hwnd == ComboBox1 || msg.hwnd == ComboBox2 || msg.hwnd == ComboBox3 || parent == ComboBox3;
+    return inBox && (msg.wParam == 13 || msg.wParam == 27);
+  }
+  if (msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN) {
+    // Keys the window posts to the list itself go straight to the list.
+    if (msg.lParam == kSelfPostedKey) return false;
+    if (MatchShortCut(msg)) return true;
+    if (msg.message == WM_KEYDOWN) return FormKeyDown(msg.wParam);
   }
   return false;
 }
 
-LRESULT TFormCsvList::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) noexcept {
-  try {
-    switch (msg) {
-      case WM_COMMAND: OnCommand(LOWORD(wp), HIWORD(wp), reinterpret_cast<HWND>(lp)); return 0;
-      case WM_NOTIFY: return OnNotify(reinterpret_cast<NMHDR*>(lp));
-      case WM_SIZE: Layout(); return 0;
-      case WM_GETMINMAXINFO: WmGetMinMaxInfo(reinterpret_cast<MINMAXINFO*>(lp)); return 0;
-      case WM_TIMER: if (wp == kTimer1) Timer1Timer(); return 0;
-      case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(hwnd_, &ps);
-        RECT panel = panelRect_;
-        DrawEdge(dc, &panel, BDR_SUNKENOUTER, BF_RECT);  // the bottom panel's lowered bevel
-        EndPaint(hwnd_, &ps);
-        return 0;
-      }
-      case WM_DPICHANGED: {
-        dpi_ = HIWORD(wp);
-        auto* rc = reinterpret_cast<RECT*>(lp);
-        uiFont_ = MakeUiFont(dpi_);
-        statusFont_ = MakeUiFont(dpi_, 16);
-        SetFontAll(hwnd_, uiFont_.get());
-        SendMessageW(StatusBar1, WM_SETFONT, reinterpret_cast<WPARAM>(statusFont_.get()), FALSE);
-        ApplyListFont();
-        SetWindowPos(hwnd_, nullptr, rc->left, rc->top, rc->right - rc->left, rc->bottom - rc->top,
-                     SWP_NOZORDER | SWP_NOACTIVATE);
-        return 0;
-      }
-      case WM_CLOSE:
-        // A loop that processes messages is running: it stops at its next check, then closes.
-        if (Busy()) {
-          closePending_ = true;
-          return 0;
-        }
-        FormClose();
-        EndModal(IDCANCEL);
-        return 0;
-      default: return Default(msg, wp, lp);
+LRESULT TFormCsvList::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_COMMAND: OnCommand(LOWORD(wp), HIWORD(wp), reinterpret_cast<HWND>(lp)); return 0;
+    case WM_NOTIFY: return OnNotify(reinterpret_cast<NMHDR*>(lp));
+    case WM_SIZE: Layout(); return 0;
+    case WM_GETMINMAXINFO: WmGetMinMaxInfo(reinterpret_cast<MINMAXINFO*>(lp)); return 0;
+    case WM_TIMER: if (wp == kTimer1) Timer1Timer(); return 0;
+    case WM_PAINT: PaintPanels({panelRect_}); return 0;
+    case WM_DPICHANGED: {
+      dpi_ = HIWORD(wp);
+      uiFont_ = MakeUiFont(dpi_);
+      statusFont_ = MakeUiFont(dpi_, 16);
+      SetFontAll(hwnd_, uiFont_.get());
+      SendMessageW(StatusBar1, WM_SETFONT, reinterpret_cast<WPARAM>(statusFont_.get()), FALSE);
+      ApplyListFont();
+      MoveToSuggestedRect(lp);
+      return 0;
     }
-  } catch (const std::exception& e) {
-    ReportException(e.what());
-  } catch (...) {
-    ReportException(nullptr);
+    case WM_CLOSE:
+      // A loop that processes messages is running: it stops at its next check, then closes.
+      if (Busy()) {
+        closePending_ = true;
+        return 0;
+      }
+      FormClose();
+      EndModal(IDCANCEL);
+      return 0;
+    default: return Default(msg, wp, lp);
   }
-  return 0;
 }
 
 }  // namespace tovo

@@ -102,8 +102,8 @@ class TFormCsvList : public win::Form {
   HWND IntWindowHwnd = nullptr;
 
  protected:
-  LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) noexcept override;
-  bool PreviewMessage(MSG& msg) noexcept override;
+  LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+  bool PreviewMessage(MSG& msg) override;
   void FormShown() noexcept override;
 
  private:

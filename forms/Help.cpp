@@ -84,11 +84,7 @@ void TFormHelp::Execute(HWND owner) {
     ShowError(owner, u"ヘルプ画面を作成できませんでした。");
     return;
   }
-  // The design client size is below the minimum outer size: it opens at least that large.
-  RECT rc{};
-  GetWindowRect(hwnd_, &rc);
-  SetWindowPos(hwnd_, nullptr, 0, 0, std::max<int>(rc.right - rc.left, Scale(kMinTrackW, dpi_)),
-               std::max<int>(rc.bottom - rc.top, Scale(kMinTrackH, dpi_)), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  GrowToMinimum(kMinTrackW, kMinTrackH);
   CenterOnPrimary(hwnd_);
   FormCreate();
   FormShow();
@@ -152,50 +148,34 @@ void TFormHelp::WmDpiChanged(UINT dpi, const RECT& suggested) {
   dpi_ = dpi;
   font_ = MakeUiFont(dpi_);
   SendMessageW(Memo1, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), TRUE);
-  SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
-               suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  MoveToSuggestedRect(reinterpret_cast<LPARAM>(&suggested));
 }
 
-bool TFormHelp::PreviewMessage(MSG& msg) noexcept {
-  try {
-    if (msg.message == WM_KEYDOWN && FormKeyDown(msg.wParam)) return true;
-    // A multi-line edit in a dialog closes its parent on Esc, with Shift or without: the
-    // modified Esc goes no further than FormKeyDown.
-    if ((msg.message == WM_KEYDOWN || msg.message == WM_CHAR) && msg.wParam == VK_ESCAPE) return true;
-  } catch (const std::exception& e) {
-    ReportException(e.what());
-    return true;
-  } catch (...) {
-    ReportException(nullptr);
-    return true;
-  }
+bool TFormHelp::PreviewMessage(MSG& msg) {
+  if (msg.message == WM_KEYDOWN && FormKeyDown(msg.wParam)) return true;
+  // A multi-line edit in a dialog closes its parent on Esc, with Shift or without: the
+  // modified Esc goes no further than FormKeyDown.
+  if ((msg.message == WM_KEYDOWN || msg.message == WM_CHAR) && msg.wParam == VK_ESCAPE) return true;
   return false;
 }
 
-LRESULT TFormHelp::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) noexcept {
-  try {
-    switch (msg) {
-      case WM_SIZE: Layout(); return 0;
-      case WM_GETMINMAXINFO: WmGetMinMaxInfo(reinterpret_cast<MINMAXINFO*>(lp)); return 0;
-      case WM_SETFOCUS: SetFocus(Memo1); return 0;
-      case WM_DPICHANGED: WmDpiChanged(HIWORD(wp), *reinterpret_cast<RECT*>(lp)); return 0;
-      case WM_CLOSE: EndModal(IDCANCEL); return 0;
-      case WM_CTLCOLORSTATIC: {
-        // Read-only, but a text to read: the window colours rather than the dialog grey.
-        if (reinterpret_cast<HWND>(lp) != Memo1) return Default(msg, wp, lp);
-        auto dc = reinterpret_cast<HDC>(wp);
-        SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
-        SetBkColor(dc, GetSysColor(COLOR_WINDOW));
-        return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
-      }
-      default: return Default(msg, wp, lp);
+LRESULT TFormHelp::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_SIZE: Layout(); return 0;
+    case WM_GETMINMAXINFO: WmGetMinMaxInfo(reinterpret_cast<MINMAXINFO*>(lp)); return 0;
+    case WM_SETFOCUS: SetFocus(Memo1); return 0;
+    case WM_DPICHANGED: WmDpiChanged(HIWORD(wp), *reinterpret_cast<RECT*>(lp)); return 0;
+    case WM_CLOSE: EndModal(IDCANCEL); return 0;
+    case WM_CTLCOLORSTATIC: {
+      // Read-only, but a text to read: the window colours rather than the dialog grey.
+      if (reinterpret_cast<HWND>(lp) != Memo1) return Default(msg, wp, lp);
+      auto dc = reinterpret_cast<HDC>(wp);
+      SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+      SetBkColor(dc, GetSysColor(COLOR_WINDOW));
+      return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
     }
-  } catch (const std::exception& e) {
-    ReportException(e.what());
-  } catch (...) {
-    ReportException(nullptr);
+    default: return Default(msg, wp, lp);
   }
-  return 0;
 }
 
 void ShowHelp(HWND owner, const std::u16string& pluginFolder) {

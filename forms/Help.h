@@ -24,8 +24,8 @@ class TFormHelp : public win::Form {
   int32_t TabStops = 16;  // dialog units between the memo's tab stops
 
  protected:
-  LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) noexcept override;
-  bool PreviewMessage(MSG& msg) noexcept override;
+  LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+  bool PreviewMessage(MSG& msg) override;
 
  private:
   bool CreateControls();

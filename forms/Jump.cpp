@@ -77,19 +77,20 @@ void TFormJump::Layout() {
 
 // Panel1: a lowered bevel round the whole client area.
 void TFormJump::Paint() {
-  PAINTSTRUCT ps;
-  HDC dc = BeginPaint(hwnd_, &ps);
   RECT rc{};
   GetClientRect(hwnd_, &rc);
-  DrawEdge(dc, &rc, BDR_SUNKENOUTER, BF_RECT);
-  EndPaint(hwnd_, &ps);
+  PaintPanels({rc});
 }
 
 // ---------------------------------------------------------------- handlers
 
 void TFormJump::FormCreate() { SetText(DecEdit1.Handle(), IniRead(iniFile_, kSection, kKey, u"1")); }
 
-void TFormJump::FormShow() { lastFocus_ = DecEdit1.Handle(); }
+void TFormJump::FormShow() {
+  // The stored number is selected, so typing replaces it.
+  SendMessageW(DecEdit1.Handle(), EM_SETSEL, 0, -1);
+  FocusOnActivate(DecEdit1.Handle());
+}
 
 bool TFormJump::FormKeyDown(WPARAM key) {
   if (key != VK_ESCAPE || !NoModifierHeld()) return false;
@@ -126,57 +127,30 @@ void TFormJump::OnCommand(WORD id, WORD code) {
   }
 }
 
-bool TFormJump::PreviewMessage(MSG& msg) noexcept {
-  try {
-    if (msg.message != WM_KEYDOWN) return false;
-    if (FormKeyDown(msg.wParam)) return true;
-    if (msg.hwnd == DecEdit1.Handle()) return DecEdit1KeyDown(msg.wParam);
-    // Enter on a focused button presses that button, not the OK button.
-    if (msg.wParam == VK_RETURN && NoModifierHeld() && (msg.hwnd == ButtonOk || msg.hwnd == ButtonCancel)) {
-      msg.hwnd == ButtonOk ? ButtonOkClick() : ButtonCancelClick();
-      return true;
-    }
-  } catch (const std::exception& e) {
-    ReportException(e.what());
-    return true;
-  } catch (...) {
-    ReportException(nullptr);
+bool TFormJump::PreviewMessage(MSG& msg) {
+  if (msg.message != WM_KEYDOWN) return false;
+  if (FormKeyDown(msg.wParam)) return true;
+  if (msg.hwnd == DecEdit1.Handle()) return DecEdit1KeyDown(msg.wParam);
+  // Enter on a focused button presses that button, not the OK button.
+  if (msg.wParam == VK_RETURN && NoModifierHeld() && (msg.hwnd == ButtonOk || msg.hwnd == ButtonCancel)) {
+    msg.hwnd == ButtonOk ? ButtonOkClick() : ButtonCancelClick();
     return true;
   }
   return false;
 }
 
-LRESULT TFormJump::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) noexcept {
-  try {
-    switch (msg) {
-      case WM_COMMAND: OnCommand(LOWORD(wp), HIWORD(wp)); return 0;
-      case WM_CLOSE: ButtonCancelClick(); return 0;
-      case WM_PAINT: Paint(); return 0;
-      case WM_ACTIVATE:
-        // As a dialog does: the focus goes back to the control that had it.
-        if (LOWORD(wp) == WA_INACTIVE) {
-          HWND focus = GetFocus();
-          if (focus && IsChild(hwnd_, focus)) lastFocus_ = focus;
-        } else if (lastFocus_ && IsWindow(lastFocus_)) {
-          SetFocus(lastFocus_);
-          if (lastFocus_ == DecEdit1.Handle()) SendMessageW(lastFocus_, EM_SETSEL, 0, -1);
-        }
-        return 0;
-      case WM_DPICHANGED: {
-        auto* rc = reinterpret_cast<RECT*>(lp);
-        ApplyDpi(HIWORD(wp));
-        SetWindowPos(hwnd_, nullptr, rc->left, rc->top, rc->right - rc->left, rc->bottom - rc->top,
-                     SWP_NOZORDER | SWP_NOACTIVATE);
-        return 0;
-      }
-      default: return Default(msg, wp, lp);
-    }
-  } catch (const std::exception& e) {
-    ReportException(e.what());
-  } catch (...) {
-    ReportException(nullptr);
+LRESULT TFormJump::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_COMMAND: OnCommand(LOWORD(wp), HIWORD(wp)); return 0;
+    case WM_CLOSE: ButtonCancelClick(); return 0;
+    case WM_PAINT: Paint(); return 0;
+    case WM_ACTIVATE: return 0;  // the focused control is kept by the base window
+    case WM_DPICHANGED:
+      ApplyDpi(HIWORD(wp));
+      MoveToSuggestedRect(lp);
+      return 0;
+    default: return Default(msg, wp, lp);
   }
-  return 0;
 }
 
 }  // namespace tovo

@@ -20,8 +20,8 @@ class TFormJump : public win::Form {
   bool Create(HWND owner);
 
  protected:
-  LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) noexcept override;
-  bool PreviewMessage(MSG& msg) noexcept override;
+  LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+  bool PreviewMessage(MSG& msg) override;
 
  private:
   void FormCreate();
@@ -42,7 +42,6 @@ class TFormJump : public win::Form {
   HWND ButtonCancel = nullptr;
   win::UniqueFont uiFont_;
   std::vector<win::LayoutItem> layout_;
-  HWND lastFocus_ = nullptr;  // given back when the dialog is activated again
 };
 
 }  // namespace tovo

@@ -192,7 +192,7 @@ void TFormKeyBoard::FormShow() {
   SendMessageW(ComboBox4, CB_SETCURSEL, 0, 0);
   SendMessageW(ComboBox5, CB_SETCURSEL, 0, 0);
   SetCommand();
-  focus_ = ComboBox1;  // given on activation, when the dialog is on screen
+  FocusOnActivate(ComboBox1);  // given on activation, when the dialog is on screen
 }
 
 void TFormKeyBoard::WmGetMinMaxInfo(MINMAXINFO* info) {
@@ -425,71 +425,38 @@ LRESULT TFormKeyBoard::OnNotify(NMHDR* hdr) {
   }
 }
 
-bool TFormKeyBoard::PreviewMessage(MSG& msg) noexcept {
-  try {
-    if (msg.message == WM_CHAR) {
-      // The five lists discard Enter and Esc; other characters pick an entry as usual.
-      const bool inList = msg.hwnd == ComboBox1 || msg.hwnd == ComboBox2 || msg.hwnd == ComboBox3 ||
-                          msg.hwnd == ComboBox4 || msg.hwnd == ComboBox5;
-      return inList && (msg.wParam == 13 || msg.wParam == 27);
-    }
-    if (msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE && !AnyModifierHeld()) {
-      ButtonCancelClick();
-      return true;
-    }
-  } catch (const std::exception& e) {
-    ReportException(e.what());
-    return true;
-  } catch (...) {
-    ReportException(nullptr);
+bool TFormKeyBoard::PreviewMessage(MSG& msg) {
+  if (msg.message == WM_CHAR) {
+    // The five lists discard Enter and Esc; other characters pick an entry as usual.
+    const bool inList = msg.hwnd == ComboBox1 || msg.hwnd == ComboBox2 || msg.hwnd == ComboBox3 ||
+                        msg.hwnd == ComboBox4 || msg.hwnd == ComboBox5;
+    return inList && (msg.wParam == 13 || msg.wParam == 27);
+  }
+  if (msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE && !AnyModifierHeld()) {
+    ButtonCancelClick();
     return true;
   }
   return false;
 }
 
-LRESULT TFormKeyBoard::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) noexcept {
-  try {
-    switch (msg) {
-      case WM_COMMAND: OnCommand(LOWORD(wp), HIWORD(wp)); return 0;
-      case WM_NOTIFY: return OnNotify(reinterpret_cast<NMHDR*>(lp));
-      case WM_SIZE: Layout(); return 0;
-      case WM_GETMINMAXINFO: WmGetMinMaxInfo(reinterpret_cast<MINMAXINFO*>(lp)); return 0;
-      case WM_CLOSE: ButtonCancelClick(); return 0;
-      case kMsgNotice: ShowMessage(hwnd_, std::exchange(notice_, {}), MB_OK | MB_ICONWARNING); return 0;
-      case WM_ACTIVATE:
-        // Keep the focused control across activations (message boxes, the map window).
-        if (LOWORD(wp) == WA_INACTIVE) {
-          if (HWND f = GetFocus(); f && IsChild(hwnd_, f)) focus_ = f;
-        } else if (focus_ && IsWindow(focus_)) {
-          SetFocus(focus_);
-        }
-        return 0;
-      case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(hwnd_, &ps);
-        RECT p1 = panel1_, p2 = panel2_;
-        DrawEdge(dc, &p2, BDR_SUNKENOUTER, BF_RECT);  // the panels' lowered bevels
-        DrawEdge(dc, &p1, BDR_SUNKENOUTER, BF_RECT);
-        EndPaint(hwnd_, &ps);
-        return 0;
-      }
-      case WM_DPICHANGED: {
-        dpi_ = HIWORD(wp);
-        const auto* rc = reinterpret_cast<RECT*>(lp);
-        uiFont_ = MakeUiFont(dpi_);
-        SetFontAll(hwnd_, uiFont_.get());
-        SetWindowPos(hwnd_, nullptr, rc->left, rc->top, rc->right - rc->left, rc->bottom - rc->top,
-                     SWP_NOZORDER | SWP_NOACTIVATE);
-        return 0;
-      }
-      default: return Default(msg, wp, lp);
-    }
-  } catch (const std::exception& e) {
-    ReportException(e.what());
-  } catch (...) {
-    ReportException(nullptr);
+LRESULT TFormKeyBoard::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_COMMAND: OnCommand(LOWORD(wp), HIWORD(wp)); return 0;
+    case WM_NOTIFY: return OnNotify(reinterpret_cast<NMHDR*>(lp));
+    case WM_SIZE: Layout(); return 0;
+    case WM_GETMINMAXINFO: WmGetMinMaxInfo(reinterpret_cast<MINMAXINFO*>(lp)); return 0;
+    case WM_CLOSE: ButtonCancelClick(); return 0;
+    case kMsgNotice: ShowMessage(hwnd_, std::exchange(notice_, {}), MB_OK | MB_ICONWARNING); return 0;
+    case WM_ACTIVATE: return 0;  // the focused control is kept by the base window
+    case WM_PAINT: PaintPanels({panel2_, panel1_}); return 0;
+    case WM_DPICHANGED:
+      dpi_ = HIWORD(wp);
+      uiFont_ = MakeUiFont(dpi_);
+      SetFontAll(hwnd_, uiFont_.get());
+      MoveToSuggestedRect(lp);
+      return 0;
+    default: return Default(msg, wp, lp);
   }
-  return 0;
 }
 
 }  // namespace tovo

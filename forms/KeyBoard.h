@@ -23,8 +23,8 @@ class TFormKeyBoard : public win::Form {
   int Execute(HWND owner);
 
  protected:
-  LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) noexcept override;
-  bool PreviewMessage(MSG& msg) noexcept override;
+  LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+  bool PreviewMessage(MSG& msg) override;
 
  private:
   bool CreateControls();
@@ -67,7 +67,6 @@ class TFormKeyBoard : public win::Form {
   std::vector<std::u16string> StrListKeyMap;
   bool readFailed_ = false;  // the file was there but unreadable: saving would lose it
   std::u16string notice_;    // a message waiting for the dialog to appear
-  HWND focus_ = nullptr;     // the control that gets the focus back on activation
 };
 
 // Shows the dialog modally and returns its result when it has closed.

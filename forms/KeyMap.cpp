@@ -60,12 +60,9 @@ void TFormKeyMap::Execute(HWND owner) {
     ShowError(owner, u"キーボードマップの画面を作成できませんでした。");
     return;
   }
-  // The design's client area is smaller than the minimum outer size: the minimum wins at once.
-  RECT rc{};
-  GetWindowRect(hwnd_, &rc);
-  SetWindowPos(hwnd_, nullptr, 0, 0, std::max<int>(rc.right - rc.left, Scale(kMinTrackW, dpi_)),
-               std::max<int>(rc.bottom - rc.top, Scale(kMinTrackH, dpi_)), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  GrowToMinimum(kMinTrackW, kMinTrackH);
   CenterOnPrimary(hwnd_);
+  FocusOnActivate(ListView1);
   FormShow();
   ShowModal(owner);
 }
@@ -207,7 +204,7 @@ void TFormKeyMap::OnCommand(WORD id, WORD code) {
   }
 }
 
-bool TFormKeyMap::PreviewMessage(MSG& msg) noexcept {
+bool TFormKeyMap::PreviewMessage(MSG& msg) {
   // FormKeyDown: Esc alone closes; Ctrl+Esc and the like do not.
   if (msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE && !AnyModifierHeld()) {
     EndModal(IDCANCEL);
@@ -216,47 +213,23 @@ bool TFormKeyMap::PreviewMessage(MSG& msg) noexcept {
   return false;
 }
 
-LRESULT TFormKeyMap::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) noexcept {
-  try {
-    switch (msg) {
-      case WM_COMMAND: OnCommand(LOWORD(wp), HIWORD(wp)); return 0;
-      case WM_SIZE: FormResize(); return 0;
-      case WM_GETMINMAXINFO: WmGetMinMaxInfo(reinterpret_cast<MINMAXINFO*>(lp)); return 0;
-      case WM_TIMER: if (wp == kTimer1) Timer1Timer(); return 0;
-      case WM_CLOSE: EndModal(IDCANCEL); return 0;
-      case WM_ACTIVATE:
-        // Keep the focused control across activations (the copy failure's message box).
-        if (LOWORD(wp) == WA_INACTIVE) {
-          if (HWND f = GetFocus(); f && IsChild(hwnd_, f)) focus_ = f;
-        } else {
-          SetFocus(focus_ && IsWindow(focus_) ? focus_ : ListView1);
-        }
-        return 0;
-      case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(hwnd_, &ps);
-        RECT panel = panel1_;
-        DrawEdge(dc, &panel, BDR_SUNKENOUTER, BF_RECT);  // the panel's lowered bevel
-        EndPaint(hwnd_, &ps);
-        return 0;
-      }
-      case WM_DPICHANGED: {
-        dpi_ = HIWORD(wp);
-        const auto* rc = reinterpret_cast<RECT*>(lp);
-        uiFont_ = MakeUiFont(dpi_);
-        SetFontAll(hwnd_, uiFont_.get());
-        SetWindowPos(hwnd_, nullptr, rc->left, rc->top, rc->right - rc->left, rc->bottom - rc->top,
-                     SWP_NOZORDER | SWP_NOACTIVATE);
-        return 0;
-      }
-      default: return Default(msg, wp, lp);
-    }
-  } catch (const std::exception& e) {
-    ReportException(e.what());
-  } catch (...) {
-    ReportException(nullptr);
+LRESULT TFormKeyMap::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_COMMAND: OnCommand(LOWORD(wp), HIWORD(wp)); return 0;
+    case WM_SIZE: FormResize(); return 0;
+    case WM_GETMINMAXINFO: WmGetMinMaxInfo(reinterpret_cast<MINMAXINFO*>(lp)); return 0;
+    case WM_TIMER: if (wp == kTimer1) Timer1Timer(); return 0;
+    case WM_CLOSE: EndModal(IDCANCEL); return 0;
+    case WM_ACTIVATE: return 0;  // the focused control is kept by the base window
+    case WM_PAINT: PaintPanels({panel1_}); return 0;
+    case WM_DPICHANGED:
+      dpi_ = HIWORD(wp);
+      uiFont_ = MakeUiFont(dpi_);
+      SetFontAll(hwnd_, uiFont_.get());
+      MoveToSuggestedRect(lp);
+      return 0;
+    default: return Default(msg, wp, lp);
   }
-  return 0;
 }
 
 }  // namespace tovo

@@ -16,8 +16,8 @@ class TFormKeyMap : public win::Form {
   void Execute(HWND owner);
 
  protected:
-  LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) noexcept override;
-  bool PreviewMessage(MSG& msg) noexcept override;
+  LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+  bool PreviewMessage(MSG& msg) override;
 
  private:
   bool CreateControls();
@@ -46,7 +46,6 @@ class TFormKeyMap : public win::Form {
   std::vector<std::u16string> StrListKeyMapClip;
   KeyGroups StrListKeyMapKey;  // StrListKeyMapKey0 .. StrListKeyMapKey8
   std::u16string timerMessage_;
-  HWND focus_ = nullptr;  // the control that gets the focus back on activation
   static constexpr UINT_PTR kTimer1 = 1;
 };
 

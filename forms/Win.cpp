@@ -219,13 +219,39 @@ LRESULT CALLBACK Form::StaticProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       return 0;
     }
   }
+  LRESULT result = 0;
+  try {
+    result = self->HandleMessage(msg, wp, lp);
+  } catch (const std::exception& e) {
+    self->ReportException(e.what());
+  } catch (...) {
+    self->ReportException(nullptr);
+  }
   if (msg == WM_NCDESTROY) {
-    LRESULT r = self->HandleMessage(msg, wp, lp);
     SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
     self->hwnd_ = nullptr;
-    return r;
   }
-  return self->HandleMessage(msg, wp, lp);
+  return result;
+}
+
+void Form::PaintPanels(std::initializer_list<RECT> panels) {
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(hwnd_, &ps);
+  for (RECT panel : panels) DrawEdge(dc, &panel, BDR_SUNKENOUTER, BF_RECT);
+  EndPaint(hwnd_, &ps);
+}
+
+void Form::MoveToSuggestedRect(LPARAM lp) {
+  const auto* rc = reinterpret_cast<const RECT*>(lp);
+  SetWindowPos(hwnd_, nullptr, rc->left, rc->top, rc->right - rc->left, rc->bottom - rc->top,
+               SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Form::GrowToMinimum(int w96, int h96) {
+  RECT rc{};
+  GetWindowRect(hwnd_, &rc);
+  SetWindowPos(hwnd_, nullptr, 0, 0, std::max<int>(rc.right - rc.left, Scale(w96, dpi_)),
+               std::max<int>(rc.bottom - rc.top, Scale(h96, dpi_)), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void Form::ReportException(const char* what) noexcept {
@@ -237,7 +263,7 @@ void Form::ReportException(const char* what) noexcept {
   }
 }
 
-bool Form::PreviewMessage(MSG&) noexcept { return false; }
+bool Form::PreviewMessage(MSG&) { return false; }
 
 bool Form::TranslateForModal(MSG& msg) {
   if (!hwnd_ || (msg.hwnd != hwnd_ && !IsChild(hwnd_, msg.hwnd))) return false;
@@ -246,7 +272,15 @@ bool Form::TranslateForModal(MSG& msg) {
     case WM_SYSKEYDOWN:
     case WM_CHAR:
     case WM_SYSCHAR:
-      if (PreviewMessage(msg)) return true;
+      try {
+        if (PreviewMessage(msg)) return true;
+      } catch (const std::exception& e) {
+        ReportException(e.what());
+        return true;
+      } catch (...) {
+        ReportException(nullptr);
+        return true;
+      }
       break;
     default:
       break;

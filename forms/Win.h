@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -151,8 +152,8 @@ UniqueFont MakeFont(std::u16string_view face, int pointSize, UINT dpi, bool bold
 void SetFontAll(HWND parent, HFONT font);
 
 // ---------------------------------------------------------------- windows and the modal loop
-// Base of every window: one static procedure binds `this` at WM_NCCREATE and forwards to the
-// noexcept HandleMessage; exceptions stop there and become a message box.
+// Base of every window: one static procedure binds `this` at WM_NCCREATE and forwards to
+// HandleMessage; exceptions stop in that procedure and become a message box.
 class Form {
  public:
   virtual ~Form();
@@ -173,13 +174,24 @@ class Form {
   Form() = default;
   bool CreateTopLevel(const wchar_t* caption, DWORD style, DWORD exStyle, HWND owner, HMENU menu,
                       int w96, int h96);
-  virtual LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) noexcept = 0;
+  // Every message of the window. An exception stops in the window procedure that calls it and
+  // becomes a message box; the window goes on.
+  virtual LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) = 0;
   // Key preview: sees WM_KEYDOWN/WM_SYSKEYDOWN/WM_CHAR of any control of the window before it.
-  // Returns true when the message is consumed.
-  virtual bool PreviewMessage(MSG& msg) noexcept;
+  // Returns true when the message is consumed (also when it threw).
+  virtual bool PreviewMessage(MSG& msg);
   // Runs once the window is visible (the focus can only be given then).
   virtual void FormShown() noexcept {}
   LRESULT Default(UINT msg, WPARAM wp, LPARAM lp) { return DefWindowProcW(hwnd_, msg, wp, lp); }
+  // The control that gets the focus when the window is next activated (first shown, or back
+  // from a message box); afterwards the focused control is kept across activations.
+  void FocusOnActivate(HWND control) { lastFocus_ = control; }
+  // Draws the lowered bevels of the panels (plain rectangles of the window, not child windows).
+  void PaintPanels(std::initializer_list<RECT> panels);
+  // WM_DPICHANGED: takes the rectangle the system suggests.
+  void MoveToSuggestedRect(LPARAM lp);
+  // A window whose design size is below its minimum outer size opens at that minimum.
+  void GrowToMinimum(int w96, int h96);
   // Shows an exception that reached a handler; the window goes on.
   void ReportException(const char* what) noexcept;
 

@@ -122,7 +122,8 @@ TEST_F(Jump, NumbersInPageMode) {
     EXPECT_EQ(ListSelected(list), 0);
     EXPECT_EQ(StatusText(status, 1), Caption(c.first1));
   }
-  GUITHREADINFO gui{sizeof(gui)};
+  GUITHREADINFO gui{};
+  gui.cbSize = sizeof(gui);
   ASSERT_TRUE(GetGUIThreadInfo(session->UiThreadId(), &gui));
   EXPECT_EQ(gui.hwndFocus, list);
 }

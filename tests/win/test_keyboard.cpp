@@ -64,7 +64,9 @@ struct Opened {
     return list && combo[4];
   }
   HWND Button(const wchar_t* caption) const { return FindChildByText(dialog, caption, L"Button"); }
-  bool DialogGone() const { return WaitUntil([&] { return !IsWindow(dialog); }); }
+  // The dialog's window goes before the list window has read the key file again: wait for the
+  // UI thread to be back in the list window's loop as well.
+  bool DialogGone() const { return WaitUntil([&] { return !IsWindow(dialog); }) && s->Sync(); }
   // Selects a row as a click would (the lists follow the selection).
   void SelectRow(int row) const {
     LVITEMW item{};
