@@ -1,5 +1,5 @@
 // Header row, column fitting, the start position and the centring of a row.
-#include "driver/Driver.h"
+#include "driver/ListWindowTest.h"
 
 #include <commctrl.h>
 
@@ -9,13 +9,6 @@ using namespace tovotest;
 
 namespace {
 
-constexpr wchar_t kCaption[] = L"CsvList表示";
-
-std::wstring Caption(int line1) {
-  wchar_t buf[16];
-  swprintf(buf, 16, L"%05d", line1);
-  return buf;
-}
 
 std::wstring TwoDigits(int n) {
   wchar_t buf[8];
@@ -34,28 +27,8 @@ std::wstring FitQuestion(int lines) {
          L" 行ですが、実行しますか？";
 }
 
-class Columns : public WinTest {
+class Columns : public ListWindowTest {
  protected:
-  void TearDown() override {
-    if (session && !session->Returned()) {
-      session->CloseWindow(window);
-      EXPECT_TRUE(session->WaitReturned());
-    }
-  }
-
-  // Ten rows a page.
-  void Open(std::vector<std::wstring> lines, int currentLine = 0) {
-    IniWrite(L"CsvList", L"DispNum", L"0");
-    host.lines = std::move(lines);
-    host.currentLine = currentLine;
-    session = std::make_unique<Session>(host);
-    window = session->WaitWindow(kCaption);
-    ASSERT_TRUE(window) << session->DescribeWindows();
-    list = FindChildByClass(window, L"SysListView32");
-    status = FindChildByClass(window, L"msctls_statusbar32");
-    ASSERT_TRUE(list && status);
-  }
-
   void Menu(const wchar_t* caption) {
     ASSERT_TRUE(session->MenuCommand(window, caption)) << Utf8(caption);
     ASSERT_TRUE(session->Sync());
@@ -118,10 +91,6 @@ class Columns : public WinTest {
       EXPECT_NEAR(row - top, perPage / 2, 1) << "top " << top << " per page " << perPage;
     }
   }
-
-  FakeHost host;
-  std::unique_ptr<Session> session;
-  HWND window = nullptr, list = nullptr, status = nullptr;
 };
 
 TEST_F(Columns, HeaderFromARowOfThreeFieldsAndKeptAcrossPages) {

@@ -1,6 +1,6 @@
 // The go-to-line dialog and command: its layout and keys, the number kept in the settings file,
 // where each number leads in both modes, and a stored number that is no number.
-#include "driver/Driver.h"
+#include "driver/ListWindowTest.h"
 
 #include <commctrl.h>
 
@@ -10,15 +10,8 @@ using namespace tovotest;
 
 namespace {
 
-constexpr wchar_t kCaption[] = L"CsvList表示";
 constexpr wchar_t kJump[] = L"行へ移動";
 constexpr wchar_t kJumpCommand[] = L"行へ移動(&G)...";
-
-std::wstring Caption(int line1) {
-  wchar_t buf[16];
-  swprintf(buf, 16, L"%05d", line1);
-  return buf;
-}
 
 std::vector<std::wstring> Lines(int count) {
   std::vector<std::wstring> lines;
@@ -26,27 +19,8 @@ std::vector<std::wstring> Lines(int count) {
   return lines;
 }
 
-class Jump : public WinTest {
+class Jump : public ListWindowTest {
  protected:
-  void TearDown() override {
-    if (session && !session->Returned()) {
-      session->CloseWindow(window);
-      EXPECT_TRUE(session->WaitReturned());
-    }
-  }
-
-  void Open(std::vector<std::wstring> lines, int currentLine = 0) {
-    IniWrite(L"CsvList", L"DispNum", L"0");  // ten rows a page
-    host.lines = std::move(lines);
-    host.currentLine = currentLine;
-    session = std::make_unique<Session>(host);
-    window = session->WaitWindow(kCaption);
-    ASSERT_TRUE(window) << session->DescribeWindows();
-    list = FindChildByClass(window, L"SysListView32");
-    status = FindChildByClass(window, L"msctls_statusbar32");
-    ASSERT_TRUE(list && status);
-  }
-
   // Opens the dialog; returns its edit box.
   HWND OpenDialog() {
     EXPECT_TRUE(session->MenuCommand(window, kJumpCommand));
@@ -66,9 +40,7 @@ class Jump : public WinTest {
     ASSERT_TRUE(session->Sync());
   }
 
-  FakeHost host;
-  std::unique_ptr<Session> session;
-  HWND window = nullptr, list = nullptr, status = nullptr, dialog = nullptr;
+  HWND dialog = nullptr;
 };
 
 TEST_F(Jump, DialogLayoutAndStartingText) {

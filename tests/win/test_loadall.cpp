@@ -1,7 +1,7 @@
 // Load-all mode: the question, the whole document as rows, page commands as selection moves,
 // the splitter switch from the stored lines, and what a fill does with commands and a close
 // that arrive while it runs.
-#include "driver/Driver.h"
+#include "driver/ListWindowTest.h"
 
 #include <commctrl.h>
 
@@ -11,7 +11,6 @@ using namespace tovotest;
 
 namespace {
 
-constexpr wchar_t kCaption[] = L"CsvList表示";
 constexpr wchar_t kLoadAll[] = L"全て表示(&A)";
 constexpr int kRowsPerPageBox = 113;
 
@@ -22,25 +21,9 @@ std::vector<std::wstring> NumberedLines(int count) {
   return lines;
 }
 
-class LoadAll : public WinTest {
+class LoadAll : public ListWindowTest {
  protected:
-  void TearDown() override {
-    if (session && !session->Returned()) {
-      session->CloseWindow(window);
-      EXPECT_TRUE(session->WaitReturned());
-    }
-  }
-
-  void Open(int lineCount) {
-    IniWrite(L"CsvList", L"DispNum", L"0");  // 10 rows a page
-    host.lines = NumberedLines(lineCount);
-    session = std::make_unique<Session>(host);
-    window = session->WaitWindow(kCaption);
-    ASSERT_TRUE(window) << session->DescribeWindows();
-    list = FindChildByClass(window, L"SysListView32");
-    status = FindChildByClass(window, L"msctls_statusbar32");
-    ASSERT_TRUE(list && status);
-  }
+  void Open(int lineCount) { ListWindowTest::Open(NumberedLines(lineCount)); }
 
   // Runs "全て表示(&A)", answers the question with `answer` when one is expected.
   void RunLoadAll(bool expectQuestion, int answer = IDYES) {
@@ -61,9 +44,6 @@ class LoadAll : public WinTest {
                      60000);
   }
 
-  FakeHost host;
-  std::unique_ptr<Session> session;
-  HWND window = nullptr, list = nullptr, status = nullptr;
   std::wstring question;
 };
 

@@ -1,6 +1,6 @@
 // Page mode: which lines the list shows after each page command, the cells of a row, the status
 // panels, the long-line message, the splitter switch and an editor that answers nonsense.
-#include "driver/Driver.h"
+#include "driver/ListWindowTest.h"
 
 #include <commctrl.h>
 
@@ -10,14 +10,7 @@ using namespace tovotest;
 
 namespace {
 
-constexpr wchar_t kCaption[] = L"CsvList表示";
 constexpr wchar_t kLongLineText[] = L"１行の行数が 16384 文字を超えた行があります";
-
-std::wstring Caption(int line1) {
-  wchar_t buf[16];
-  swprintf(buf, 16, L"%05d", line1);
-  return buf;
-}
 
 std::vector<std::wstring> NumberedLines(int count) {
   std::vector<std::wstring> lines;
@@ -25,33 +18,19 @@ std::vector<std::wstring> NumberedLines(int count) {
   return lines;
 }
 
-class Paging : public WinTest {
+class Paging : public ListWindowTest {
  protected:
-  void TearDown() override {
-    if (session && !session->Returned()) {
-      session->CloseWindow(window);
-      EXPECT_TRUE(session->WaitReturned());
-    }
-  }
-
   // Opens the window on `lines` with 10 rows a page (the first entry of the rows-per-page box).
   // When a long-line message is expected at start, it is answered before the window shows.
   void Open(std::vector<std::wstring> lines, int currentLine = 0, bool expectLongLineMessage = false) {
-    IniWrite(L"CsvList", L"DispNum", L"0");
-    host.lines = std::move(lines);
-    host.currentLine = currentLine;
-    session = std::make_unique<Session>(host);
+    Start(std::move(lines), currentLine);
     if (expectLongLineMessage) {
       auto box = session->WaitMessageBox();
       ASSERT_TRUE(box) << session->DescribeWindows();
       EXPECT_EQ(box->text, kLongLineText);
       ASSERT_TRUE(session->Answer(*box, IDOK));
     }
-    window = session->WaitWindow(kCaption);
-    ASSERT_TRUE(window) << session->DescribeWindows();
-    list = FindChildByClass(window, L"SysListView32");
-    status = FindChildByClass(window, L"msctls_statusbar32");
-    ASSERT_TRUE(list && status);
+    FindWindowAndControls();
   }
 
   // Runs a menu command or clicks a button and waits until its handler has run.
@@ -74,10 +53,6 @@ class Paging : public WinTest {
     for (int i = first1; i <= last1; ++i) out.push_back(Caption(i));
     return out;
   }
-
-  FakeHost host;
-  std::unique_ptr<Session> session;
-  HWND window = nullptr, list = nullptr, status = nullptr;
 };
 
 TEST_F(Paging, WalksTwentyFiveLinesTenAtATime) {

@@ -1,5 +1,5 @@
 // The search: both directions, the status panel, the messages, the history and its file.
-#include "driver/Driver.h"
+#include "driver/ListWindowTest.h"
 
 #include <commctrl.h>
 
@@ -9,16 +9,9 @@ using namespace tovotest;
 
 namespace {
 
-constexpr wchar_t kCaption[] = L"CsvList表示";
 constexpr wchar_t kBlank[] = L"行:      桁:  ";
 constexpr wchar_t kNext[] = L"次を検索(&N)";
 constexpr wchar_t kPrev[] = L"前を検索(&P)";
-
-std::wstring Caption(int line1) {
-  wchar_t buf[16];
-  swprintf(buf, 16, L"%05d", line1);
-  return buf;
-}
 
 std::wstring NotFound(const std::wstring& term) { return L"検索しましたが見つかりませんでした\r\n" + term; }
 
@@ -28,26 +21,12 @@ std::vector<std::wstring> Filler(int count) {
   return lines;
 }
 
-class Search : public WinTest {
+class Search : public ListWindowTest {
  protected:
-  void TearDown() override {
-    if (session && !session->Returned()) {
-      session->CloseWindow(window);
-      EXPECT_TRUE(session->WaitReturned());
-    }
-  }
-
   void Open(std::vector<std::wstring> lines, int currentLine = 0) {
-    IniWrite(L"CsvList", L"DispNum", L"0");  // ten rows a page
-    host.lines = std::move(lines);
-    host.currentLine = currentLine;
-    session = std::make_unique<Session>(host);
-    window = session->WaitWindow(kCaption);
-    ASSERT_TRUE(window) << session->DescribeWindows();
-    list = FindChildByClass(window, L"SysListView32");
-    status = FindChildByClass(window, L"msctls_statusbar32");
+    ListWindowTest::Open(std::move(lines), currentLine);
     box = FindChildById(window, 111);
-    ASSERT_TRUE(list && status && box);
+    ASSERT_TRUE(box);
   }
 
   // Runs a search for `term` and returns the message it showed (answered), if any.
@@ -75,9 +54,7 @@ class Search : public WinTest {
     session.reset();
   }
 
-  FakeHost host;
-  std::unique_ptr<Session> session;
-  HWND window = nullptr, list = nullptr, status = nullptr, box = nullptr;
+  HWND box = nullptr;
 };
 
 TEST_F(Search, TermOnTheNextPageIsFoundOnlyAfterLoadingAll) {
