@@ -595,6 +595,7 @@ IniWriter::IniWriter(std::u16string file) : file_(std::move(file)) {
     UniqueHandle f(CreateFileW(W(temp_), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     DWORD put = 0;
     if (f.get() == INVALID_HANDLE_VALUE || !WriteFile(f.get(), "\xFF\xFE", 2, &put, nullptr)) error_ = GetLastError();
+    unicode_ = true;
   }
 }
 
@@ -602,7 +603,32 @@ IniWriter::~IniWriter() {
   if (!committed_) DeleteFileW(W(temp_));
 }
 
+// An existing settings file without a mark is written by the profile functions in the ANSI code
+// page, which would turn a font or file name it cannot hold into "?". Before such a value goes in,
+// the copy is re-encoded as UTF-16 LE with a mark: the same keys, nothing lost.
+void IniWriter::MakeUnicodeFor(std::u16string_view value) {
+  if (unicode_) return;
+  std::string unused;
+  if (AnsiEncode(value, unused)) return;
+  WritePrivateProfileStringW(nullptr, nullptr, nullptr, W(temp_));  // earlier keys reach the disk first
+  DWORD err = 0;
+  auto bytes = ReadWholeFile(temp_, 64u << 20, &err);
+  if (!bytes) {
+    error_ = err ? err : ERROR_READ_FAULT;
+    return;
+  }
+  unicode_ = true;
+  const std::string_view b(*bytes);
+  if (b.starts_with("\xFF\xFE") || b.starts_with("\xFE\xFF") || b.starts_with("\xEF\xBB\xBF")) return;
+  const std::u16string text = AnsiDecode(b);
+  std::string out("\xFF\xFE");
+  out.append(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(char16_t));
+  if (DWORD e = WriteFileAtomic(temp_, out)) error_ = e;
+}
+
 void IniWriter::Set(const char16_t* section, const char16_t* key, std::u16string_view value) {
+  if (error_) return;
+  MakeUnicodeFor(value);
   if (error_) return;
   std::u16string v(value);
   if (!WritePrivateProfileStringW(W(section), W(key), W(v), W(temp_))) error_ = GetLastError();

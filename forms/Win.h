@@ -263,10 +263,13 @@ class IniWriter {
   DWORD Commit();  // 0 on success; the old file is untouched on failure
 
  private:
+  void MakeUnicodeFor(std::u16string_view value);
+
   std::u16string file_;
   std::u16string temp_;
   DWORD error_ = 0;
   bool committed_ = false;
+  bool unicode_ = false;  // the copy has a mark (or was given one): any text is kept
 };
 
 // ---------------------------------------------------------------- small helpers

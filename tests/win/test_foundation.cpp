@@ -157,6 +157,22 @@ TEST_F(Foundation, NonDefaultSettingsRoundTrip) {
   EXPECT_EQ(IniRead(L"CsvListEx1", L"Enabled"), L"0");
 }
 
+// A settings file the user made without a mark is written in the ANSI code page by the profile
+// functions; under code page 1252 the Japanese font name and a word-file path must not become "?".
+TEST_F(Foundation, SettingsFileWithoutAMarkKeepsTextOutsideTheCodePage) {
+  WriteBytes(L"TovoCsvList.ini", "[CsvList]\r\nDispNum=3\r\n[Other]\r\nKeep=yes\r\n");
+  FakeHost host;
+  host.lines = Numbered(3);
+  Session s(host);
+  Opened o = Find(s);
+  ASSERT_TRUE(o.window) << s.DescribeWindows();
+  EXPECT_EQ(ComboText(o.rowsBox), L"16");
+  CloseAndWait(s, o.window);
+  EXPECT_EQ(IniRead(L"CsvListColor", L"FontName"), L"ＭＳ ゴシック");
+  EXPECT_EQ(IniRead(L"CsvList", L"DispNum"), L"3");
+  EXPECT_EQ(IniRead(L"Other", L"Keep"), L"yes");
+}
+
 TEST_F(Foundation, OutOfRangeBoxIndexesAndBadValuesFallBack) {
   struct Case {
     const wchar_t* dispNum;
@@ -228,7 +244,7 @@ TEST_F(Foundation, StoredRectangleMustLieOnTheVirtualScreen) {
 TEST_F(Foundation, HistoryIsReadWholeAndTheFirst32Written) {
   std::wstring text;
   for (int i = 0; i < 40; ++i) text += L"検索語" + std::to_wstring(i) + L"\r\n";
-  WriteAnsi(L"TovoCsvList-Find.txt", text);
+  WriteText(L"TovoCsvList-Find.txt", text);
   FakeHost host;
   host.lines = Numbered(3);
   Session s(host);
@@ -242,10 +258,12 @@ TEST_F(Foundation, HistoryIsReadWholeAndTheFirst32Written) {
   auto lines = ReadLines(L"TovoCsvList-Find.txt");
   ASSERT_EQ(lines.size(), 32u);
   EXPECT_EQ(lines[31], L"検索語31");
-  // Written in the ANSI code page, every line ended by CR LF.
+  // Written in the ANSI code page where it holds the Japanese text (932), otherwise as UTF-8
+  // with a mark so nothing turns into "?"; every line ended by CR LF.
   auto bytes = ReadBytes(L"TovoCsvList-Find.txt");
   ASSERT_TRUE(bytes);
-  EXPECT_NE(bytes->substr(0, 3), std::string("\xEF\xBB\xBF"));
+  EXPECT_EQ(bytes->substr(0, 3) == std::string("\xEF\xBB\xBF"), !JapaneseCodePage());
+  EXPECT_EQ(bytes->find('?'), std::string::npos);
   EXPECT_EQ(bytes->substr(bytes->size() - 2), "\r\n");
 }
 

@@ -34,7 +34,7 @@ std::wstring LineOf(const std::vector<std::wstring>& lines, std::wstring_view id
 void WriteKeyFile(const std::vector<std::wstring>& lines) {
   std::wstring text;
   for (const auto& line : lines) text += line + L"\r\n";
-  WriteAnsi(kKeyFile, text);
+  WriteText(kKeyFile, text);
 }
 
 // The list window with its dialog open; the defaults are what the first opening wrote.

@@ -82,7 +82,7 @@ TEST_F(KeyMap, ShowsTheFileThenGroupsSortsAndCopies) {
   std::vector<std::wstring> lines;
   ASSERT_TRUE(o.Open([&] {
     lines = WithKey(WithKey(WithKey(o.defaults, L"1001", L"Ctrl+F10"), L"1002", L"Ctrl+F2"), L"1003", L"Alt+Shift+X");
-    WriteAnsi(kKeyFile, Joined(lines));
+    WriteText(kKeyFile, Joined(lines));
   })) << o.s->DescribeWindows();
   EXPECT_TRUE(o.s->NoMessageBoxWithin(300));
 

@@ -58,7 +58,7 @@ std::vector<std::wstring> WithKey(std::vector<std::wstring> lines, std::wstring_
 void WriteKeyFile(const std::vector<std::wstring>& lines, std::wstring_view tail = L"") {
   std::wstring text;
   for (const auto& line : lines) text += line + L"\r\n";
-  WriteAnsi(kKeyFile, text + std::wstring(tail));
+  WriteText(kKeyFile, text + std::wstring(tail));
 }
 
 struct Opened {
@@ -95,10 +95,11 @@ TEST_F(Keys, FirstOpeningWritesTheCommandTableAndShowsTheDefaultKeys) {
   ASSERT_TRUE(o.window) << o.session->DescribeWindows();
   EXPECT_TRUE(o.session->NoMessageBoxWithin(400));
   EXPECT_EQ(ReadLines(kKeyFile), DefaultLines());
-  // Written in the ANSI code page, every line ended by CR LF.
+  // Written in the ANSI code page where it holds the Japanese names (932), otherwise as UTF-8
+  // with a mark so they survive; every line ended by CR LF.
   const auto bytes = ReadBytes(kKeyFile);
   ASSERT_TRUE(bytes);
-  EXPECT_EQ(bytes->substr(0, 9), "\x83t\x83@\x83""C\x83\x8B\t");
+  EXPECT_EQ(bytes->substr(0, 9), JapaneseCodePage() ? "\x83t\x83@\x83""C\x83\x8B\t" : "\xEF\xBB\xBF\xE3\x83\x95\xE3\x82\xA1");
   EXPECT_EQ(bytes->substr(bytes->size() - 7), "\t1602\r\n");
 
   EXPECT_EQ(MenuItemText(o.window, L"次を検索(&N)"), L"次を検索(&N)\tF3");

@@ -156,7 +156,7 @@ TEST_F(Search, HistoryIsFiledAndWrittenOnClose) {
     ResetPluginsDir();
     std::wstring file;
     for (int i = 1; i <= c.loaded; ++i) file += L"t" + std::to_wstring(i) + L"\r\n";
-    WriteAnsi(L"TovoCsvList-Find.txt", file);
+    WriteText(L"TovoCsvList-Find.txt", file);
     Open({L"a", L"b"});
     for (const auto& term : c.terms) Find(term);
     const std::vector<std::wstring> items = ComboItems(box);

@@ -32,11 +32,15 @@
 //   PluginsDir()           ExeDir() + "Plugins\" (the plug-in's own folder, as it computes it)
 //   PluginFile(name)       PluginsDir() + name
 //   ResetPluginsDir()      deletes everything in it (read-only files too) and creates it
-//   WriteBytes / WriteUtf8 (optional BOM) / WriteAnsi (code page 932 under the test locale)
+//   WriteBytes / WriteUtf8 (optional BOM) / WriteAnsi (the ANSI code page: 932 or 1252 by locale)
+//   WriteText              as the plug-in writes text: ANSI when the code page holds every
+//                          character, otherwise UTF-8 with a mark
+//   JapaneseCodePage()     whether the ANSI code page is 932 (the tests also run under 1252)
 //   ReadBytes -> optional  (nullopt when the file is missing), FileExists, DeleteFileIn
 //   ReadText / ReadLines   decode as the product does: UTF-8 / UTF-16 LE / UTF-16 BE by BOM, else
 //                          ANSI; lines end at CR LF, LF or CR; a final break adds no empty line
-//   IniRead(section, key) -> optional, IniWrite  (TovoCsvList.ini through the profile functions)
+//   IniRead(section, key) -> optional, IniWrite  (TovoCsvList.ini through the profile functions;
+//                          IniWrite creates a missing file with a UTF-16 mark, as the plug-in does)
 //
 // WinTest                  gtest fixture base: ResetPluginsDir() before every test.
 //
@@ -160,6 +164,8 @@ bool DeleteFileIn(std::wstring_view name);
 void WriteBytes(std::wstring_view name, std::string_view bytes);
 void WriteUtf8(std::wstring_view name, std::wstring_view text, bool bom = false);
 void WriteAnsi(std::wstring_view name, std::wstring_view text);
+void WriteText(std::wstring_view name, std::wstring_view text);
+bool JapaneseCodePage();
 std::optional<std::string> ReadBytes(std::wstring_view name);
 std::wstring DecodeText(std::string_view bytes);
 std::vector<std::wstring> SplitLines(std::wstring_view text);

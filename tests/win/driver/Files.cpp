@@ -139,6 +139,22 @@ void WriteAnsi(std::wstring_view name, std::wstring_view text) {
   WriteBytes(name, Encode(CP_ACP, text));
 }
 
+bool JapaneseCodePage() { return GetACP() == 932; }
+
+void WriteText(std::wstring_view name, std::wstring_view text) {
+  BOOL lossy = FALSE;
+  const std::wstring copy(text);
+  if (!copy.empty()) {
+    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, copy.data(), static_cast<int>(copy.size()), nullptr, 0,
+                        nullptr, &lossy);
+  }
+  if (lossy) {
+    WriteUtf8(name, text, true);
+  } else {
+    WriteAnsi(name, text);
+  }
+}
+
 std::optional<std::string> ReadBytes(std::wstring_view name) {
   const std::wstring path = PluginFile(name);
   HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
@@ -208,6 +224,9 @@ std::optional<std::wstring> IniRead(std::wstring_view section, std::wstring_view
 
 void IniWrite(std::wstring_view section, std::wstring_view key, std::wstring_view value,
               std::wstring_view file) {
+  // A new file starts with a UTF-16 mark, as the plug-in creates it, so the profile functions
+  // keep text the ANSI code page cannot hold.
+  if (!FileExists(file)) WriteBytes(file, "\xFF\xFE");
   if (!WritePrivateProfileStringW(std::wstring(section).c_str(), std::wstring(key).c_str(),
                                   std::wstring(value).c_str(), PluginFile(file).c_str()))
     ADD_FAILURE() << "cannot write " << Utf8(key) << " to " << Utf8(PluginFile(file));
