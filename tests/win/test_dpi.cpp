@@ -34,6 +34,15 @@ Box ClientBox(HWND child) {
   return {rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top};
 }
 
+void ExpectBox(HWND child, Box expected) {
+  ASSERT_TRUE(child);
+  const Box b = ClientBox(child);
+  EXPECT_EQ(b.x, expected.x) << Utf8(ClassName(child));
+  EXPECT_EQ(b.y, expected.y) << Utf8(ClassName(child));
+  EXPECT_EQ(b.w, expected.w) << Utf8(ClassName(child));
+  EXPECT_EQ(b.h, expected.h) << Utf8(ClassName(child));
+}
+
 POINT MinTrackSize(HWND window) {
   MINMAXINFO info{};
   SendMessageW(window, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
@@ -43,6 +52,16 @@ POINT MinTrackSize(HWND window) {
 SIZE OuterSize(HWND window) {
   RECT rc = WindowRectOf(window);
   return {rc.right - rc.left, rc.bottom - rc.top};
+}
+
+// The window's minimum tracking size is the scaled minimum, and it is at least that large.
+void ExpectMinimumSize(HWND window, int w96, int h96) {
+  const POINT min = MinTrackSize(window);
+  EXPECT_EQ(min.x, S(w96)) << Utf8(WindowText(window));
+  EXPECT_EQ(min.y, S(h96)) << Utf8(WindowText(window));
+  const SIZE outer = OuterSize(window);
+  EXPECT_GE(outer.cx, S(w96)) << Utf8(WindowText(window));
+  EXPECT_GE(outer.cy, S(h96)) << Utf8(WindowText(window));
 }
 
 // A control placed at a 96-dpi rectangle relative to a panel whose top edge is `panelTop`. Places
@@ -116,12 +135,10 @@ class Dpi : public ListWindowTest {
 TEST_F(Dpi, ListWindowScalesItsFrameControlsColumnsAndFonts) {
   Open({L"a,b,c", L"d,e,f"});
   // First opening: the default rectangle and the minimum size, both scaled.
+  ExpectMinimumSize(window, 800, 480);
   const SIZE outer = OuterSize(window);
   EXPECT_EQ(outer.cx, S(800));
   EXPECT_EQ(outer.cy, S(480));
-  const POINT min = MinTrackSize(window);
-  EXPECT_EQ(min.x, S(800));
-  EXPECT_EQ(min.y, S(480));
 
   RECT client{};
   GetClientRect(window, &client);
@@ -188,12 +205,7 @@ TEST_F(Dpi, GoToLineDialogScalesItsClientAreaAndControls) {
                 {L"OK(&O)", L"Button", {165, 13, 140, 25}},
                 {L"ｷｬﾝｾﾙ(&C)", L"Button", {165, 55, 140, 25}}});
   HWND edit = FindChildByClass(jump, L"Edit");
-  ASSERT_TRUE(edit);
-  const Box e = ClientBox(edit);
-  EXPECT_EQ(e.x, S(20));
-  EXPECT_EQ(e.y, S(54));
-  EXPECT_EQ(e.w, S(121));
-  EXPECT_EQ(e.h, S(27));
+  ExpectBox(edit, {S(20), S(54), S(121), S(27)});
   ExpectUiFont(edit);
   ExpectCaptionsFit(jump);
   session->CloseWindow(jump);
@@ -205,12 +217,7 @@ TEST_F(Dpi, HelpWindowOpensAtLeastItsScaledMinimum) {
   Open({L"a"});
   HWND help = OpenFromMenu(L"ヘルプ表示(&C)...", L"ヘルプ表示");
   ASSERT_TRUE(help) << session->DescribeWindows();
-  const POINT min = MinTrackSize(help);
-  EXPECT_EQ(min.x, S(800));
-  EXPECT_EQ(min.y, S(600));
-  const SIZE outer = OuterSize(help);
-  EXPECT_GE(outer.cx, S(800));
-  EXPECT_GE(outer.cy, S(600));
+  ExpectMinimumSize(help, 800, 600);
   HWND memo = FindChildByClass(help, L"Edit");
   ASSERT_TRUE(memo);
   const SIZE client = ClientSizeOf(help);
@@ -226,12 +233,7 @@ TEST_F(Dpi, KeyboardDialogAndMapScaleTheirControlsAndColumns) {
   Open({L"a"});
   HWND dialog = OpenFromMenu(L"キーボード設定(&K)...", L"キーボード設定");
   ASSERT_TRUE(dialog) << session->DescribeWindows();
-  POINT min = MinTrackSize(dialog);
-  EXPECT_EQ(min.x, S(900));
-  EXPECT_EQ(min.y, S(460));
-  SIZE outer = OuterSize(dialog);
-  EXPECT_GE(outer.cx, S(900));
-  EXPECT_GE(outer.cy, S(460));
+  ExpectMinimumSize(dialog, 900, 460);
   SIZE client = ClientSizeOf(dialog);
   ExpectPlaced(dialog, client.cy - S(45),
                {{L"保存(&S)", L"Button", {10, 10, 100, 25}},
@@ -243,12 +245,7 @@ TEST_F(Dpi, KeyboardDialogAndMapScaleTheirControlsAndColumns) {
                 {L"カテゴリ(&L)", L"Static", {150, 12, 110, 19}},
                 {L"新キー(&N)", L"Static", {530, 12, 90, 19}}});
   HWND keyList = FindChildByClass(dialog, L"SysListView32");
-  ASSERT_TRUE(keyList);
-  const Box kb = ClientBox(keyList);
-  EXPECT_EQ(kb.x, S(25));
-  EXPECT_EQ(kb.y, S(85));
-  EXPECT_EQ(kb.w, client.cx - S(45));
-  EXPECT_EQ(kb.h, client.cy - S(145));
+  ExpectBox(keyList, {S(25), S(85), client.cx - S(45), client.cy - S(145)});
   const int keyWidths[] = {445, 295, 60, 10};
   for (int i = 0; i < 4; ++i) EXPECT_EQ(ListColumnWidth(keyList, i), S(keyWidths[i])) << i;
   ExpectCaptionsFit(dialog);
@@ -256,12 +253,7 @@ TEST_F(Dpi, KeyboardDialogAndMapScaleTheirControlsAndColumns) {
   ASSERT_TRUE(ClickButton(FindChildByText(dialog, L"キーボードマップを表示(&M)", L"Button")));
   HWND map = session->WaitWindow(L"キーボードマップ");
   ASSERT_TRUE(map) << session->DescribeWindows();
-  min = MinTrackSize(map);
-  EXPECT_EQ(min.x, S(800));
-  EXPECT_EQ(min.y, S(480));
-  outer = OuterSize(map);
-  EXPECT_GE(outer.cx, S(800));
-  EXPECT_GE(outer.cy, S(480));
+  ExpectMinimumSize(map, 800, 480);
   client = ClientSizeOf(map);
   ExpectPlaced(map, client.cy - S(45),
                {{L"ソート無(&N)", L"Button", {10, 10, 140, 25}},
