@@ -144,6 +144,17 @@ TEST_F(HostileFiles, StrangeKeyFilesOfTwentyFourLinesAreUsedAndNeverRewritten) {
     EXPECT_TRUE(session->NoMessageBoxWithin(400)) << "the file has the right line count";
     EXPECT_EQ(MenuItemText(window, L"次を検索(&N)"), L"次を検索(&N)\tF3");
     EXPECT_EQ(MenuItemText(window, L"終了(&X)"), c.ctrlQCloses ? L"終了(&X)\tCtrl+Q" : L"終了(&X)");
+    // The keyboard settings show the same file; closing them writes nothing.
+    const ULONGLONG dialog = GetTickCount64();
+    ASSERT_TRUE(session->MenuCommand(window, L"キーボード設定(&K)..."));
+    HWND keys = session->WaitWindow(L"キーボード設定");
+    ASSERT_TRUE(keys) << session->DescribeWindows();
+    std::printf("%s: keyboard settings opened in %llu ms\n", c.name, Since(dialog));
+    EXPECT_TRUE(session->NoMessageBoxWithin(200));
+    session->CloseWindow(keys);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(keys); }));
+    ASSERT_TRUE(session->Sync());
+    EXPECT_EQ(MenuItemText(window, L"次を検索(&N)"), L"次を検索(&N)\tF3");
     if (c.ctrlQCloses) {
       ASSERT_TRUE(session->PressKeys(window, 'Q', false, true));
     } else {
