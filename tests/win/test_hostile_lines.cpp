@@ -61,10 +61,14 @@ class HostileLines : public ListWindowTest {
     std::printf("  fitting: %llu ms\n", Since(start));
   }
 
+  // Closing writes the plug-in's own three files and nothing else (no temporary file left).
   void Close() {
     session->CloseWindow(window);
     ASSERT_TRUE(session->WaitReturned(60000)) << session->DescribeWindows();
     session.reset();
+    std::set<std::wstring> names;
+    for (const auto& [name, print] : PrintPluginsFolder()) names.insert(name);
+    EXPECT_EQ(names, (std::set<std::wstring>{L"TovoCsvList.ini", kHistory, L"TovoCsvList-KeyMap.txt"})) << Names(names);
   }
 };
 
