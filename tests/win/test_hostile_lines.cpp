@@ -249,3 +249,33 @@ TEST_F(HostileLines, BogusLineLengthsThroughEveryCommand) {
     if (HasFatalFailure()) return;
   }
 }
+
+// An editor that claims every line is 2^31 - 1 units long: each line still costs only the text it
+// really has, so loading two thousand lines takes moments, not minutes.
+TEST_F(HostileLines, HugeClaimedLengthsDoNotMakeEveryLineExpensive) {
+  host.forcedLength = 0x7FFFFFFF;
+  std::vector<std::wstring> lines;
+  for (int i = 1; i <= 2000; ++i) lines.push_back(L"a," + std::to_wstring(i));
+  Start(lines);
+  auto box = session->WaitMessageBox(60000);
+  ASSERT_TRUE(box) << session->DescribeWindows();
+  ASSERT_TRUE(session->Answer(*box, IDOK));
+  FindWindowAndControls();
+  if (HasFatalFailure()) return;
+
+  const ULONGLONG start = GetTickCount64();
+  ASSERT_TRUE(session->MenuCommand(window, L"全て表示(&A)"));
+  box = session->WaitMessageBox();
+  ASSERT_TRUE(box) << session->DescribeWindows();  // the question above 500 lines
+  ASSERT_TRUE(session->Answer(*box, IDYES));
+  box = session->WaitMessageBox(120000);
+  ASSERT_TRUE(box) << session->DescribeWindows();
+  const ULONGLONG took = Since(start);
+  std::printf("load all of 2000 lines claimed 2^31 - 1 long: %llu ms\n", took);
+  EXPECT_EQ(box->text, kLongLineText);
+  ASSERT_TRUE(session->Answer(*box, IDOK));
+  EXPECT_LT(took, 10000u);
+  EXPECT_EQ(ListRowCount(list), 2000);
+  EXPECT_EQ(ListCell(list, 1999, 2), L"2000");
+  Close();
+}
