@@ -151,6 +151,15 @@ TEST_F(HostileFiles, StrangeKeyFilesOfTwentyFourLinesAreUsedAndNeverRewritten) {
     ASSERT_TRUE(keys) << session->DescribeWindows();
     std::printf("%s: keyboard settings opened in %llu ms\n", c.name, Since(dialog));
     EXPECT_TRUE(session->NoMessageBoxWithin(200));
+    // And the key map window lists it.
+    ASSERT_TRUE(ClickButton(FindChildByText(keys, L"キーボードマップを表示(&M)", L"Button")));
+    HWND map = session->WaitWindow(L"キーボードマップ");
+    ASSERT_TRUE(map) << session->DescribeWindows();
+    HWND mapList = FindChildByClass(map, L"SysListView32");
+    EXPECT_EQ(ListRowCount(mapList), 24);
+    EXPECT_TRUE(session->NoMessageBoxWithin(100));
+    session->CloseWindow(map);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(map); }));
     session->CloseWindow(keys);
     ASSERT_TRUE(WaitUntil([&] { return !IsWindow(keys); }));
     ASSERT_TRUE(session->Sync());
@@ -211,14 +220,14 @@ TEST_F(HostileFiles, BinaryAndBrokenUtf16HelpFilesOpen) {
     }
     return bytes + std::string(tail);
   };
-  std::string binary = RandomBytes(256 << 10, 99);
+  std::string binary = RandomBytes(5 << 20, 99);  // past the 1 MB the window shows
   binary[0] = 'H';
   const struct {
     const char* name;
     std::string bytes;
     std::optional<std::wstring> shown;  // nullopt: anything, as long as the window opens
   } cases[] = {
-      {"256 KB of random bytes", binary, std::nullopt},
+      {"5 MB of random bytes", binary, std::nullopt},
       {"lone high surrogate then odd byte", utf16(L"a\xD800" L"b", false, "c"), L"a\xD800" L"b"},
       {"lone low surrogate first, high last", utf16(L"\xDC00x\r\ny\xDBFF", false), L"\xDC00x\r\ny\xDBFF"},
       {"high surrogate before a break", utf16(L"\xD83D\r\n\xDE00", false), L"\xD83D\r\n\xDE00"},
@@ -242,7 +251,8 @@ TEST_F(HostileFiles, BinaryAndBrokenUtf16HelpFilesOpen) {
     if (c.shown) {
       EXPECT_EQ(text, *c.shown);
     } else {
-      EXPECT_GT(text.size(), 1000u);
+      EXPECT_EQ(text.find(L"（ヘルプファイルが大きすぎる"), 0u) << "the notice of a cut file";
+      EXPECT_GT(text.size(), 100000u);
     }
     EXPECT_TRUE(session->NoMessageBoxWithin(100));
     session->CloseWindow(help);
