@@ -291,13 +291,23 @@ TEST_F(HostileFiles, HistoryOfAHundredThousandLinesComesBackAsThirtyTwo) {
   EXPECT_EQ(Send(box, CB_GETCOUNT), 100000);
   EXPECT_EQ(ComboText(box), L"");
   EXPECT_TRUE(session->NoMessageBoxWithin(200));
+  // A search files its term over the whole list; a hit shows no box.
+  ASSERT_TRUE(SetComboText(box, L"b"));
+  const ULONGLONG searching = GetTickCount64();
+  ASSERT_TRUE(session->MenuCommand(window, L"次を検索(&N)"));
+  ASSERT_TRUE(session->Sync(60000));
+  std::printf("100,000-line history: search in %llu ms\n", Since(searching));
+  EXPECT_TRUE(session->NoMessageBoxWithin(200));
+  EXPECT_EQ(Send(box, CB_GETCOUNT), 100000);
+  first.insert(first.begin(), L"b");
+  first.pop_back();
   const ULONGLONG closing = GetTickCount64();
   Close();
   if (HasFatalFailure()) return;
   std::printf("100,000-line history: closed in %llu ms\n", Since(closing));
 
   EXPECT_EQ(ReadLines(kHistory), first);
-  EXPECT_EQ(ReadBytes(kHistory), bytes.substr(0, 32 * 12));
+  EXPECT_EQ(ReadBytes(kHistory), "b\r\n" + bytes.substr(0, 31 * 12));
   const std::set<std::wstring> changed = ChangedFiles(before, PrintPluginsFolder());
   EXPECT_EQ(changed.count(kHistory), 1u);
   for (const auto& name : changed) EXPECT_TRUE(name == kIni || name == kHistory) << Utf8(name);
