@@ -54,6 +54,8 @@ TEST_F(HostileFiles, SettingsOfRandomBytesOpenOnDefaultsAndAreRewrittenReadably)
   std::string bytes = RandomBytes(64 << 10, 20261209);
   bytes[0] = '#';  // no byte-order mark by chance
   WriteBytes(kIni, bytes);
+  // A word file whose name no ANSI code page holds (a missing file keeps its name).
+  const std::wstring words = L"C:\\w\x0175\x0444.txt";
   const FolderPrint before = PrintPluginsFolder();
 
   const ULONGLONG start = GetTickCount64();
@@ -65,6 +67,13 @@ TEST_F(HostileFiles, SettingsOfRandomBytesOpenOnDefaultsAndAreRewrittenReadably)
   EXPECT_EQ(ComboText(FindChildByClass(window, L"ComboBox", 1)), L"20");
   EXPECT_EQ(ComboText(FindChildByClass(window, L"ComboBox", 2)), L"75");
   EXPECT_EQ(ListCell(list, 1, 2), L"d");
+  ASSERT_TRUE(session->MenuCommand(window, L"強調表示のファイル名(&G)..."));
+  auto open = session->WaitMessageBox();  // the file dialog
+  ASSERT_TRUE(open) << session->DescribeWindows();
+  SetDlgItemTextW(open->hwnd, 0x47C, words.c_str());
+  PostMessageW(open->hwnd, WM_COMMAND, IDOK, 0);
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(open->hwnd); }));
+  ASSERT_TRUE(session->Sync());
   Close();
   if (HasFatalFailure()) return;
 
@@ -77,6 +86,7 @@ TEST_F(HostileFiles, SettingsOfRandomBytesOpenOnDefaultsAndAreRewrittenReadably)
       {L"CsvList", L"ColWidth", L"2"},            {L"CsvListHighLight", L"None", L"1"},
       {L"CsvListColor", L"FontName", L"ＭＳ ゴシック"}, {L"CsvListColor", L"FontSize", L"14"},
       {L"CsvListColor", L"BackColor", L"clWhite"}, {L"CsvListColorHighLight", L"FontColor", L"clRed"},
+      {L"CsvListHighLight", L"FileName", words.c_str()},
   };
   for (const auto& w : written) {
     EXPECT_EQ(Utf8(IniRead(w.section, w.key).value_or(L"<missing>")), Utf8(w.value)) << Utf8(w.key);
