@@ -122,6 +122,16 @@ std::string ToUtf8(std::u16string_view text) {
   return out;
 }
 
+std::string ToUtf16LE(std::u16string_view text) {
+  std::string out = "\xFF\xFE";
+  out.reserve(2 + text.size() * 2);
+  for (char16_t c : text) {
+    out.push_back(static_cast<char>(c & 0xFF));
+    out.push_back(static_cast<char>(c >> 8));
+  }
+  return out;
+}
+
 bool HasUnpairedSurrogate(std::u16string_view text) {
   for (size_t i = 0; i < text.size(); ++i) {
     if (IsHigh(text[i]) && i + 1 < text.size() && IsLow(text[i + 1])) {
@@ -175,15 +185,7 @@ std::string EncodeTextLines(const std::vector<std::u16string>& lines, AnsiEncode
     joined += line;
     joined += u"\r\n";
   }
-  if (HasUnpairedSurrogate(joined)) {
-    std::string out = "\xFF\xFE";
-    out.reserve(2 + joined.size() * 2);
-    for (char16_t c : joined) {
-      out.push_back(static_cast<char>(c & 0xFF));
-      out.push_back(static_cast<char>(c >> 8));
-    }
-    return out;
-  }
+  if (HasUnpairedSurrogate(joined)) return ToUtf16LE(joined);
   std::string out;
   if (ansi(joined, out)) return out;
   return "\xEF\xBB\xBF" + ToUtf8(joined);

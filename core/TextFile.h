@@ -27,6 +27,8 @@ std::vector<std::u16string> DecodeTextLines(std::string_view bytes, AnsiDecodeFn
 // (which UTF-8 cannot carry), so the readers get back exactly what was written.
 std::string EncodeTextLines(const std::vector<std::u16string>& lines, AnsiEncodeFn ansi);
 
+// UTF-16 LE with its mark; every unit kept as it is, unpaired surrogates too.
+std::string ToUtf16LE(std::u16string_view text);
 std::string ToUtf8(std::u16string_view text);  // unpaired surrogates become U+FFFD
 std::u16string FromUtf8(std::string_view bytes);
 bool HasUnpairedSurrogate(std::u16string_view text);

@@ -6,6 +6,7 @@
 #include "forms/CsvList.h"
 
 #include <algorithm>
+#include <new>
 #include <utility>
 
 #include "core/Paging.h"
@@ -21,6 +22,8 @@ namespace {
 // PeekMessage costs ~45 us under Wine, which would make a million-line fill take 45 s longer.
 constexpr uint64_t kPumpIntervalMs = 30;
 constexpr int32_t kLoadAllQuestionAbove = 500;
+// Line buffers from this many units on are taken from the system rather than cleared by hand.
+constexpr int32_t kZeroPagesFrom = 1 << 16;
 
 int32_t Narrow(int64_t v) { return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); }
 
@@ -47,14 +50,28 @@ int32_t TFormCsvList::GetLine(int32_t index, std::u16string& lineString) {
   // The length comes from another program: never allocate what a bogus answer asks for.
   const auto length = static_cast<int32_t>(std::clamp<LRESULT>(answer, 0, kMaxLineRead));
 
-  // One unit more than the editor may write, all zero, so the text is always terminated. The
-  // caller reuses lineString, so a fill allocates only when a line is longer than all before.
-  lineString.assign(static_cast<size_t>(length) + 1, u'\0');
+  // One unit more than the editor may write, all zero, so the text is always terminated.
   request.capacity = static_cast<uint32_t>(length);
-  SendMessageW(IntWindowHwnd, kMsgGetLine, reinterpret_cast<WPARAM>(&request),
-               reinterpret_cast<LPARAM>(lineString.data()));
-  lineString[static_cast<size_t>(length)] = u'\0';
-  lineString.resize(std::char_traits<char16_t>::length(lineString.c_str()));
+  if (length < kZeroPagesFrom) {
+    // The caller reuses lineString, so a fill allocates only when a line is longer than all before.
+    lineString.assign(static_cast<size_t>(length) + 1, u'\0');
+    SendMessageW(IntWindowHwnd, kMsgGetLine, reinterpret_cast<WPARAM>(&request),
+                 reinterpret_cast<LPARAM>(lineString.data()));
+    lineString[static_cast<size_t>(length)] = u'\0';
+    lineString.resize(std::char_traits<char16_t>::length(lineString.c_str()));
+    return length;
+  }
+  // A long buffer comes as fresh pages, which the system hands out zeroed as they are first
+  // touched: an editor that claims every line is 16 M units long then costs the pages it writes,
+  // not 32 MB of clearing per line.
+  const size_t bytes = (static_cast<size_t>(length) + 1) * sizeof(char16_t);
+  void* memory = VirtualAlloc(nullptr, bytes, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
+  if (!memory) throw std::bad_alloc();
+  ScopeExit release([memory] { VirtualFree(memory, 0, MEM_RELEASE); });
+  auto* buffer = static_cast<char16_t*>(memory);
+  SendMessageW(IntWindowHwnd, kMsgGetLine, reinterpret_cast<WPARAM>(&request), reinterpret_cast<LPARAM>(buffer));
+  buffer[length] = u'\0';
+  lineString.assign(buffer, std::char_traits<char16_t>::length(buffer));
   return length;
 }
 

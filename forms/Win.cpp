@@ -493,30 +493,34 @@ std::optional<std::string> ReadWholeFile(const std::u16string& path, uint64_t ma
   return data;
 }
 
+namespace {
+// Creates or truncates `path` and writes `bytes` to disk; on failure the file is removed.
+DWORD WriteNewFile(const std::u16string& path, std::string_view bytes) {
+  UniqueHandle file(CreateFileW(W(path), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (file.get() == INVALID_HANDLE_VALUE) return GetLastError();
+  size_t done = 0;
+  DWORD err = 0;
+  while (done < bytes.size() && !err) {
+    DWORD want = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 24));
+    DWORD put = 0;
+    if (!WriteFile(file.get(), bytes.data() + done, want, &put, nullptr) || put == 0) {
+      err = GetLastError();
+      if (!err) err = ERROR_WRITE_FAULT;
+    }
+    done += put;
+  }
+  if (!err && !FlushFileBuffers(file.get())) err = GetLastError();
+  if (err) {
+    file.reset();
+    DeleteFileW(W(path));
+  }
+  return err;
+}
+}  // namespace
+
 DWORD WriteFileAtomic(const std::u16string& path, std::string_view bytes) {
   std::u16string temp = path + u".~" + FromUtf8(std::to_string(GetCurrentProcessId())) + u".tmp";
-  {
-    UniqueHandle file(CreateFileW(W(temp), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (file.get() == INVALID_HANDLE_VALUE) return GetLastError();
-    size_t done = 0;
-    while (done < bytes.size()) {
-      DWORD want = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 24));
-      DWORD put = 0;
-      if (!WriteFile(file.get(), bytes.data() + done, want, &put, nullptr) || put == 0) {
-        DWORD err = GetLastError();
-        file.reset();
-        DeleteFileW(W(temp));
-        return err ? err : ERROR_WRITE_FAULT;
-      }
-      done += put;
-    }
-    if (!FlushFileBuffers(file.get())) {
-      DWORD err = GetLastError();
-      file.reset();
-      DeleteFileW(W(temp));
-      return err;
-    }
-  }
+  if (DWORD err = WriteNewFile(temp, bytes)) return err;
   if (!MoveFileExW(W(temp), W(path), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     DWORD err = GetLastError();
     DeleteFileW(W(temp));
@@ -588,47 +592,26 @@ std::u16string IniRead(const std::u16string& file, const char16_t* section, cons
 
 IniWriter::IniWriter(std::u16string file) : file_(std::move(file)) {
   temp_ = file_ + u".~" + FromUtf8(std::to_string(GetCurrentProcessId())) + u".tmp";
+  // The profile functions write Unicode only into a file that starts with the UTF-16 LE mark;
+  // into any other file (one edited by hand, or no text at all) a font or file name outside the
+  // ANSI code page would be written as question marks. So the copy is always UTF-16 LE, the
+  // old content decoded as the profile functions read it.
+  std::string bytes;
   if (FileExists(file_)) {
-    if (!CopyFileW(W(file_), W(temp_), FALSE)) error_ = GetLastError();
+    auto old = ReadWholeFile(file_, kIniMaxBytes, &error_);
+    if (!old) return;
+    bytes = DetectEncoding(*old) == TextEncoding::Utf16LE ? std::move(*old) : ToUtf16LE(DecodeText(*old, &AnsiDecode));
   } else {
-    // The profile functions write Unicode only into a file that starts with this mark.
-    UniqueHandle f(CreateFileW(W(temp_), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    DWORD put = 0;
-    if (f.get() == INVALID_HANDLE_VALUE || !WriteFile(f.get(), "\xFF\xFE", 2, &put, nullptr)) error_ = GetLastError();
-    unicode_ = true;
+    bytes = ToUtf16LE({});
   }
+  error_ = WriteNewFile(temp_, bytes);
 }
 
 IniWriter::~IniWriter() {
   if (!committed_) DeleteFileW(W(temp_));
 }
 
-// An existing settings file without a mark is written by the profile functions in the ANSI code
-// page, which would turn a font or file name it cannot hold into "?". Before such a value goes in,
-// the copy is re-encoded as UTF-16 LE with a mark: the same keys, nothing lost.
-void IniWriter::MakeUnicodeFor(std::u16string_view value) {
-  if (unicode_) return;
-  std::string unused;
-  if (AnsiEncode(value, unused)) return;
-  WritePrivateProfileStringW(nullptr, nullptr, nullptr, W(temp_));  // earlier keys reach the disk first
-  DWORD err = 0;
-  auto bytes = ReadWholeFile(temp_, 64u << 20, &err);
-  if (!bytes) {
-    error_ = err ? err : ERROR_READ_FAULT;
-    return;
-  }
-  unicode_ = true;
-  const std::string_view b(*bytes);
-  if (b.starts_with("\xFF\xFE") || b.starts_with("\xFE\xFF") || b.starts_with("\xEF\xBB\xBF")) return;
-  const std::u16string text = AnsiDecode(b);
-  std::string out("\xFF\xFE");
-  out.append(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(char16_t));
-  if (DWORD e = WriteFileAtomic(temp_, out)) error_ = e;
-}
-
 void IniWriter::Set(const char16_t* section, const char16_t* key, std::u16string_view value) {
-  if (error_) return;
-  MakeUnicodeFor(value);
   if (error_) return;
   std::u16string v(value);
   if (!WritePrivateProfileStringW(W(section), W(key), W(v), W(temp_))) error_ = GetLastError();

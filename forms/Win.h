@@ -251,8 +251,9 @@ std::u16string IniRead(const std::u16string& file, const char16_t* section, cons
                        std::u16string_view fallback);
 
 // Writes several keys as one replacement of the file: a copy in the same folder takes the keys
-// (through the profile functions, so the format stays theirs), then replaces the file. A new file
-// starts with a UTF-16 LE mark so the profile functions keep non-ANSI text (font and file names).
+// (through the profile functions, so the format stays theirs), then replaces the file. The copy is
+// UTF-16 LE with its mark so the profile functions keep non-ANSI text (font and file names).
+inline constexpr uint64_t kIniMaxBytes = 64ull << 20;
 class IniWriter {
  public:
   explicit IniWriter(std::u16string file);
@@ -263,13 +264,10 @@ class IniWriter {
   DWORD Commit();  // 0 on success; the old file is untouched on failure
 
  private:
-  void MakeUnicodeFor(std::u16string_view value);
-
   std::u16string file_;
   std::u16string temp_;
   DWORD error_ = 0;
   bool committed_ = false;
-  bool unicode_ = false;  // the copy has a mark (or was given one): any text is kept
 };
 
 // ---------------------------------------------------------------- small helpers

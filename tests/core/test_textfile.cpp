@@ -61,6 +61,15 @@ TEST(TextFile, EncodingChoosesAnsiThenUtf8ThenUtf16) {
   EXPECT_EQ(bytes, std::string("\xFF\xFE\x00\xD8\r\0\n\0", 8));
 }
 
+// The settings writer converts every old settings file with this: nothing may be lost.
+TEST(TextFile, Utf16LeKeepsEveryUnit) {
+  EXPECT_EQ(ToUtf16LE({}), "\xFF\xFE");
+  const std::u16string units = {u'a', 0, 0xD800, 0xFF21, 0xDC00, u'\r'};
+  const std::string bytes = ToUtf16LE(units);
+  EXPECT_EQ(bytes, std::string("\xFF\xFE" "a\0\0\0\x00\xD8\x21\xFF\x00\xDC\r\0", 14));
+  EXPECT_EQ(DecodeText(bytes, Latin1Decode), units);
+}
+
 TEST(TextFile, RoundTripsThroughEveryChosenEncoding) {
   const std::vector<std::vector<std::u16string>> docs = {
       {u"plain", u"", u"x,y"},
