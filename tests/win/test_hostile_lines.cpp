@@ -246,7 +246,9 @@ TEST_F(HostileLines, BogusLineLengthsThroughEveryCommand) {
     Fit();
     if (HasFatalFailure()) return;
     for (const HostRequest& r : host.Requests()) {
-      if (r.message == tovo::kMsgGetLine && r.lParam != 0) EXPECT_LE(r.capacity, 16u << 20);
+      if (r.message == tovo::kMsgGetLine && r.lParam != 0) {
+        EXPECT_LE(r.capacity, 16u << 20);
+      }
     }
     Close();
     if (HasFatalFailure()) return;
