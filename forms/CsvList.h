@@ -10,6 +10,7 @@
 //   CsvListSearch.cpp     forward and backward search, the history, the go-to-line command
 //   CsvListHighLight.cpp  custom drawing of marks, font and colour dialogs, word file, help
 //   CsvListKeys.cpp       command table, key map file, shortcut matching, FormKeyDown
+//   CsvListCells.cpp      the "No" column kept in view, cell tooltips, Ctrl+C copying a row
 #pragma once
 #include <array>
 #include <cstdint>
@@ -213,6 +214,37 @@ class TFormCsvList : public win::Form {
     white.fill(0x00FFFFFF);
     return white;
   }();
+
+  // ---------------------------------------------------------------- CsvListCells.cpp
+  struct CellRef {
+    int row = -1;
+    int column = -1;  // 0: "No", 1..96: the fields
+  };
+  void CreateListAids();
+  void RemoveListAids();
+  static LRESULT CALLBACK ListView1SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR self);
+  static LRESULT CALLBACK HeaderSubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR self);
+  LRESULT ListView1Message(UINT msg, WPARAM wp, LPARAM lp);
+  LRESULT HeaderMessage(HWND header, UINT msg, WPARAM wp, LPARAM lp);
+  int ListOriginX() const;  // how far the list is scrolled right, in pixels
+  void ListView1BeforePaint();
+  void ListView1PaintFrozenNumbers(HDC dc);
+  COLORREF NumberCellTextColor(int row) const;  // CsvListHighLight.cpp, with the other colours
+  CellRef CellAt(POINT pt) const;
+  void ListView1MouseMove(POINT pt);
+  std::u16string CellTipTextAt(CellRef cell);
+  void TimerTipTimer();
+  void HideCellTip();
+  bool ListView1KeyDown(WPARAM key);
+  void CopySelectedRow();
+  HWND ToolTip1 = nullptr;
+  CellRef tipCell_;          // the cell the tooltip is shown or waiting for
+  std::u16string tipText_;   // its text
+  bool tipTrackingLeave_ = false;
+  int paintedOriginX_ = 0;   // the scroll position and "No" width the list last painted with
+  int paintedNumberWidth_ = 0;
+  int headerLeft_ = 0;
+  static constexpr UINT_PTR kTimerTip = 2;
 
   // ---------------------------------------------------------------- CsvListKeys.cpp
   void InitKeyMap();

@@ -1,0 +1,351 @@
+// What the list shows beyond its cells: the "No" column kept in view while the fields scroll
+// sideways, the tooltip of a cell cut short, and the selected row copied with Ctrl+C.
+//
+// The list and its header are subclassed. The list view itself keeps column 0 where it is (the
+// fitting, the tests and the hit testing all see the ordinary column); when the list is scrolled
+// right, the visible rows' numbers are drawn again at its left edge after it has painted, and the
+// header's "No" item likewise.
+#include <algorithm>
+#include <climits>
+
+#include "core/RowText.h"
+#include "forms/CsvList.h"
+
+namespace tovo {
+
+using namespace win;
+
+namespace {
+
+constexpr UINT_PTR kListSubclassId = 0x7C51;
+constexpr UINT_PTR kHeaderSubclassId = 0x7C52;
+// The list draws (and measures for fitting) at most this many units of a cell.
+constexpr size_t kListCellUnits = 259;
+// Where the list view starts a row's number inside the column, from its left edge.
+constexpr int kNumberTextInset = 5;
+// The tooltip below the cursor, clear of the arrow, so it never takes the mouse from the list.
+constexpr int kTipBelowCursor96 = 20;
+constexpr int kTipLineWidth96 = 640;
+
+template <typename F>
+LRESULT Guarded(F&& f, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept {
+  try {
+    return f();
+  } catch (...) {
+    // Nothing may leave a window procedure; the control still gets its message.
+    return DefSubclassProc(hwnd, msg, wp, lp);
+  }
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- set-up
+
+void TFormCsvList::CreateListAids() {
+  SetWindowSubclass(ListView1, &TFormCsvList::ListView1SubclassProc, kListSubclassId, reinterpret_cast<DWORD_PTR>(this));
+  if (HWND header = ListView_GetHeader(ListView1)) {
+    SetWindowSubclass(header, &TFormCsvList::HeaderSubclassProc, kHeaderSubclassId, reinterpret_cast<DWORD_PTR>(this));
+  }
+  // Owned by the window, so it goes when the window does; tracked, so it shows exactly where and
+  // when the list's mouse moves say.
+  ToolTip1 = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
+                             CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr,
+                             ThisModule(), nullptr);
+  if (!ToolTip1) return;  // the list works without tooltips
+  TTTOOLINFOW tool{};
+  tool.cbSize = sizeof tool;
+  tool.uFlags = TTF_TRACK | TTF_ABSOLUTE | TTF_IDISHWND | TTF_TRANSPARENT;
+  tool.hwnd = hwnd_;
+  tool.uId = reinterpret_cast<UINT_PTR>(ListView1);
+  tool.lpszText = const_cast<wchar_t*>(L"");
+  SendMessageW(ToolTip1, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+void TFormCsvList::RemoveListAids() {
+  KillTimer(hwnd_, kTimerTip);
+  if (ListView1 && IsWindow(ListView1)) {
+    RemoveWindowSubclass(ListView1, &TFormCsvList::ListView1SubclassProc, kListSubclassId);
+    if (HWND header = ListView_GetHeader(ListView1)) {
+      RemoveWindowSubclass(header, &TFormCsvList::HeaderSubclassProc, kHeaderSubclassId);
+    }
+  }
+}
+
+LRESULT CALLBACK TFormCsvList::ListView1SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR,
+                                                     DWORD_PTR data) {
+  auto* self = reinterpret_cast<TFormCsvList*>(data);
+  if (msg == WM_NCDESTROY) {
+    RemoveWindowSubclass(hwnd, &TFormCsvList::ListView1SubclassProc, kListSubclassId);
+    return DefSubclassProc(hwnd, msg, wp, lp);
+  }
+  return Guarded([&] { return self->ListView1Message(msg, wp, lp); }, hwnd, msg, wp, lp);
+}
+
+LRESULT CALLBACK TFormCsvList::HeaderSubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR,
+                                                  DWORD_PTR data) {
+  auto* self = reinterpret_cast<TFormCsvList*>(data);
+  if (msg == WM_NCDESTROY) {
+    RemoveWindowSubclass(hwnd, &TFormCsvList::HeaderSubclassProc, kHeaderSubclassId);
+    return DefSubclassProc(hwnd, msg, wp, lp);
+  }
+  return Guarded([&] { return self->HeaderMessage(hwnd, msg, wp, lp); }, hwnd, msg, wp, lp);
+}
+
+LRESULT TFormCsvList::ListView1Message(UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_PAINT: ListView1BeforePaint(); break;
+    case WM_MOUSEMOVE: ListView1MouseMove({static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))}); break;
+    case WM_MOUSELEAVE:
+      tipTrackingLeave_ = false;
+      HideCellTip();
+      break;
+    // Whatever moves the cells or the selection takes the tooltip away; the next mouse move
+    // finds the cell under the cursor again.
+    case WM_LBUTTONDOWN: case WM_RBUTTONDOWN: case WM_MBUTTONDOWN: case WM_KEYDOWN:
+    case WM_MOUSEWHEEL: case WM_MOUSEHWHEEL: case WM_HSCROLL: case WM_VSCROLL: case LVM_SCROLL:
+    case WM_KILLFOCUS:
+      HideCellTip();
+      break;
+    default: break;
+  }
+  return DefSubclassProc(ListView1, msg, wp, lp);
+}
+
+// ---------------------------------------------------------------- the frozen "No" column
+
+int TFormCsvList::ListOriginX() const {
+  // The left of a row's bounds is minus the horizontal scroll position, on every platform.
+  const int top = ListView_GetTopIndex(ListView1);
+  RECT bounds{};
+  if (top < 0 || !ListView_GetItemRect(ListView1, top, &bounds, LVIR_BOUNDS)) return 0;
+  return std::max<int>(-bounds.left, 0);
+}
+
+void TFormCsvList::ListView1BeforePaint() {
+  // The list moves its pixels when it scrolls sideways, the copied numbers with them: the strip,
+  // and where the old strip went, are painted again whenever the scroll position has changed.
+  const int origin = ListOriginX();
+  const int width = ListView_GetColumnWidth(ListView1, 0);
+  if (origin == paintedOriginX_ && width == paintedNumberWidth_) return;
+  if (origin > 0 || paintedOriginX_ > 0) {
+    RECT client{};
+    GetClientRect(ListView1, &client);
+    RECT strip{0, 0, std::max(width, paintedNumberWidth_) + std::abs(origin - paintedOriginX_), client.bottom};
+    strip.right = std::min<LONG>(strip.right, client.right);
+    InvalidateRect(ListView1, &strip, TRUE);
+  }
+  paintedOriginX_ = origin;
+  paintedNumberWidth_ = width;
+}
+
+// Runs once per paint, after the list has drawn, when it is scrolled right: one filled rectangle
+// and one short text per visible row, clipped to what the paint updates.
+void TFormCsvList::ListView1PaintFrozenNumbers(HDC dc) {
+  const int origin = ListOriginX();
+  if (origin <= 0 || rows_.RowCount() == 0) return;
+  const int top = ListView_GetTopIndex(ListView1);
+  const int last = std::min(ListView_GetItemCount(ListView1), rows_.RowCount()) - 1;
+  RECT client{}, first{};
+  GetClientRect(ListView1, &client);
+  if (top < 0 || top > last || !ListView_GetItemRect(ListView1, top, &first, LVIR_BOUNDS)) return;
+  const int rowHeight = first.bottom - first.top;
+  if (rowHeight <= 0) return;
+  const int width = std::min<int>(ListView_GetColumnWidth(ListView1, 0), client.right);
+  if (width <= 0) return;
+  // The list starts a row's selection colour at its label and the text a little inside it.
+  RECT label{};
+  ListView_GetSubItemRect(ListView1, top, 0, LVIR_LABEL, &label);
+  const int labelLeft = std::clamp<int>(label.left + origin, 0, width);
+  const int textLeft = labelLeft + kNumberTextInset;
+
+  const int saved = SaveDC(dc);
+  ScopeExit restore([&] { RestoreDC(dc, saved); });
+  // Below the header only: the header is a child the list's paint does not cover.
+  IntersectClipRect(dc, 0, 0, width, client.bottom);
+  if (HWND header = ListView_GetHeader(ListView1); header && IsWindowVisible(header)) {
+    RECT h{};
+    GetWindowRect(header, &h);
+    MapWindowPoints(nullptr, ListView1, reinterpret_cast<POINT*>(&h), 2);
+    ExcludeClipRect(dc, 0, client.top, width, h.bottom);
+  }
+  if (listFont_) SelectObject(dc, listFont_.get());
+  SetBkMode(dc, OPAQUE);
+
+  const bool focused = GetFocus() == ListView1;
+  const COLORREF back = ListView_GetTextBkColor(ListView1);
+  char16_t caption[kDecimalBufferSize];
+  for (int row = top, y = first.top; row <= last && y < client.bottom; ++row, y += rowHeight) {
+    const RECT margin{0, y, labelLeft, y + rowHeight};
+    const RECT cell{labelLeft, y, width, y + rowHeight};
+    const UINT state = ListView_GetItemState(ListView1, row, LVIS_SELECTED | LVIS_FOCUSED);
+    COLORREF text = NumberCellTextColor(row), fill = back;
+    if (state & LVIS_SELECTED) {
+      // The colours the list itself gives a selected row, focused or not.
+      fill = GetSysColor(focused ? COLOR_HIGHLIGHT : COLOR_BTNFACE);
+      text = GetSysColor(focused ? COLOR_HIGHLIGHTTEXT : COLOR_BTNTEXT);
+    }
+    SetBkColor(dc, back);
+    ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &margin, nullptr, 0, nullptr);
+    SetBkColor(dc, fill);
+    SetTextColor(dc, text);
+    ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &cell, nullptr, 0, nullptr);
+    const int length = RowModel::FormatCaption(rows_.LineNumber(row) + 1, caption);
+    RECT textRect{textLeft, y, width, y + rowHeight};
+    DrawTextW(dc, W(caption), length, &textRect, DT_LEFT | DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
+    if ((state & LVIS_FOCUSED) && focused) {
+      // The focus frame runs along the whole row: its left end and edges show in the strip.
+      RECT frame{labelLeft, y, width + 2, y + rowHeight};
+      DrawFocusRect(dc, &frame);
+    }
+  }
+}
+
+LRESULT TFormCsvList::HeaderMessage(HWND header, UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_PAINT: {
+      // The list moves its header left as it scrolls right: where the list's left edge lies in
+      // the header, the "No" item is painted again by the header itself, offset and clipped.
+      POINT listLeft{0, 0};
+      MapWindowPoints(ListView1, header, &listLeft, 1);
+      RECT item{};
+      if (listLeft.x <= 0 || !Header_GetItemRect(header, 0, &item)) break;
+      PAINTSTRUCT ps;
+      HDC dc = BeginPaint(header, &ps);
+      RECT client{};
+      GetClientRect(header, &client);
+      // Painted off screen first, so the item under the frozen one never shows.
+      HDC memory = CreateCompatibleDC(dc);
+      HBITMAP bitmap = CreateCompatibleBitmap(dc, std::max<LONG>(client.right, 1), std::max<LONG>(client.bottom, 1));
+      if (memory && bitmap) {
+        HGDIOBJ old = SelectObject(memory, bitmap);
+        DefSubclassProc(header, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(memory), PRF_CLIENT | PRF_ERASEBKGND);
+        const int saved = SaveDC(memory);
+        IntersectClipRect(memory, listLeft.x, 0, listLeft.x + (item.right - item.left), client.bottom);
+        SetViewportOrgEx(memory, listLeft.x - item.left, 0, nullptr);
+        DefSubclassProc(header, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(memory), PRF_CLIENT | PRF_ERASEBKGND);
+        RestoreDC(memory, saved);
+        BitBlt(dc, ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right - ps.rcPaint.left,
+               ps.rcPaint.bottom - ps.rcPaint.top, memory, ps.rcPaint.left, ps.rcPaint.top, SRCCOPY);
+        SelectObject(memory, old);
+      }
+      if (bitmap) DeleteObject(bitmap);
+      if (memory) DeleteDC(memory);
+      EndPaint(header, &ps);
+      return 0;
+    }
+    case WM_WINDOWPOSCHANGED: {
+      // Moved sideways by a scroll: the copied pixels carry the old frozen item along.
+      const auto* pos = reinterpret_cast<const WINDOWPOS*>(lp);
+      const LRESULT result = DefSubclassProc(header, msg, wp, lp);
+      if (!(pos->flags & SWP_NOMOVE) && pos->x != headerLeft_) {
+        headerLeft_ = pos->x;
+        InvalidateRect(header, nullptr, TRUE);
+      }
+      return result;
+    }
+    default: break;
+  }
+  return DefSubclassProc(header, msg, wp, lp);
+}
+
+// ---------------------------------------------------------------- cell tooltips
+
+TFormCsvList::CellRef TFormCsvList::CellAt(POINT pt) const {
+  LVHITTESTINFO hit{};
+  hit.pt = pt;
+  if (ListView_SubItemHitTest(ListView1, &hit) < 0 || hit.iItem < 0 || hit.iItem >= rows_.RowCount()) return {};
+  if (!(hit.flags & LVHT_ONITEM)) return {};
+  int column = hit.iSubItem;
+  // Over the frozen strip the user sees the row's number, whatever column lies beneath.
+  if (pt.x < ListView_GetColumnWidth(ListView1, 0) && ListOriginX() > 0) column = 0;
+  if (column < 0 || column > kFieldColumns) return {};
+  return {hit.iItem, column};
+}
+
+void TFormCsvList::ListView1MouseMove(POINT pt) {
+  if (!ToolTip1) return;
+  if (!tipTrackingLeave_) {
+    TRACKMOUSEEVENT track{};
+    track.cbSize = sizeof track;
+    track.dwFlags = TME_LEAVE;
+    track.hwndTrack = ListView1;
+    tipTrackingLeave_ = TrackMouseEvent(&track) != FALSE;
+  }
+  // Per move: one hit test. The text is built only when the cell under the mouse changes.
+  const CellRef cell = CellAt(pt);
+  if (cell.row == tipCell_.row && cell.column == tipCell_.column) return;
+  HideCellTip();
+  tipCell_ = cell;
+  if (cell.row < 0) return;
+  tipText_ = CellTipTextAt(cell);
+  if (tipText_.empty()) return;
+  const UINT delay = static_cast<UINT>(SendMessageW(ToolTip1, TTM_GETDELAYTIME, TTDT_INITIAL, 0));
+  SetTimer(hwnd_, kTimerTip, std::clamp<UINT>(delay, USER_TIMER_MINIMUM, 5000), nullptr);
+}
+
+std::u16string TFormCsvList::CellTipTextAt(CellRef cell) {
+  if (cell.row < 0 || cell.row >= rows_.RowCount()) return {};
+  EnsureCharWidths();
+  char16_t number[kDecimalBufferSize];
+  std::u16string_view text;
+  std::u16string caption;
+  if (cell.column == 0) {
+    text = {number, static_cast<size_t>(RowModel::FormatCaption(rows_.LineNumber(cell.row) + 1, number))};
+    caption = u"No";
+  } else {
+    text = rows_.Field(cell.row, cell.column - 1);
+    caption = ColumnCaption(cell.column);
+  }
+  const bool cut = CellTextCut(charWidths_, text, ListView_GetColumnWidth(ListView1, cell.column), itemTextPadding_,
+                               kListCellUnits);
+  TipLimits limits;
+  limits.maxLineWidth = Scale(kTipLineWidth96, dpi_);
+  return CellTipText(caption, text, cut, rows_.TotalFieldCount(cell.row), charWidths_, limits);
+}
+
+void TFormCsvList::TimerTipTimer() {
+  KillTimer(hwnd_, kTimerTip);
+  // Not over a dialog or message box that has the window disabled.
+  if (!ToolTip1 || tipCell_.row < 0 || tipText_.empty() || !IsWindowEnabled(hwnd_)) return;
+  POINT cursor{};
+  GetCursorPos(&cursor);
+  TTTOOLINFOW tool{};
+  tool.cbSize = sizeof tool;
+  tool.hwnd = hwnd_;
+  tool.uId = reinterpret_cast<UINT_PTR>(ListView1);
+  tool.lpszText = const_cast<wchar_t*>(W(tipText_));
+  SendMessageW(ToolTip1, TTM_SETMAXTIPWIDTH, 0, Scale(kTipLineWidth96, dpi_) + Scale(32, dpi_));
+  SendMessageW(ToolTip1, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+  SendMessageW(ToolTip1, TTM_TRACKPOSITION, 0, MAKELPARAM(cursor.x, cursor.y + Scale(kTipBelowCursor96, dpi_)));
+  SendMessageW(ToolTip1, TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&tool));
+}
+
+void TFormCsvList::HideCellTip() {
+  KillTimer(hwnd_, kTimerTip);
+  tipCell_ = {};
+  if (!ToolTip1 || !IsWindowVisible(ToolTip1)) return;
+  TTTOOLINFOW tool{};
+  tool.cbSize = sizeof tool;
+  tool.hwnd = hwnd_;
+  tool.uId = reinterpret_cast<UINT_PTR>(ListView1);
+  SendMessageW(ToolTip1, TTM_TRACKACTIVATE, FALSE, reinterpret_cast<LPARAM>(&tool));
+}
+
+// ---------------------------------------------------------------- copying the selected row
+
+bool TFormCsvList::ListView1KeyDown(WPARAM key) {
+  // Ctrl+C alone; a command given Ctrl+C in the key map has already taken the key.
+  if (key != 'C' || GetKeyState(VK_CONTROL) >= 0 || GetKeyState(VK_SHIFT) < 0 || GetKeyState(VK_MENU) < 0) {
+    return false;
+  }
+  CopySelectedRow();
+  return true;
+}
+
+void TFormCsvList::CopySelectedRow() {
+  const int row = ListView_GetNextItem(ListView1, -1, LVNI_SELECTED);
+  if (row < 0 || row >= rows_.RowCount()) return;  // nothing selected: the clipboard keeps its text
+  if (!CopyTextToClipboard(hwnd_, RowCopyText(rows_, row))) MessageBeep(MB_ICONWARNING);
+}
+
+}  // namespace tovo
