@@ -161,3 +161,80 @@ TEST_F(Viewer, NumberColumnStaysInViewWhileTheFieldsScrollRight) {
   ASSERT_TRUE(WaitUntil([&] { return ScrollX(list) == 0; }));
   EXPECT_EQ(Differences(CaptureWindowPixels(list), scrolled, strip), 0);
 }
+
+TEST_F(Viewer, CutOffCellsAndLinesWithHiddenFieldsShowTooltips) {
+  const std::wstring longText = L"the whole text of a long field " + std::wstring(200, L'x') + L" end";
+  std::wstring hundred;
+  for (int c = 1; c <= 100; ++c) hundred += (c > 1 ? L"," : L"") + std::to_wstring(c);
+  OpenAndWait({L"a,b", L"short," + longText + L",c", hundred, L"a,b"});
+  ASSERT_TRUE(session->PressKeys(window, VK_SHIFT));  // the window in front, under the real mouse
+
+  // A short cell: no tooltip, also not after the delay a tooltip takes.
+  HoverCell(list, 1, 1);
+  EXPECT_FALSE(WaitUntil([&] { return VisibleTip(*session) != nullptr; }, 1500));
+
+  // The cut-off cell: its column caption, then the whole text.
+  HoverCell(list, 1, 2);
+  HWND tip = nullptr;
+  ASSERT_TRUE(WaitUntil([&] { return (tip = VisibleTip(*session)) != nullptr; })) << session->DescribeWindows();
+  const std::wstring text = WindowText(tip);
+  EXPECT_EQ(Utf8(text.substr(0, 4)), "02\r\n");
+  EXPECT_EQ(Utf8(WithoutLineBreaks(text.substr(4))), Utf8(longText));
+  // Not in the way of the mouse: below the cursor.
+  POINT cursor{};
+  GetCursorPos(&cursor);
+  EXPECT_GT(WindowRectOf(tip).top, cursor.y);
+
+  // Back to a cell that fits: the tooltip goes.
+  HoverCell(list, 1, 1);
+  EXPECT_TRUE(WaitUntil([&] { return VisibleTip(*session) == nullptr; }));
+
+  // Any cell of the 100-field line tells how many fields are not shown.
+  HoverCell(list, 2, 3);
+  ASSERT_TRUE(WaitUntil([&] { return (tip = VisibleTip(*session)) != nullptr; }));
+  EXPECT_EQ(Utf8(WindowText(tip).substr(0, 3)), "+4 ");
+
+  // The mouse leaving the list takes the tooltip away.
+  MoveCursorAway(window);
+  EXPECT_TRUE(WaitUntil([&] { return VisibleTip(*session) == nullptr; }));
+}
+
+TEST_F(Viewer, CtrlCCopiesTheSelectedRowsFieldsUnlessACommandHasTheKey) {
+  const struct {
+    const char* what;
+    bool assigned;
+  } cases[] = {{"no command has Ctrl+C", false}, {"the next-page command has Ctrl+C", true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    ResetPluginsDir();
+    if (c.assigned) {
+      // The key map by identifier; the category and name texts are not read for the keys.
+      std::wstring keys;
+      for (const wchar_t* id : {L"1001", L"1002", L"1003", L"1011", L"1101", L"1102", L"1201", L"1202",
+                                L"1203", L"1204", L"1205", L"1206", L"1301", L"1302", L"1303", L"1304",
+                                L"1305", L"1306", L"1307", L"1308", L"1401", L"1501", L"1601", L"1602"}) {
+        keys += std::wstring(L"c\tn\t") + (std::wstring(id) == L"1205" ? L"Ctrl+C" : L"") + L"\t" + id + L"\r\n";
+      }
+      WriteUtf8(L"TovoCsvList-KeyMap.txt", keys, true);
+    }
+    ASSERT_TRUE(SetClipboard(L"before"));
+    std::vector<std::wstring> lines = WideLines();
+    lines[2] = L"a,,b c,d";
+    OpenAndWait(lines);
+    ASSERT_TRUE(session->PostKey(list, VK_DOWN));
+    ASSERT_TRUE(session->PostKey(list, VK_DOWN));
+    ASSERT_TRUE(WaitUntil([&] { return ListSelected(list) == 2; }));
+
+    ASSERT_TRUE(session->PressKeys(window, 'C', false, true));
+    if (c.assigned) {
+      EXPECT_TRUE(WaitUntil([&] { return ListCell(list, 0, 0) == Caption(11); }));
+      EXPECT_EQ(Utf8(ClipboardText()), "before");
+    } else {
+      EXPECT_TRUE(WaitUntil([&] { return ClipboardText() == L"a\t\tb c\td"; })) << Utf8(ClipboardText());
+      EXPECT_EQ(ListCell(list, 0, 0), Caption(1));
+    }
+    session->CloseWindow(window);
+    ASSERT_TRUE(session->WaitReturned());
+    session.reset();
+  }
+}
