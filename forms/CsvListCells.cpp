@@ -172,6 +172,8 @@ void TFormCsvList::ListView1PaintFrozenNumbers(HDC dc) {
   SetBkMode(dc, OPAQUE);
 
   const bool focused = GetFocus() == ListView1;
+  // The list hides its focus frame until the keyboard is used; the copy follows it.
+  const bool focusFrame = focused && !(SendMessageW(ListView1, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS);
   const COLORREF back = ListView_GetTextBkColor(ListView1);
   char16_t caption[kDecimalBufferSize];
   for (int row = top, y = first.top; row <= last && y < client.bottom; ++row, y += rowHeight) {
@@ -192,7 +194,7 @@ void TFormCsvList::ListView1PaintFrozenNumbers(HDC dc) {
     const int length = RowModel::FormatCaption(rows_.LineNumber(row) + 1, caption);
     RECT textRect{textLeft, y, width, y + rowHeight};
     DrawTextW(dc, W(caption), length, &textRect, DT_LEFT | DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
-    if ((state & LVIS_FOCUSED) && focused) {
+    if ((state & LVIS_FOCUSED) && focusFrame) {
       // The focus frame runs along the whole row: its left end and edges show in the strip.
       RECT frame{labelLeft, y, width + 2, y + rowHeight};
       DrawFocusRect(dc, &frame);

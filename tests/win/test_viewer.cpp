@@ -40,6 +40,16 @@ int Differences(const Pixels& a, const Pixels& b, RECT r, int dx = 0) {
   return count;
 }
 
+int RedPixels(const Pixels& p, RECT r) {
+  int count = 0;
+  for (int y = r.top; y < r.bottom; ++y)
+    for (int x = std::max<LONG>(r.left, 0); x < r.right; ++x) {
+      const COLORREF c = p.At(x, y);
+      count += GetRValue(c) >= 0xB0 && GetGValue(c) < 0x60 && GetBValue(c) < 0x60;
+    }
+  return count;
+}
+
 // The rows' number strip below the header: the first `rows` rows of the "No" column.
 RECT NumberStrip(HWND list, int rows) {
   const RECT first = ListCellRect(list, ListTopIndex(list), 0);
@@ -110,6 +120,11 @@ class Viewer : public ListWindowTest {
 }  // namespace
 
 TEST_F(Viewer, NumberColumnStaysInViewWhileTheFieldsScrollRight) {
+  // Line 3 highlighted by row: its number is drawn in the highlight colour.
+  WriteUtf8(L"words.txt", L"r3c1\r\n");
+  IniWrite(L"CsvListHighLight", L"FileName", PluginFile(L"words.txt"));
+  IniWrite(L"CsvListHighLight", L"None", L"0");
+  IniWrite(L"CsvListHighLight", L"Row", L"1");
   OpenAndWait(WideLines());
   ASSERT_TRUE(session->PostKey(list, VK_DOWN));  // row 1 selected: a selected and a plain row in view
   ASSERT_TRUE(WaitUntil([&] { return ListSelected(list) == 1; }));
@@ -117,6 +132,7 @@ TEST_F(Viewer, NumberColumnStaysInViewWhileTheFieldsScrollRight) {
   const RECT headerInList = HeaderRectInList(list);
   const RECT captionStrip{0, headerInList.top, strip.right, headerInList.bottom};
   const Pixels before = CaptureWindowPixels(list);
+  ASSERT_GT(RedPixels(before, ListCellRect(list, 2, 0)), 0) << "the highlighted row's number is red";
 
   // Scrolled right in small steps and back, the strip always shows what it showed unscrolled, and
   // no scroll leaves stale pixels beside it.
