@@ -226,6 +226,7 @@ class TFormCsvList : public win::Form {
   static LRESULT CALLBACK HeaderSubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR self);
   LRESULT ListView1Message(UINT msg, WPARAM wp, LPARAM lp);
   LRESULT HeaderMessage(HWND header, UINT msg, WPARAM wp, LPARAM lp);
+  bool InFrozenHeader(HWND header, POINT pt) const;
   int ListOriginX() const;  // how far the list is scrolled right, in pixels
   void ListView1BeforePaint();
   void ListView1PaintFrozenNumbers(HDC dc);

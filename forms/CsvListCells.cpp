@@ -202,6 +202,12 @@ void TFormCsvList::ListView1PaintFrozenNumbers(HDC dc) {
   }
 }
 
+bool TFormCsvList::InFrozenHeader(HWND header, POINT pt) const {
+  POINT listLeft{0, 0};
+  MapWindowPoints(ListView1, header, &listLeft, 1);
+  return listLeft.x > 0 && pt.x >= listLeft.x && pt.x < listLeft.x + ListView_GetColumnWidth(ListView1, 0);
+}
+
 LRESULT TFormCsvList::HeaderMessage(HWND header, UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case WM_PAINT: {
@@ -235,6 +241,18 @@ LRESULT TFormCsvList::HeaderMessage(HWND header, UINT msg, WPARAM wp, LPARAM lp)
       EndPaint(header, &ps);
       return 0;
     }
+    // Over the frozen caption the mouse meets "No", not the divider or item hidden beneath it.
+    case WM_SETCURSOR: {
+      POINT pt{};
+      GetCursorPos(&pt);
+      ScreenToClient(header, &pt);
+      if (LOWORD(lp) != HTCLIENT || !InFrozenHeader(header, pt)) break;
+      SetCursor(LoadCursorW(nullptr, IDC_ARROW));
+      return TRUE;
+    }
+    case WM_LBUTTONDOWN: case WM_LBUTTONDBLCLK: case WM_RBUTTONDOWN:
+      if (InFrozenHeader(header, {static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))})) return 0;
+      break;
     case WM_WINDOWPOSCHANGED: {
       // Moved sideways by a scroll: the copied pixels carry the old frozen item along.
       const auto* pos = reinterpret_cast<const WINDOWPOS*>(lp);

@@ -155,6 +155,24 @@ TEST_F(Viewer, NumberColumnStaysInViewWhileTheFieldsScrollRight) {
     EXPECT_EQ(Differences(repainted, shown, beside), 0);
   }
 
+  // A drag on the frozen caption, where the divider of a column scrolled out of sight lies beneath,
+  // resizes nothing.
+  HWND header = FindChildByClass(list, L"SysHeader32");
+  Send(list, LVM_SCROLL, 267, 0);
+  ASSERT_TRUE(WaitUntil([&] { return ScrollX(list) == 267; }));
+  RECT third{};
+  Send(header, HDM_GETITEMRECT, 3, reinterpret_cast<LPARAM>(&third));
+  ASSERT_LT(third.right - 267, ListColumnWidth(list, 0));  // its divider lies under "No"
+  const int widthBefore = ListColumnWidth(list, 3);
+  const int y = (third.top + third.bottom) / 2;
+  PostMessageW(header, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(third.right, y));
+  PostMessageW(header, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(third.right + 30, y));
+  PostMessageW(header, WM_LBUTTONUP, 0, MAKELPARAM(third.right + 30, y));
+  ASSERT_TRUE(session->Sync());
+  EXPECT_EQ(ListColumnWidth(list, 3), widthBefore);
+  Send(list, LVM_SCROLL, static_cast<WPARAM>(-267), 0);
+  ASSERT_TRUE(WaitUntil([&] { return ScrollX(list) == 0; }));
+
   // The strip must really be drawn over what lies beneath: the fields there differ.
   Send(list, LVM_SCROLL, 300, 0);
   ASSERT_TRUE(WaitUntil([&] { return ScrollX(list) == 300; }));
@@ -183,7 +201,9 @@ TEST_F(Viewer, CutOffCellsAndLinesWithHiddenFieldsShowTooltips) {
   std::wstring hundred;
   for (int c = 1; c <= 100; ++c) hundred += (c > 1 ? L"," : L"") + std::to_wstring(c);
   OpenAndWait({L"a,b", L"short," + longText + L",c", hundred, L"a,b"});
-  ASSERT_TRUE(session->PressKeys(window, VK_SHIFT));  // the window in front, under the real mouse
+  // The window in front, under the real mouse.
+  SetForegroundWindow(window);
+  ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == window; }));
 
   // A short cell: no tooltip, also not after the delay a tooltip takes.
   HoverCell(list, 1, 1);
