@@ -222,8 +222,8 @@ class TFormCsvList : public win::Form {
   };
   void CreateListAids();
   void RemoveListAids();
-  static LRESULT CALLBACK ListView1SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR self);
-  static LRESULT CALLBACK HeaderSubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR self);
+  static LRESULT CALLBACK ListView1Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+  static LRESULT CALLBACK HeaderProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
   LRESULT ListView1Message(UINT msg, WPARAM wp, LPARAM lp);
   LRESULT HeaderMessage(HWND header, UINT msg, WPARAM wp, LPARAM lp);
   bool InFrozenHeader(HWND header, POINT pt) const;
@@ -239,6 +239,7 @@ class TFormCsvList : public win::Form {
   bool ListView1KeyDown(WPARAM key);
   void CopySelectedRow();
   HWND ToolTip1 = nullptr;
+  WNDPROC listProc_ = nullptr, headerProc_ = nullptr;  // the controls' own procedures
   CellRef tipCell_;          // the cell the tooltip is shown or waiting for
   std::u16string tipText_;   // its text
   bool tipTrackingLeave_ = false;
