@@ -192,20 +192,22 @@ void TFormCsvList::ListView1PaintFrozenNumbers(HDC dc) {
   const COLORREF back = ListView_GetTextBkColor(ListView1);
   char16_t caption[kDecimalBufferSize];
   for (int row = top, y = first.top; row <= last && y < client.bottom; ++row, y += rowHeight) {
-    const RECT margin{0, y, labelLeft, y + rowHeight};
-    const RECT cell{labelLeft, y, width, y + rowHeight};
     const UINT state = ListView_GetItemState(ListView1, row, LVIS_SELECTED | LVIS_FOCUSED);
     COLORREF text = NumberCellTextColor(row), fill = back;
+    RECT cell{0, y, width, y + rowHeight};
     if (state & LVIS_SELECTED) {
-      // The colours the list itself gives a selected row, focused or not.
+      // The colours the list itself gives a selected row, focused or not, from its label on.
       fill = GetSysColor(focused ? COLOR_HIGHLIGHT : COLOR_BTNFACE);
       text = GetSysColor(focused ? COLOR_HIGHLIGHTTEXT : COLOR_BTNTEXT);
+      const RECT margin{0, y, labelLeft, y + rowHeight};
+      SetBkColor(dc, back);
+      ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &margin, nullptr, 0, nullptr);
+      cell.left = labelLeft;
     }
-    SetBkColor(dc, back);
-    ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &margin, nullptr, 0, nullptr);
     SetBkColor(dc, fill);
     SetTextColor(dc, text);
     ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &cell, nullptr, 0, nullptr);
+    // Drawn as the list draws its text, so placing and the ellipsis of a narrow column match.
     const int length = RowModel::FormatCaption(rows_.LineNumber(row) + 1, caption);
     RECT textRect{textLeft, y, width, y + rowHeight};
     DrawTextW(dc, W(caption), length, &textRect, DT_LEFT | DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
