@@ -75,6 +75,9 @@ enum ControlId : int {
 
 inline constexpr int kFieldColumns = 96;
 inline constexpr int kLongLineLimit = 16384;
+// The list view draws (and its own auto-size measures) at most this many units of a cell: its
+// display buffer holds 260 with the terminator. Fitting and the cut-off test cover what is drawn.
+inline constexpr size_t kListCellUnits = 259;
 // A line longer than this is not asked of the editor in full (a host answering a bogus length
 // must not make us allocate gigabytes); it is read cut to this many units.
 inline constexpr int32_t kMaxLineRead = 16 * 1024 * 1024;

@@ -6,7 +6,6 @@
 // right, the visible rows' numbers are drawn again at its left edge after it has painted, and the
 // header's "No" item likewise.
 #include <algorithm>
-#include <climits>
 
 #include "core/RowText.h"
 #include "forms/CsvList.h"
@@ -17,8 +16,6 @@ using namespace win;
 
 namespace {
 
-// The list draws (and measures for fitting) at most this many units of a cell.
-constexpr size_t kListCellUnits = 259;
 // Where the list view starts a row's number inside the column, from its left edge.
 constexpr int kNumberTextInset = 5;
 // The tooltip below the cursor, clear of the arrow, so it never takes the mouse from the list.
