@@ -59,13 +59,14 @@ std::u16string WrapTipText(std::u16string_view text, const CharWidthTable& width
     const int maxLines = std::max(limits.maxLines, 1);
     std::u16string out;
     size_t pos = 0;
+    size_t budget = std::max<size_t>(limits.maxUnits, 1);
     // Per line: at most lineUnits units looked at, so a text of millions of units costs no more
     // than maxLines short lines.
-    for (int line = 0; line < maxLines && pos < text.size(); ++line) {
+    for (int line = 0; line < maxLines && pos < text.size() && budget > 0; ++line) {
         size_t end = pos;
         size_t afterSpace = std::u16string_view::npos;
         int64_t width = 0;
-        while (end < text.size() && end - pos < lineUnits) {
+        while (end < text.size() && end - pos < std::min(lineUnits, budget)) {
             const char16_t c = text[end];
             const bool pair = IsHighSurrogate(c) && end + 1 < text.size() && IsLowSurrogate(text[end + 1]);
             int64_t w = widths.Width(Shown(c));
@@ -82,6 +83,7 @@ std::u16string WrapTipText(std::u16string_view text, const CharWidthTable& width
         }
         if (line > 0) out += u"\r\n";
         for (size_t i = pos; i < end; ++i) out += Shown(text[i]);
+        budget -= std::min(budget, end - pos);
         pos = end;
     }
     if (pos < text.size()) out += u'…';

@@ -25,11 +25,14 @@ bool CellTextCut(const CharWidthTable& widths, std::u16string_view text, int col
                  size_t drawnUnits);
 
 // How much of a cell a tooltip shows: lines of at most maxLineWidth pixels (and maxLineUnits
-// units, for characters that measure 0), at most maxLines of them; text beyond ends with "…".
+// units, for characters that measure 0), at most maxLines of them and maxUnits units in all;
+// text beyond ends with "…". A tooltip control keeps about a thousand units of text (1023 under
+// Wine): the defaults leave a whole tooltip (caption, text, hidden fields) below that.
 struct TipLimits {
     int maxLineWidth = 600;
     int maxLines = 24;
-    size_t maxLineUnits = 400;
+    size_t maxLineUnits = 200;
+    size_t maxUnits = 700;
 };
 
 // Text wrapped into lines joined by CR LF, as limited above. Control characters show as spaces

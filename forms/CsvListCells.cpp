@@ -350,8 +350,37 @@ void TFormCsvList::TimerTipTimer() {
   tool.lpszText = const_cast<wchar_t*>(W(tipText_));
   SendMessageW(ToolTip1, TTM_SETMAXTIPWIDTH, 0, Scale(kTipLineWidth96, dpi_) + Scale(32, dpi_));
   SendMessageW(ToolTip1, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
-  SendMessageW(ToolTip1, TTM_TRACKPOSITION, 0, MAKELPARAM(cursor.x, cursor.y + Scale(kTipBelowCursor96, dpi_)));
+  // Below the cursor; above it where the screen ends first, and never past the screen's right.
+  // The control tells its size only once shown, so the size is worked out as it works it out.
+  RECT size{0, 0, Scale(kTipLineWidth96, dpi_) + Scale(32, dpi_), 0};
+  {
+    WindowDC dc(ToolTip1);
+    auto font = reinterpret_cast<HGDIOBJ>(SendMessageW(ToolTip1, WM_GETFONT, 0, 0));
+    SelectGuard select(dc.get(), font ? font : GetStockObject(DEFAULT_GUI_FONT));
+    DrawTextW(dc.get(), W(tipText_), static_cast<int>(tipText_.size()), &size,
+              DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX | DT_EXTERNALLEADING);
+  }
+  SendMessageW(ToolTip1, TTM_ADJUSTRECT, TRUE, reinterpret_cast<LPARAM>(&size));
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  GetMonitorInfoW(MonitorFromPoint(cursor, MONITOR_DEFAULTTONEAREST), &monitor);
+  const RECT work = monitor.rcWork;
+  const int below = Scale(kTipBelowCursor96, dpi_), above = Scale(4, dpi_);
+  auto place = [&](SIZE tip) {
+    POINT at{cursor.x, cursor.y + below};
+    if (at.y + tip.cy > work.bottom) at.y = std::max<LONG>(work.top, cursor.y - tip.cy - above);
+    if (at.x + tip.cx > work.right) at.x = std::max<LONG>(work.left, work.right - tip.cx);
+    SendMessageW(ToolTip1, TTM_TRACKPOSITION, 0, MAKELPARAM(at.x, at.y));
+  };
+  const SIZE estimate{size.right - size.left, size.bottom - size.top};
+  place(estimate);
   SendMessageW(ToolTip1, TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&tool));
+  // A few pixels off the estimate could still cover the cursor or cross the screen's edge: a
+  // shown tracking tooltip moves at once.
+  RECT shown{};
+  GetWindowRect(ToolTip1, &shown);
+  const SIZE actual{shown.right - shown.left, shown.bottom - shown.top};
+  if (actual.cx != estimate.cx || actual.cy != estimate.cy) place(actual);
 }
 
 void TFormCsvList::HideCellTip() {

@@ -111,6 +111,7 @@ TEST(WrapTipText, BreaksByWidthAndCapsTheText)
         {"a surrogate pair stays on one line", u"abcd\xD83D\xDE00x", {50, 3, 100}, u"abcd\xD83D\xDE00\r\nx"},
         {"control characters become spaces", u"a\tb\rc\n", {100, 3, 100}, u"a b c "},
         {"empty", u"", {50, 3, 100}, u""},
+        {"capped in all units", u"abcdefghij", {50, 5, 100, 7}, u"abcde\r\nfg…"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -118,14 +119,15 @@ TEST(WrapTipText, BreaksByWidthAndCapsTheText)
     }
 }
 
-TEST(WrapTipText, HugeTextCostsOnlyTheLimit)
+TEST(CellTipText, HugeCaptionAndTextStayWithinWhatATooltipKeeps)
 {
-    const CharWidthTable widths = TenPixels();
+    // Zero-width units make every line as long in units as it may be.
+    CharWidthTable widths = TenPixels();
+    widths.Set(u'x', 0);
     const std::u16string huge(10'000'000, u'x');
-    const std::u16string tip = tovo::WrapTipText(huge, widths, {600, 24, 400});
-    // 24 lines of 60 units, CR LF between them, and the ellipsis.
-    EXPECT_EQ(tip.size(), 24u * 60 + 23 * 2 + 1);
-    EXPECT_EQ(tip.back(), u'…');
+    const std::u16string tip = tovo::CellTipText(huge, huge, true, 4'000'000'000u, widths, TipLimits{});
+    EXPECT_LE(tip.size(), 1023u);
+    EXPECT_NE(tip.find(u"…\r\n+3999999904 "), std::u16string::npos);
 }
 
 TEST(CellTipText, CaptionTextAndHiddenFields)

@@ -200,7 +200,7 @@ TEST_F(Viewer, CutOffCellsAndLinesWithHiddenFieldsShowTooltips) {
   const std::wstring longText = L"the whole text of a long field " + std::wstring(200, L'x') + L" end";
   std::wstring hundred;
   for (int c = 1; c <= 100; ++c) hundred += (c > 1 ? L"," : L"") + std::to_wstring(c);
-  OpenAndWait({L"a,b", L"short," + longText + L",c", hundred, L"a,b"});
+  OpenAndWait({L"a,b", L"short," + longText + L",c", hundred, L"a," + std::wstring(16000, L'\xFF37')});
   // The window in front, under the real mouse.
   SetForegroundWindow(window);
   ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == window; }));
@@ -233,6 +233,22 @@ TEST_F(Viewer, CutOffCellsAndLinesWithHiddenFieldsShowTooltips) {
   // The mouse leaving the list takes the tooltip away.
   MoveCursorAway(window);
   EXPECT_TRUE(WaitUntil([&] { return VisibleTip(*session) == nullptr; }));
+
+  // A cell of 16,000 units near the bottom of the screen: a capped text, above the cursor, on the
+  // screen.
+  const RECT outer = WindowRectOf(window);
+  const int screenHeight = GetSystemMetrics(SM_CYSCREEN);
+  SetWindowPos(window, nullptr, 0, screenHeight - (outer.bottom - outer.top), 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  ASSERT_TRUE(WaitUntil([&] { return WindowRectOf(window).bottom == screenHeight; }));
+  HoverCell(list, 3, 2);
+  ASSERT_TRUE(WaitUntil([&] { return (tip = VisibleTip(*session)) != nullptr; }));
+  const std::wstring capped = WindowText(tip);
+  EXPECT_LE(capped.size(), 1023u);  // what a tooltip control keeps, ellipsis included
+  EXPECT_EQ(capped.back(), L'…');
+  GetCursorPos(&cursor);
+  const RECT placed = WindowRectOf(tip);
+  EXPECT_LE(placed.bottom, cursor.y);
+  EXPECT_GE(placed.top, 0);
 }
 
 TEST_F(Viewer, CtrlCCopiesTheSelectedRowsFieldsUnlessACommandHasTheKey) {
