@@ -425,8 +425,11 @@ bool CopyTextToClipboard(HWND owner, std::u16string_view text) {
   static_cast<char16_t*>(p)[text.size()] = u'\0';
   GlobalUnlock(memory);
   // Another program may hold the clipboard for a moment.
-  bool opened = false;
-  for (int attempt = 0; attempt < 5 && !(opened = OpenClipboard(owner) != FALSE); ++attempt) Sleep(10);
+  bool opened = OpenClipboard(owner) != FALSE;
+  for (int attempt = 1; !opened && attempt < 5; ++attempt) {
+    Sleep(10);
+    opened = OpenClipboard(owner) != FALSE;
+  }
   if (!opened) {
     GlobalFree(memory);
     return false;
