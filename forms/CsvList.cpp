@@ -107,7 +107,8 @@ void SetComboItems(HWND combo, const std::vector<std::u16string>& items) {
 
 TFormCsvList::TFormCsvList() = default;
 
-TFormCsvList::~TFormCsvList() = default;
+// The subclassed list may still get messages while the base class destroys the window.
+TFormCsvList::~TFormCsvList() { RemoveListAids(); }
 
 // ---------------------------------------------------------------- creation and layout
 
@@ -161,6 +162,7 @@ bool TFormCsvList::CreateControls() {
     if (!h) return false;
   }
   ListView_SetExtendedListViewStyle(ListView1, LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
+  CreateListAids();
 
   uiFont_ = MakeUiFont(dpi_);
   statusFont_ = MakeUiFont(dpi_, 16);
@@ -374,6 +376,8 @@ void TFormCsvList::ApplyListFont() {
   listFont_ = MakeFont(FontDialog1.name, FontDialog1.size, dpi_);
   listFontBold_ = MakeFont(FontDialog1.name, FontDialog1.size, dpi_, true);
   SendMessageW(ListView1, WM_SETFONT, reinterpret_cast<WPARAM>(listFont_.get()), TRUE);
+  // The tooltip's lines are wrapped by the list font's widths.
+  if (ToolTip1) SendMessageW(ToolTip1, WM_SETFONT, reinterpret_cast<WPARAM>(listFont_.get()), FALSE);
   charWidthsValid_ = false;
 }
 
@@ -567,6 +571,7 @@ bool TFormCsvList::PreviewMessage(MSG& msg) {
     // Keys the window posts to the list itself go straight to the list.
     if (msg.lParam == kSelfPostedKey) return false;
     if (MatchShortCut(msg)) return true;
+    if (msg.message == WM_KEYDOWN && msg.hwnd == ListView1 && ListView1KeyDown(msg.wParam)) return true;
     if (msg.message == WM_KEYDOWN) return FormKeyDown(msg.wParam);
   }
   return false;
@@ -578,7 +583,13 @@ LRESULT TFormCsvList::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_NOTIFY: return OnNotify(reinterpret_cast<NMHDR*>(lp));
     case WM_SIZE: Layout(); return 0;
     case WM_GETMINMAXINFO: WmGetMinMaxInfo(reinterpret_cast<MINMAXINFO*>(lp)); return 0;
-    case WM_TIMER: if (wp == kTimer1) Timer1Timer(); return 0;
+    case WM_TIMER:
+      if (wp == kTimer1) Timer1Timer();
+      if (wp == kTimerTip) TimerTipTimer();
+      return 0;
+    case WM_ACTIVATE:
+      if (LOWORD(wp) == WA_INACTIVE) HideCellTip();
+      return Default(msg, wp, lp);
     case WM_PAINT: PaintPanels({panelRect_}); return 0;
     case WM_DPICHANGED: {
       dpi_ = HIWORD(wp);

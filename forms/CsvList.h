@@ -10,6 +10,7 @@
 //   CsvListSearch.cpp     forward and backward search, the history, the go-to-line command
 //   CsvListHighLight.cpp  custom drawing of marks, font and colour dialogs, word file, help
 //   CsvListKeys.cpp       command table, key map file, shortcut matching, FormKeyDown
+//   CsvListCells.cpp      the "No" column kept in view, cell tooltips, Ctrl+C copying a row
 #pragma once
 #include <array>
 #include <cstdint>
@@ -74,6 +75,9 @@ enum ControlId : int {
 
 inline constexpr int kFieldColumns = 96;
 inline constexpr int kLongLineLimit = 16384;
+// The list view draws (and its own auto-size measures) at most this many units of a cell: its
+// display buffer holds 260 with the terminator. Fitting and the cut-off test cover what is drawn.
+inline constexpr size_t kListCellUnits = 259;
 // A line longer than this is not asked of the editor in full (a host answering a bogus length
 // must not make us allocate gigabytes); it is read cut to this many units.
 inline constexpr int32_t kMaxLineRead = 16 * 1024 * 1024;
@@ -213,6 +217,39 @@ class TFormCsvList : public win::Form {
     white.fill(0x00FFFFFF);
     return white;
   }();
+
+  // ---------------------------------------------------------------- CsvListCells.cpp
+  struct CellRef {
+    int row = -1;
+    int column = -1;  // 0: "No", 1..96: the fields
+  };
+  void CreateListAids();
+  void RemoveListAids();
+  static LRESULT CALLBACK ListView1Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+  static LRESULT CALLBACK HeaderProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+  LRESULT ListView1Message(UINT msg, WPARAM wp, LPARAM lp);
+  LRESULT HeaderMessage(HWND header, UINT msg, WPARAM wp, LPARAM lp);
+  bool InFrozenHeader(HWND header, POINT pt) const;
+  int ListOriginX() const;  // how far the list is scrolled right, in pixels
+  void ListView1BeforePaint();
+  void ListView1PaintFrozenNumbers(HDC dc);
+  COLORREF NumberCellTextColor(int row) const;  // CsvListHighLight.cpp, with the other colours
+  CellRef CellAt(POINT pt) const;
+  void ListView1MouseMove(POINT pt);
+  std::u16string CellTipTextAt(CellRef cell);
+  void TimerTipTimer();
+  void HideCellTip();
+  bool ListView1KeyDown(WPARAM key);
+  void CopySelectedRow();
+  HWND ToolTip1 = nullptr;
+  WNDPROC listProc_ = nullptr, headerProc_ = nullptr;  // the controls' own procedures
+  CellRef tipCell_;          // the cell the tooltip is shown or waiting for
+  std::u16string tipText_;   // its text
+  bool tipTrackingLeave_ = false;
+  int paintedOriginX_ = 0;   // the scroll position and "No" width the list last painted with
+  int paintedNumberWidth_ = 0;
+  int headerLeft_ = 0;
+  static constexpr UINT_PTR kTimerTip = 2;
 
   // ---------------------------------------------------------------- CsvListKeys.cpp
   void InitKeyMap();

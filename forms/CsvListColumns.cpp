@@ -16,9 +16,6 @@ using namespace win;
 namespace {
 
 constexpr int32_t kFitQuestionAbove = 500;
-// The list view draws (and its own auto-size measures) at most this many units of a cell: its
-// display buffer holds 260 with the terminator. Fitting covers what is drawn, no more.
-constexpr size_t kListCellUnits = 259;
 
 int ClampToInt(int64_t v) {
   return static_cast<int>(std::clamp<int64_t>(v, 0, std::numeric_limits<int>::max()));

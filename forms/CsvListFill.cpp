@@ -135,7 +135,10 @@ void TFormCsvList::EndFill() {
 
 // The list keeps its count until the fill ends or first handles messages (changing it costs a
 // scroll-bar update under Wine); a cell asked for past rows_ reads empty.
-void TFormCsvList::ClearRows() { rows_.Clear(); }
+void TFormCsvList::ClearRows() {
+  HideCellTip();  // its text is of a row about to go
+  rows_.Clear();
+}
 
 // ---------------------------------------------------------------- filling the list
 

@@ -51,9 +51,10 @@ LRESULT TFormCsvList::ListView1CustomDraw(NMLVCUSTOMDRAW* draw) {
       draw_.colMode = IsChecked(MenuCsvListHiLightCol);
       draw_.normalText = ResolveColor(FontDialog1.color, &SysColor, GetSysColor(COLOR_WINDOWTEXT));
       draw_.highLightText = ResolveColor(ColorDialog2, &SysColor, kClRed);
-      return CDRF_NOTIFYITEMDRAW;
+      return CDRF_NOTIFYITEMDRAW | CDRF_NOTIFYPOSTPAINT;  // post-paint: the frozen "No" column
     case CDDS_ITEMPREPAINT: return ListView1AdvancedCustomDrawItem(draw);
     case CDDS_ITEMPREPAINT | CDDS_SUBITEM: return ListView1AdvancedCustomDrawSubItem(draw);
+    case CDDS_POSTPAINT: ListView1PaintFrozenNumbers(draw->nmcd.hdc); return CDRF_DODEFAULT;
     default: return CDRF_DODEFAULT;
   }
 }
@@ -86,6 +87,13 @@ LRESULT TFormCsvList::ListView1AdvancedCustomDrawSubItem(NMLVCUSTOMDRAW* draw) {
   HFONT font = marked ? listFontBold_.get() : listFont_.get();
   if (font && GetCurrentObject(dc, OBJ_FONT) != font) SelectObject(dc, font);
   return CDRF_NEWFONT;
+}
+
+// The colour of a row's number when it is not selected, as the row's drawing above gives it; for
+// the copy of the number drawn over the scrolled list. Valid during a paint.
+COLORREF TFormCsvList::NumberCellTextColor(int row) const {
+  if (draw_.rowMode && marks_.HasRow(RowKeyOf(IntLineStart, static_cast<DWORD_PTR>(row)))) return draw_.highLightText;
+  return draw_.normalText;
 }
 
 // ---------------------------------------------------------------- highlight mode

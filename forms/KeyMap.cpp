@@ -2,7 +2,6 @@
 #include "forms/KeyMap.h"
 
 #include <algorithm>
-#include <cstring>
 #include <exception>
 #include <utility>
 
@@ -22,26 +21,6 @@ constexpr int kCommandColumnGap = 420;  // the command column takes the client w
 enum : int { IdListView1 = 300, IdButtonSort0, IdButtonSort1, IdButtonCopyToClip };
 
 bool AnyModifierHeld() { return GetKeyState(VK_SHIFT) < 0 || GetKeyState(VK_CONTROL) < 0 || GetKeyState(VK_MENU) < 0; }
-
-// Puts UTF-16 text on the clipboard; false when the clipboard could not be taken.
-bool CopyTextToClipboard(HWND owner, const std::u16string& text) {
-  const size_t bytes = (text.size() + 1) * sizeof(char16_t);
-  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
-  if (!memory) return false;
-  if (void* p = GlobalLock(memory)) {
-    std::memcpy(p, text.c_str(), bytes);
-    GlobalUnlock(memory);
-  }
-  if (!OpenClipboard(owner)) {
-    GlobalFree(memory);
-    return false;
-  }
-  EmptyClipboard();
-  const bool placed = SetClipboardData(CF_UNICODETEXT, memory) != nullptr;
-  CloseClipboard();
-  if (!placed) GlobalFree(memory);  // the clipboard owns it only once placed
-  return placed;
-}
 
 }  // namespace
 

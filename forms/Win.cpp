@@ -1,6 +1,7 @@
 #include "forms/Win.h"
 
 #include <algorithm>
+#include <cstring>
 #include <exception>
 #include <set>
 
@@ -408,6 +409,37 @@ int AskYesNo(HWND owner, std::u16string_view text) {
 }
 
 void ShowError(HWND owner, std::u16string_view text) { ShowMessage(owner, text, MB_OK | MB_ICONSTOP); }
+
+// ---------------------------------------------------------------- clipboard
+
+bool CopyTextToClipboard(HWND owner, std::u16string_view text) {
+  const size_t bytes = (text.size() + 1) * sizeof(char16_t);
+  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
+  if (!memory) return false;
+  void* p = GlobalLock(memory);
+  if (!p) {
+    GlobalFree(memory);
+    return false;
+  }
+  std::memcpy(p, text.data(), text.size() * sizeof(char16_t));
+  static_cast<char16_t*>(p)[text.size()] = u'\0';
+  GlobalUnlock(memory);
+  // Another program may hold the clipboard for a moment.
+  bool opened = OpenClipboard(owner) != FALSE;
+  for (int attempt = 1; !opened && attempt < 5; ++attempt) {
+    Sleep(10);
+    opened = OpenClipboard(owner) != FALSE;
+  }
+  if (!opened) {
+    GlobalFree(memory);
+    return false;
+  }
+  EmptyClipboard();
+  const bool placed = SetClipboardData(CF_UNICODETEXT, memory) != nullptr;
+  CloseClipboard();
+  if (!placed) GlobalFree(memory);  // the clipboard owns it only once placed
+  return placed;
+}
 
 // ---------------------------------------------------------------- files
 

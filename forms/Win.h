@@ -220,6 +220,10 @@ int ShowMessage(HWND owner, std::u16string_view text, UINT flags = MB_OK);
 int AskYesNo(HWND owner, std::u16string_view text);  // information icon, Yes and No
 void ShowError(HWND owner, std::u16string_view text);  // stop icon, OK
 
+// ---------------------------------------------------------------- clipboard
+// Puts UTF-16 text on the clipboard as CF_UNICODETEXT; false when the clipboard could not be taken.
+bool CopyTextToClipboard(HWND owner, std::u16string_view text);
+
 // ---------------------------------------------------------------- files
 std::u16string AnsiDecode(std::string_view bytes);
 bool AnsiEncode(std::u16string_view text, std::string& out);

@@ -1,6 +1,7 @@
 // Drawing with highlighting by field: the whole document loaded, a word file of 100 words, the
 // list scrolled by one page and repainted whole, timed together; with a full mark table (65535
-// marks) on marked rows and past them, with no marks, and with highlighting off for comparison.
+// marks) on marked rows and past them, with no marks, and with highlighting off for comparison;
+// the last two scrolled 300 pixels right, where the "No" column is drawn again at the left edge.
 //
 // The page is scrolled with LVM_SCROLL, not PgDn: Wine's list view spends time in proportion to
 // the row count on a PgDn of an owner-data list (0.7 s at 1,000,000 rows in a bare list with no
@@ -69,6 +70,7 @@ void Draw(Context& ctx, Results& out) {
     double startAt;  // where in the document the pages are scrolled, as a fraction
     bool large;      // the large window, or the default 800 x 480
     bool pgDn;       // also sample Wine's PgDn
+    bool right = false;  // scrolled right: the "No" column is drawn again over the fields
   } cases[] = {
       {"scroll+paint 800x480, by field, full marks", L"1", true, 0.0, false, false},
       {"scroll+paint 800x480, highlighting off", L"0", false, 0.0, false, false},
@@ -76,6 +78,8 @@ void Draw(Context& ctx, Results& out) {
       {"scroll+paint large, by field, full marks, past", L"1", true, 0.5, true, true},
       {"scroll+paint large, by field, no marks", L"1", false, 0.5, true, false},
       {"scroll+paint large, highlighting off", L"0", false, 0.5, true, false},
+      {"scroll+paint large, by field, full marks, past, right", L"1", true, 0.5, true, false, true},
+      {"scroll+paint large, highlighting off, right", L"0", false, 0.5, true, false, true},
   };
   for (const auto& c : cases) {
     WriteWords(words, c.matching);
@@ -96,6 +100,7 @@ void Draw(Context& ctx, Results& out) {
     const int perPage = static_cast<int>(SendList(s, LVM_GETCOUNTPERPAGE));
     const int pageHeight = std::max(1, perPage) * std::max(1, static_cast<int>(row.bottom - row.top));
     SendList(s, LVM_ENSUREVISIBLE, static_cast<WPARAM>(lines * c.startAt), FALSE);
+    if (c.right) SendList(s, LVM_SCROLL, 300, 0);
 
     Samples ms;
     for (int run = 0; run < ctx.runs; ++run) {

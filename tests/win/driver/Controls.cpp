@@ -308,9 +308,15 @@ COLORREF Pixels::At(int x, int y) const {
 }
 
 Pixels CaptureWindowPixels(HWND hwnd) {
-  Pixels pixels;
-  // Paint what is pending first, so the capture shows the current state.
+  // Paint everything again first, so the capture shows the current state.
   RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  return CaptureShownPixels(hwnd);
+}
+
+Pixels CaptureShownPixels(HWND hwnd) {
+  Pixels pixels;
+  // Only what is pending is painted: whatever a window left on the screen stays in the capture.
+  RedrawWindow(hwnd, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
   const SIZE size = ClientSizeOf(hwnd);
   if (size.cx <= 0 || size.cy <= 0) return pixels;
   BITMAPINFO info{};

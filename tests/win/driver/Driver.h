@@ -101,6 +101,8 @@
 //   MenuCaptions(window)   every item's full text, depth first (for failure messages)
 //   WindowFont(hwnd)       LOGFONTW of WM_GETFONT
 //   CaptureWindowPixels(hwnd) -> Pixels of the client area; Pixels::At(x, y) is 0x00BBGGRR
+//   CaptureShownPixels(hwnd)  the same without repainting the window whole first: shows what
+//                          stale pixels a scroll or a wrong invalidation left on the screen
 //
 // Helpers
 //   WaitUntil(pred, timeout)  polls every 5 ms; false on timeout
@@ -345,5 +347,6 @@ struct Pixels {
   COLORREF At(int x, int y) const;
 };
 Pixels CaptureWindowPixels(HWND hwnd);
+Pixels CaptureShownPixels(HWND hwnd);
 
 }  // namespace tovotest
