@@ -186,8 +186,10 @@ std::string EncodeTextLines(const std::vector<std::u16string>& lines, AnsiEncode
     joined += u"\r\n";
   }
   if (HasUnpairedSurrogate(joined)) return ToUtf16LE(joined);
+  // ANSI bytes that begin like a mark (FF FE, FE FF or EF BB BF, e.g. "\u00FF\u00FE" in a Latin code
+  // page) would be read back as UTF-16 or UTF-8; such text goes out as UTF-8 with a mark instead.
   std::string out;
-  if (ansi(joined, out)) return out;
+  if (ansi(joined, out) && DetectEncoding(out) == TextEncoding::Ansi) return out;
   return "\xEF\xBB\xBF" + ToUtf8(joined);
 }
 

@@ -22,9 +22,10 @@ std::u16string DecodeText(std::string_view bytes, AnsiDecodeFn ansi);
 std::vector<std::u16string> SplitLines(std::u16string_view text);
 std::vector<std::u16string> DecodeTextLines(std::string_view bytes, AnsiDecodeFn ansi);
 
-// Every line ended by CR LF. In the ANSI code page without a mark when every character fits;
-// otherwise UTF-8 with a mark, or UTF-16 LE with a mark when the text holds unpaired surrogates
-// (which UTF-8 cannot carry), so the readers get back exactly what was written.
+// Every line ended by CR LF. In the ANSI code page without a mark when every character fits and
+// the bytes do not begin like a mark; otherwise UTF-8 with a mark, or UTF-16 LE with a mark when
+// the text holds unpaired surrogates (which UTF-8 cannot carry), so the readers get back exactly
+// what was written.
 std::string EncodeTextLines(const std::vector<std::u16string>& lines, AnsiEncodeFn ansi);
 
 // UTF-16 LE with its mark; every unit kept as it is, unpaired surrogates too.

@@ -56,6 +56,8 @@ TEST(TextFile, EncodingChoosesAnsiThenUtf8ThenUtf16) {
   EXPECT_EQ(EncodeTextLines({}, Latin1Encode), "");
   // A character the code page cannot hold: UTF-8 with a mark, nothing lost.
   EXPECT_EQ(EncodeTextLines({u"検索"}, Latin1Encode), "\xEF\xBB\xBF\xE6\xA4\x9C\xE7\xB4\xA2\r\n");
+  // Text that fits but whose bytes would read as a mark: UTF-8 with a mark as well.
+  EXPECT_EQ(EncodeTextLines({u"\u00FF\u00FE"}, Latin1Encode), "\xEF\xBB\xBF\xC3\xBF\xC3\xBE\r\n");
   // An unpaired surrogate survives only in UTF-16.
   auto bytes = EncodeTextLines({std::u16string(1, char16_t(0xD800))}, Latin1Encode);
   EXPECT_EQ(bytes, std::string("\xFF\xFE\x00\xD8\r\0\n\0", 8));
@@ -75,6 +77,10 @@ TEST(TextFile, RoundTripsThroughEveryChosenEncoding) {
       {u"plain", u"", u"x,y"},
       {u"ＭＳ ゴシック", u"\U0001F600 emoji"},
       {std::u16string(1, char16_t(0xDC00)) + u"tail", u"ok"},
+      // Latin-1 text whose bytes begin like a mark (found by fuzzing: read back as UTF-16).
+      {u"\u00FE\u00FF"},
+      {u"\u00FF\u00FEab", u"c"},
+      {u"\u00EF\u00BB\u00BFx"},
   };
   for (const auto& lines : docs) {
     EXPECT_EQ(DecodeTextLines(EncodeTextLines(lines, Latin1Encode), Latin1Decode), lines);
