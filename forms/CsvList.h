@@ -227,8 +227,11 @@ class TFormCsvList : public win::Form {
   void RemoveListAids();
   static LRESULT CALLBACK ListView1Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
   static LRESULT CALLBACK HeaderProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
-  LRESULT ListView1Message(UINT msg, WPARAM wp, LPARAM lp);
+  LRESULT ListView1Message(HWND list, UINT msg, WPARAM wp, LPARAM lp);
   LRESULT HeaderMessage(HWND header, UINT msg, WPARAM wp, LPARAM lp);
+  using ControlHandler = LRESULT (TFormCsvList::*)(HWND, UINT, WPARAM, LPARAM);
+  static LRESULT ForwardSubclassed(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, WNDPROC ours,
+                                   WNDPROC TFormCsvList::*original, ControlHandler handler);
   bool InFrozenHeader(HWND header, POINT pt) const;
   int ListOriginX() const;  // how far the list is scrolled right, in pixels
   void ListView1BeforePaint();

@@ -72,38 +72,35 @@ void TFormCsvList::RemoveListAids() {
   Unsubclass(ListView1, &TFormCsvList::ListView1Proc, listProc_);
 }
 
-LRESULT CALLBACK TFormCsvList::ListView1Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+// The list's and the header's procedures: the same guard around their own handler.
+LRESULT TFormCsvList::ForwardSubclassed(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, WNDPROC ours,
+                                        WNDPROC TFormCsvList::*original, ControlHandler handler) {
   auto* self = reinterpret_cast<TFormCsvList*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  WNDPROC original = self ? self->listProc_ : nullptr;
-  if (!original) return DefWindowProcW(hwnd, msg, wp, lp);
+  WNDPROC theirs = self ? self->*original : nullptr;
+  if (!theirs) return DefWindowProcW(hwnd, msg, wp, lp);
   if (msg == WM_NCDESTROY) {
-    Unsubclass(hwnd, &TFormCsvList::ListView1Proc, self->listProc_);
-    return CallWindowProcW(original, hwnd, msg, wp, lp);
+    Unsubclass(hwnd, ours, self->*original);
+    return CallWindowProcW(theirs, hwnd, msg, wp, lp);
   }
   try {
-    return self->ListView1Message(msg, wp, lp);
+    return (self->*handler)(hwnd, msg, wp, lp);
   } catch (...) {
     // Nothing may leave a window procedure. The handlers act before passing the message on.
-    return CallWindowProcW(original, hwnd, msg, wp, lp);
+    return CallWindowProcW(theirs, hwnd, msg, wp, lp);
   }
+}
+
+LRESULT CALLBACK TFormCsvList::ListView1Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  return ForwardSubclassed(hwnd, msg, wp, lp, &TFormCsvList::ListView1Proc, &TFormCsvList::listProc_,
+                           &TFormCsvList::ListView1Message);
 }
 
 LRESULT CALLBACK TFormCsvList::HeaderProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  auto* self = reinterpret_cast<TFormCsvList*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  WNDPROC original = self ? self->headerProc_ : nullptr;
-  if (!original) return DefWindowProcW(hwnd, msg, wp, lp);
-  if (msg == WM_NCDESTROY) {
-    Unsubclass(hwnd, &TFormCsvList::HeaderProc, self->headerProc_);
-    return CallWindowProcW(original, hwnd, msg, wp, lp);
-  }
-  try {
-    return self->HeaderMessage(hwnd, msg, wp, lp);
-  } catch (...) {
-    return CallWindowProcW(original, hwnd, msg, wp, lp);
-  }
+  return ForwardSubclassed(hwnd, msg, wp, lp, &TFormCsvList::HeaderProc, &TFormCsvList::headerProc_,
+                           &TFormCsvList::HeaderMessage);
 }
 
-LRESULT TFormCsvList::ListView1Message(UINT msg, WPARAM wp, LPARAM lp) {
+LRESULT TFormCsvList::ListView1Message(HWND, UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case WM_PAINT: ListView1BeforePaint(); break;
     case WM_MOUSEMOVE: ListView1MouseMove({static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))}); break;

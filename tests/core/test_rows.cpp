@@ -5,6 +5,7 @@
 #include "core/ColumnFit.h"
 #include "core/LineStore.h"
 #include "core/RowModel.h"
+#include "tests/core/FieldLines.h"
 
 using tovo::LineStore;
 using tovo::RowModel;
@@ -12,15 +13,6 @@ using tovo::Splitter;
 
 namespace {
 
-std::u16string Numbered(int count)
-{
-    std::u16string line;
-    for (int i = 1; i <= count; ++i) {
-        if (i > 1) line += u',';
-        line += u'f' + tovo::DecimalText(i, 0);
-    }
-    return line;
-}
 
 TEST(RowModel, CaptionsArePaddedToFiveDigits)
 {
@@ -45,7 +37,7 @@ TEST(RowModel, CaptionsArePaddedToFiveDigits)
 TEST(RowModel, ShowsFirst96FieldsAndCountsTheRest)
 {
     LineStore store;
-    store.Append(Numbered(100));
+    store.Append(NumberedFields(100));
     store.Append(u"");
     store.Append(u"a,b,c");
     RowModel rows;
@@ -142,7 +134,7 @@ TEST(ColumnFit, WidestCellPerColumn)
     EXPECT_EQ(tovo::MeasureText(widths, u""), 0);
 
     RowModel rows;
-    const std::u16string lines[] = {u"a,bb,日", u"", u"aaa,b", Numbered(97)};
+    const std::u16string lines[] = {u"a,bb,日", u"", u"aaa,b", NumberedFields(97)};
     for (int i = 0; i < 4; ++i) rows.AppendRow(i, lines[i], Splitter::Auto);
     const auto best = tovo::MaxFieldWidths(rows, widths);
     EXPECT_EQ(best[0], 21);

@@ -5,6 +5,7 @@
 #include "core/LineStore.h"
 #include "core/RowModel.h"
 #include "core/RowText.h"
+#include "tests/core/FieldLines.h"
 
 using tovo::CharWidthTable;
 using tovo::RowModel;
@@ -12,16 +13,6 @@ using tovo::Splitter;
 using tovo::TipLimits;
 
 namespace {
-
-std::u16string Fields(int count)
-{
-    std::u16string line;
-    for (int i = 1; i <= count; ++i) {
-        if (i > 1) line += u',';
-        line += u'f' + tovo::DecimalText(i, 0);
-    }
-    return line;
-}
 
 // Every unit 10 pixels wide, "W" 30 and the low surrogates 0, as a font might measure them.
 CharWidthTable TenPixels()
@@ -48,7 +39,7 @@ TEST(RowCopyText, JoinsTheShownFieldsWithTabs)
         {"a quote inside a field stays bare", u"say \"hi\",z", Splitter::QuoteAware, u"say \"hi\"\tz"},
         {"a field starting with a quote is quoted", u"\"\"\"q\"\"\",z", Splitter::QuoteAware, u"\"\"\"q\"\"\"\tz"},
         {"a tab inside a field is quoted", u"\"p\tq\",r", Splitter::QuoteAware, u"\"p\tq\"\tr"},
-        {"only the 96 shown fields", Fields(100), Splitter::Auto, {}},
+        {"only the 96 shown fields", NumberedFields(100), Splitter::Auto, {}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);

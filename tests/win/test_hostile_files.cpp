@@ -15,6 +15,13 @@ constexpr wchar_t kHistory[] = L"TovoCsvList-Find.txt";
 constexpr wchar_t kKeyFile[] = L"TovoCsvList-KeyMap.txt";
 constexpr wchar_t kHelpFile[] = L"TovoCsvList.txt";
 
+// Since `before`, at most the settings file changed (closing writes it); `kept` did not.
+void ExpectOnlySettingsChanged(const FolderPrint& before, const wchar_t* kept) {
+  const std::set<std::wstring> changed = ChangedFiles(before, PrintPluginsFolder());
+  EXPECT_EQ(changed.count(kept), 0u) << Utf8(kept);
+  for (const auto& name : changed) EXPECT_TRUE(name == kIni) << Utf8(name);
+}
+
 std::string RandomBytes(size_t n, uint32_t seed) {
   std::mt19937 random(seed);
   std::string bytes(n, '\0');
@@ -181,9 +188,7 @@ TEST_F(HostileFiles, StrangeKeyFilesOfTwentyFourLinesAreUsedAndNeverRewritten) {
     }
     ASSERT_TRUE(session->WaitReturned()) << session->DescribeWindows();
     session.reset();
-    const std::set<std::wstring> changed = ChangedFiles(before, PrintPluginsFolder());
-    EXPECT_EQ(changed.count(kKeyFile), 0u);
-    for (const auto& name : changed) EXPECT_TRUE(name == kIni) << Utf8(name);
+    ExpectOnlySettingsChanged(before, kKeyFile);
   }
 }
 
@@ -211,9 +216,7 @@ TEST_F(HostileFiles, HugeWordFileNamedInTheSettingsIsReportedAtStart) {
   EXPECT_EQ(ListCell(list, 0, 2), L"www");
   Close();
   if (HasFatalFailure()) return;
-  const std::set<std::wstring> changed = ChangedFiles(before, PrintPluginsFolder());
-  EXPECT_EQ(changed.count(L"words.txt"), 0u);
-  for (const auto& name : changed) EXPECT_TRUE(name == kIni) << Utf8(name);
+  ExpectOnlySettingsChanged(before, L"words.txt");
   EXPECT_EQ(IniRead(L"CsvListHighLight", L"FileName"), PluginFile(L"words.txt"));
 }
 
@@ -269,9 +272,7 @@ TEST_F(HostileFiles, BinaryAndBrokenUtf16HelpFilesOpen) {
     ASSERT_TRUE(WaitUntil([&] { return !IsWindow(help); }));
     Close();
     if (HasFatalFailure()) return;
-    const std::set<std::wstring> changed = ChangedFiles(before, PrintPluginsFolder());
-    EXPECT_EQ(changed.count(kHelpFile), 0u);
-    for (const auto& name : changed) EXPECT_TRUE(name == kIni) << Utf8(name);
+    ExpectOnlySettingsChanged(before, kHelpFile);
   }
 }
 
