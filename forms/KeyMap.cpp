@@ -201,12 +201,7 @@ LRESULT TFormKeyMap::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_CLOSE: EndModal(IDCANCEL); return 0;
     case WM_ACTIVATE: return 0;  // the focused control is kept by the base window
     case WM_PAINT: PaintPanels({panel1_}); return 0;
-    case WM_DPICHANGED:
-      dpi_ = HIWORD(wp);
-      uiFont_ = MakeUiFont(dpi_);
-      SetFontAll(hwnd_, uiFont_.get());
-      MoveToSuggestedRect(lp);
-      return 0;
+    case WM_DPICHANGED: RescaleUiFont(wp, lp, uiFont_); return 0;
     default: return Default(msg, wp, lp);
   }
 }

@@ -248,6 +248,13 @@ void Form::MoveToSuggestedRect(LPARAM lp) {
                SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+void Form::RescaleUiFont(WPARAM wp, LPARAM lp, UniqueFont& font) {
+  dpi_ = HIWORD(wp);
+  font = MakeUiFont(dpi_);
+  SetFontAll(hwnd_, font.get());
+  MoveToSuggestedRect(lp);
+}
+
 void Form::GrowToMinimum(int w96, int h96) {
   RECT rc{};
   GetWindowRect(hwnd_, &rc);

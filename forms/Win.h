@@ -190,6 +190,9 @@ class Form {
   void PaintPanels(std::initializer_list<RECT> panels);
   // WM_DPICHANGED: takes the rectangle the system suggests.
   void MoveToSuggestedRect(LPARAM lp);
+  // WM_DPICHANGED for a window whose controls all use the interface font: the new DPI, `font`
+  // made again for it and given to every control, then the suggested rectangle.
+  void RescaleUiFont(WPARAM wp, LPARAM lp, UniqueFont& font);
   // A window whose design size is below its minimum outer size opens at that minimum.
   void GrowToMinimum(int w96, int h96);
   // Shows an exception that reached a handler; the window goes on.
