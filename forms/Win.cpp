@@ -271,6 +271,20 @@ void Form::ReportException(const char* what) noexcept {
   }
 }
 
+// The windows are plain windows run like dialogs (IsDialogMessage), and a label's access key
+// reaches them as WM_NEXTDLGCTL, which only the dialog procedure would answer: without this,
+// Alt+D on "検索(&D):" would focus nothing.
+LRESULT Form::Default(UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg != WM_NEXTDLGCTL) return DefWindowProcW(hwnd_, msg, wp, lp);
+  HWND target = LOWORD(lp) ? reinterpret_cast<HWND>(wp) : GetNextDlgTabItem(hwnd_, GetFocus(), wp != 0);
+  if (!target) return 0;
+  SetFocus(target);
+  // As in a dialog, an edit reached this way has its text selected, so typing replaces it.
+  HWND focus = GetFocus();
+  if (focus && (SendMessageW(focus, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL)) SendMessageW(focus, EM_SETSEL, 0, -1);
+  return 0;
+}
+
 bool Form::PreviewMessage(MSG&) { return false; }
 
 bool Form::TranslateForModal(MSG& msg) {

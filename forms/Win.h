@@ -182,7 +182,7 @@ class Form {
   virtual bool PreviewMessage(MSG& msg);
   // Runs once the window is visible (the focus can only be given then).
   virtual void FormShown() noexcept {}
-  LRESULT Default(UINT msg, WPARAM wp, LPARAM lp) { return DefWindowProcW(hwnd_, msg, wp, lp); }
+  LRESULT Default(UINT msg, WPARAM wp, LPARAM lp);
   // The control that gets the focus when the window is next activated (first shown, or back
   // from a message box); afterwards the focused control is kept across activations.
   void FocusOnActivate(HWND control) { lastFocus_ = control; }

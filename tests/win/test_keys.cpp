@@ -212,6 +212,44 @@ TEST_F(Keys, AnAssignedKeyTakesPrecedenceOverItsOwnMeaning) {
   }
 }
 
+// Each label's access key moves the focus into the box after it, from anywhere in the window.
+TEST_F(Keys, LabelAccessKeysFocusTheirBoxes) {
+  Opened o;
+  Open(o);
+  ASSERT_TRUE(o.window) << o.session->DescribeWindows();
+  const struct {
+    UINT key;
+    int box;  // among the window's combo boxes: search, rows per page, width
+  } cases[] = {{'D', 0}, {'L', 1}, {'W', 2}, {'D', 0}};
+  for (const auto& c : cases) {
+    HWND box = FindChildByClass(o.window, L"ComboBox", c.box);
+    ASSERT_TRUE(box);
+    ASSERT_TRUE(o.session->PressKeys(o.window, c.key, false, false, true));
+    EXPECT_TRUE(WaitUntil([&] {
+      GUITHREADINFO info{};
+      info.cbSize = sizeof info;
+      return GetGUIThreadInfo(o.session->UiThreadId(), &info) && info.hwndFocus &&
+             (info.hwndFocus == box || IsChild(box, info.hwndFocus));
+    }, 2000)) << "Alt+" << static_cast<char>(c.key);
+  }
+  // In the go-to-line dialog the label's key selects the number, so typing replaces it.
+  ASSERT_TRUE(o.session->MenuCommand(o.window, L"行へ移動(&G)..."));
+  HWND jump = o.session->WaitWindow(L"行へ移動");
+  ASSERT_TRUE(jump) << o.session->DescribeWindows();
+  HWND edit = FindChildByClass(jump, L"Edit");
+  ASSERT_TRUE(edit);
+  SendMessageW(edit, EM_SETSEL, 0, 0);
+  ASSERT_TRUE(o.session->PressKeys(jump, VK_TAB));  // on to the OK button
+  ASSERT_TRUE(o.session->PressKeys(jump, 'N', false, false, true));
+  DWORD from = 1, to = 0;
+  SendMessageW(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&from), reinterpret_cast<LPARAM>(&to));
+  EXPECT_EQ(from, 0u);
+  EXPECT_EQ(to, static_cast<DWORD>(WindowText(edit).size()));
+  EXPECT_GT(to, 0u);
+  o.session->CloseWindow(jump);
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(jump); }));
+}
+
 TEST_F(Keys, ALetterRunsItsCommandFromTheSearchBoxAndIsNotTyped) {
   WriteKeyFile(WithKey(DefaultLines(), L"1101", L"Q"));
   Opened o;
