@@ -85,12 +85,6 @@ HBITMAP MenuBitmapFromIcon(HICON icon, int size) {
   return onBlack.release();
 }
 
-template <typename T>
-bool Lookup(HMODULE module, const char* name, T& proc) {
-  proc = reinterpret_cast<T>(reinterpret_cast<void*>(GetProcAddress(module, name)));
-  return proc != nullptr;
-}
-
 }  // namespace
 
 std::wstring ProgramFolder() {
@@ -138,23 +132,17 @@ void PluginSet::LoadFolder(const std::wstring& folder, std::vector<std::wstring>
       skipped.push_back(name);
       continue;
     }
-    const bool complete =
-        Lookup(p.module, "OnCommand", p.onCommand) && Lookup(p.module, "QueryStatus", p.queryStatus) &&
-        Lookup(p.module, "GetMenuTextID", p.getMenuTextId) &&
-        Lookup(p.module, "GetStatusMessageID", p.getStatusMessageId) &&
-        Lookup(p.module, "GetIconID", p.getIconId) && Lookup(p.module, "OnEvents", p.onEvents) &&
-        Lookup(p.module, "PluginProc", p.pluginProc);
-    if (!complete) {
+    if (LookUpExports(p.module, p)) {  // not a complete plug-in
       FreeLibrary(p.module);
       skipped.push_back(name);
       continue;
     }
-    p.menuText = LoadPluginString(p.module, p.getMenuTextId());
+    p.menuText = LoadPluginString(p.module, p.GetMenuTextID());
     if (p.menuText.empty()) p.menuText = name;
-    p.statusText = LoadPluginString(p.module, p.getStatusMessageId());
+    p.statusText = LoadPluginString(p.module, p.GetStatusMessageID());
     p.statusText.resize(std::min(p.statusText.size(), p.statusText.find(L'|')));
     const int size = GetSystemMetrics(SM_CXSMICON);
-    if (HICON icon = static_cast<HICON>(LoadImageW(p.module, MAKEINTRESOURCEW(p.getIconId()),
+    if (HICON icon = static_cast<HICON>(LoadImageW(p.module, MAKEINTRESOURCEW(p.GetIconID()),
                                                    IMAGE_ICON, size, size, LR_DEFAULTCOLOR))) {
       p.menuBitmap = MenuBitmapFromIcon(icon, size);
       DestroyIcon(icon);

@@ -9,19 +9,12 @@
 
 namespace tovo::host {
 
-struct Plugin {
+struct Plugin : PluginExportTable {
   HMODULE module = nullptr;
   std::wstring fileName;
   std::wstring menuText;
   std::wstring statusText;  // the part before "|" of the status message
   HBITMAP menuBitmap = nullptr;  // 32-bit premultiplied, or null without an icon
-  OnCommandProc onCommand = nullptr;
-  QueryStatusProc queryStatus = nullptr;
-  GetIdProc getMenuTextId = nullptr;
-  GetIdProc getStatusMessageId = nullptr;
-  GetIdProc getIconId = nullptr;
-  OnEventsProc onEvents = nullptr;
-  PluginProcProc pluginProc = nullptr;
 };
 
 // Owns the loaded modules and their menu bitmaps for the life of the host.

@@ -275,7 +275,7 @@ void MainWindow::InitPluginMenu(HMENU menu) {
   const auto& items = plugins_.Items();
   for (size_t i = 0; i < items.size(); ++i) {
     int32_t checked = 0;
-    const bool enabled = items[i].queryStatus(hwnd_, &checked) != 0;
+    const bool enabled = items[i].QueryStatus(hwnd_, &checked) != 0;
     const UINT id = kCmdPluginFirst + static_cast<UINT>(i);
     EnableMenuItem(menu, id, MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
     CheckMenuItem(menu, id, MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
@@ -304,9 +304,9 @@ void MainWindow::RunPlugin(size_t index) {
     if (!options_.exitAfterRun) ShowError(L"そのプラグインはありません: " + std::to_wstring(index + 1));
   } else {
     int32_t checked = 0;
-    if (items[index].queryStatus(hwnd_, &checked) != 0) {
+    if (items[index].QueryStatus(hwnd_, &checked) != 0) {
       try {
-        items[index].onCommand(hwnd_);
+        items[index].OnCommand(hwnd_);
       } catch (...) {
         // An exception from a plug-in must not take the editor down with it.
         exitCode_ = 3;

@@ -2,6 +2,7 @@
 #pragma once
 #include <windows.h>
 #include <cstdint>
+#include <type_traits>
 
 #ifdef TOVO_BUILDING_PLUGIN
 #define TOVO_EXPORT extern "C" __declspec(dllexport)
@@ -26,6 +27,35 @@ using QueryStatusProc = int32_t (*)(HWND, int32_t*);
 using GetIdProc = int32_t (*)();
 using OnEventsProc = void (*)(HWND, UINT, LPARAM);
 using PluginProcProc = LRESULT (*)(HWND, UINT, WPARAM, LPARAM);
+
+// The seven exports of a plug-in loaded at run time.
+struct PluginExportTable {
+  OnCommandProc OnCommand = nullptr;
+  QueryStatusProc QueryStatus = nullptr;
+  GetIdProc GetMenuTextID = nullptr;
+  GetIdProc GetStatusMessageID = nullptr;
+  GetIdProc GetIconID = nullptr;
+  OnEventsProc OnEvents = nullptr;
+  PluginProcProc PluginProc = nullptr;
+};
+
+// Looks every export up by name; returns the first name the module lacks, or nullptr.
+inline const char* LookUpExports(HMODULE module, PluginExportTable& table) {
+  const char* missing = nullptr;
+  auto find = [&](auto& slot, const char* name) {
+    slot = reinterpret_cast<std::remove_reference_t<decltype(slot)>>(
+        reinterpret_cast<void*>(GetProcAddress(module, name)));
+    if (!slot && !missing) missing = name;
+  };
+  find(table.OnCommand, "OnCommand");
+  find(table.QueryStatus, "QueryStatus");
+  find(table.GetMenuTextID, "GetMenuTextID");
+  find(table.GetStatusMessageID, "GetStatusMessageID");
+  find(table.GetIconID, "GetIconID");
+  find(table.OnEvents, "OnEvents");
+  find(table.PluginProc, "PluginProc");
+  return missing;
+}
 
 namespace tovo {
 inline constexpr UINT kPluginProcName = 2306;     // 0x0902

@@ -144,15 +144,8 @@ std::wstring Wide(std::string_view utf8);
 bool WaitUntil(const std::function<bool()>& predicate, DWORD timeoutMs = kTimeoutMs);
 
 // ---- the DLL ----
-struct PluginExports {
+struct PluginExports : PluginExportTable {
   HMODULE module = nullptr;
-  OnCommandProc OnCommand = nullptr;
-  QueryStatusProc QueryStatus = nullptr;
-  GetIdProc GetMenuTextID = nullptr;
-  GetIdProc GetStatusMessageID = nullptr;
-  GetIdProc GetIconID = nullptr;
-  OnEventsProc OnEvents = nullptr;
-  PluginProcProc PluginProc = nullptr;
 };
 const PluginExports& Plugin();
 

@@ -240,18 +240,8 @@ const PluginExports& Plugin() {
     if (!e.module)
       throw std::runtime_error("cannot load " + Utf8(path) + " (error " +
                                std::to_string(GetLastError()) + ")");
-    auto find = [&](auto& slot, const char* name) {
-      slot = reinterpret_cast<std::remove_reference_t<decltype(slot)>>(
-          reinterpret_cast<void*>(GetProcAddress(e.module, name)));
-      if (!slot) throw std::runtime_error(std::string("TovoCsvList.dll does not export ") + name);
-    };
-    find(e.OnCommand, "OnCommand");
-    find(e.QueryStatus, "QueryStatus");
-    find(e.GetMenuTextID, "GetMenuTextID");
-    find(e.GetStatusMessageID, "GetStatusMessageID");
-    find(e.GetIconID, "GetIconID");
-    find(e.OnEvents, "OnEvents");
-    find(e.PluginProc, "PluginProc");
+    if (const char* missing = LookUpExports(e.module, e))
+      throw std::runtime_error(std::string("TovoCsvList.dll does not export ") + missing);
     return e;
   }();
   return exports;
