@@ -294,8 +294,8 @@ void Repaint(Context& ctx, Results& out) {
       }
       for (int i = 0; i < kPaintSamples; ++i) ratio.push_back(plugin[static_cast<size_t>(i)] / plain[static_cast<size_t>(i)]);
       char name[96], note[96];
-      std::snprintf(name, sizeof name, "page repaint %ldx%ld%s, by field, full marks", client.right, client.bottom,
-                    right ? ", scrolled right" : "");
+      std::snprintf(name, sizeof name, "page repaint %dx%d window (list %ldx%ld)%s, by field, full marks", width,
+                    height, client.right, client.bottom, right ? ", scrolled right" : "");
       std::snprintf(note, sizeof note, "plug-in %.1f ms, bare list view %.1f ms", Median(plugin), Median(plain));
       out.push_back({name, "x bare", ratio, kRepaintGoal, note});
     }
