@@ -89,6 +89,24 @@ bool HighLightMarks::HasCell(int32_t rowKey, int32_t field) const
     return k < StoredCount() && row_[k] == rowKey && col_[k] == field;
 }
 
+HighLightMarks::RowMarks HighLightMarks::MarksOfRow(int32_t rowKey) const
+{
+    RowMarks marks;
+    auto add = [&](size_t k) {
+        marks.any = true;
+        if (col_[k] >= 0 && static_cast<size_t>(col_[k]) < marks.fields.size()) marks.fields.set(static_cast<size_t>(col_[k]));
+    };
+    if (!ordered_) {
+        for (size_t k = 0; k < kTableSize && row_[k] != -1; ++k) {
+            if (row_[k] == rowKey) add(k);
+        }
+        return marks;
+    }
+    // Ordered: the row's marks stand together, found with one search.
+    for (size_t k = LowerBound(rowKey, INT32_MIN); k < StoredCount() && row_[k] == rowKey; ++k) add(k);
+    return marks;
+}
+
 bool HighLightMarks::WalkHasRow(int32_t rowKey) const
 {
     for (size_t k = 0; k < kTableSize && row_[k] != -1; ++k) {

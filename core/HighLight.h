@@ -2,6 +2,7 @@
 // makes them.
 #pragma once
 
+#include <bitset>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -37,6 +38,13 @@ public:
     // would take for the end) switch both lookups to the walk itself.
     bool HasRow(int32_t rowKey) const;
     bool HasCell(int32_t rowKey, int32_t field) const;
+    // One row's marks at once, for drawing its cells: whether it has any, and which of the
+    // fields 0..127 (the list shows 96) are marked.
+    struct RowMarks {
+        bool any = false;
+        std::bitset<128> fields;
+    };
+    RowMarks MarksOfRow(int32_t rowKey) const;
 
     const int32_t* ArrayListHighLightRow() const { return row_.get(); }
     const int32_t* ArrayListHighLightCol() const { return col_.get(); }

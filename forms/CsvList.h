@@ -211,6 +211,7 @@ class TFormCsvList : public win::Form {
     bool rowMode = false, colMode = false;
     COLORREF normalText = 0, highLightText = 0;
     COLORREF rowText = 0;  // the colour the current row's number cell keeps
+    HighLightMarks::RowMarks rowMarks;  // the current row's, looked up once for all its cells
   } draw_;
   std::array<COLORREF, 16> customColors_ = [] {
     std::array<COLORREF, 16> white{};
@@ -244,6 +245,10 @@ class TFormCsvList : public win::Form {
   void HideCellTip();
   bool ListView1KeyDown(WPARAM key);
   void CopySelectedRow();
+  bool MayMoveSelection(UINT msg, WPARAM wp) const;
+  LRESULT ListView1MoveSelection(UINT msg, WPARAM wp, LPARAM lp);
+  int SelectedRow() const;         // -1: none
+  void SelectListRow(int row);     // selected, focused and the selection mark, the old row let go
   HWND ToolTip1 = nullptr;
   WNDPROC listProc_ = nullptr, headerProc_ = nullptr;  // the controls' own procedures
   CellRef tipCell_;          // the cell the tooltip is shown or waiting for

@@ -117,7 +117,63 @@ LRESULT TFormCsvList::ListView1Message(HWND, UINT msg, WPARAM wp, LPARAM lp) {
       break;
     default: break;
   }
+  if (MayMoveSelection(msg, wp)) return ListView1MoveSelection(msg, wp, lp);
   return CallWindowProcW(listProc_, ListView1, msg, wp, lp);
+}
+
+// ---------------------------------------------------------------- moving the selection
+
+// The keys, characters and clicks with which the list itself selects another row. Ctrl with
+// Space or a click toggles a row's selection: that is left to the list as it comes.
+bool TFormCsvList::MayMoveSelection(UINT msg, WPARAM wp) const {
+  switch (msg) {
+    case WM_KEYDOWN:
+      switch (wp) {
+        case VK_UP: case VK_DOWN: case VK_LEFT: case VK_RIGHT:
+        case VK_PRIOR: case VK_NEXT: case VK_HOME: case VK_END:
+          return true;
+        case VK_SPACE: return GetKeyState(VK_CONTROL) >= 0;
+        default: return false;
+      }
+    case WM_CHAR: return wp >= 0x20 && wp != 0x7F;  // a letter: the list finds the row it starts
+    case WM_LBUTTONDOWN: case WM_RBUTTONDOWN: return !(wp & MK_CONTROL);
+    default: return false;
+  }
+}
+
+// Wine's owner-data list view deselects the old row by visiting every row, unless none is
+// selected: 0.6 us a row, most of a second per key or click at a million rows. So the one
+// selected row is let go first and the list then moves as it always does; a key that moved
+// nothing gets its row back (a click outside the rows leaves none, as the list would).
+LRESULT TFormCsvList::ListView1MoveSelection(UINT msg, WPARAM wp, LPARAM lp) {
+  const int old = SelectedRow();
+  if (old < 0) return CallWindowProcW(listProc_, ListView1, msg, wp, lp);
+  ListView_SetItemState(ListView1, old, 0, LVIS_SELECTED);
+  const LRESULT result = CallWindowProcW(listProc_, ListView1, msg, wp, lp);
+  const bool key = msg == WM_KEYDOWN || msg == WM_CHAR;
+  if (key && ListView_GetSelectedCount(ListView1) == 0 && old < ListView_GetItemCount(ListView1)) {
+    ListView_SetItemState(ListView1, old, LVIS_SELECTED, LVIS_SELECTED);
+  }
+  return result;
+}
+
+int TFormCsvList::SelectedRow() const {
+  // The focused row and the selection mark are held by the list; the first selected row is
+  // searched for from row 0.
+  for (const int row : {ListView_GetNextItem(ListView1, -1, LVNI_FOCUSED), ListView_GetSelectionMark(ListView1)}) {
+    if (row >= 0 && (ListView_GetItemState(ListView1, row, LVIS_SELECTED) & LVIS_SELECTED)) return row;
+  }
+  // Only a row selected from outside the window lacks both; found the slow way, but found.
+  if (ListView_GetSelectedCount(ListView1) == 0) return -1;
+  return ListView_GetNextItem(ListView1, -1, LVNI_SELECTED);
+}
+
+void TFormCsvList::SelectListRow(int row) {
+  // The old row goes first, so the list has no other to deselect (see ListView1MoveSelection).
+  if (const int old = SelectedRow(); old >= 0) ListView_SetItemState(ListView1, old, 0, LVIS_SELECTED);
+  constexpr UINT kSelectFocus = LVIS_SELECTED | LVIS_FOCUSED;
+  ListView_SetItemState(ListView1, row, kSelectFocus, kSelectFocus);
+  ListView_SetSelectionMark(ListView1, row);
 }
 
 // ---------------------------------------------------------------- the frozen "No" column
@@ -232,23 +288,20 @@ LRESULT TFormCsvList::HeaderMessage(HWND header, UINT msg, WPARAM wp, LPARAM lp)
       HDC dc = BeginPaint(header, &ps);
       RECT client{};
       GetClientRect(header, &client);
-      // Painted off screen first, so the item under the frozen one never shows.
-      HDC memory = CreateCompatibleDC(dc);
-      HBITMAP bitmap = CreateCompatibleBitmap(dc, std::max<LONG>(client.right, 1), std::max<LONG>(client.bottom, 1));
-      if (memory && bitmap) {
-        HGDIOBJ old = SelectObject(memory, bitmap);
-        CallWindowProcW(headerProc_, header, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(memory), PRF_CLIENT | PRF_ERASEBKGND);
-        const int saved = SaveDC(memory);
-        IntersectClipRect(memory, listLeft.x, 0, listLeft.x + (item.right - item.left), client.bottom);
-        SetViewportOrgEx(memory, listLeft.x - item.left, 0, nullptr);
-        CallWindowProcW(headerProc_, header, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(memory), PRF_CLIENT | PRF_ERASEBKGND);
-        RestoreDC(memory, saved);
-        BitBlt(dc, ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right - ps.rcPaint.left,
-               ps.rcPaint.bottom - ps.rcPaint.top, memory, ps.rcPaint.left, ps.rcPaint.top, SRCCOPY);
-        SelectObject(memory, old);
+      const RECT frozen{listLeft.x, 0, listLeft.x + (item.right - item.left), client.bottom};
+      // Every item painted once: the header's own around the frozen place (the item beneath it
+      // never shows), then "No" moved into it. The header skips items outside the clipping.
+      const int saved = SaveDC(dc);
+      ExcludeClipRect(dc, frozen.left, frozen.top, frozen.right, frozen.bottom);
+      CallWindowProcW(headerProc_, header, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT | PRF_ERASEBKGND);
+      RestoreDC(dc, saved);
+      if (RectVisible(dc, &frozen)) {
+        const int savedNo = SaveDC(dc);
+        IntersectClipRect(dc, frozen.left, frozen.top, frozen.right, frozen.bottom);
+        SetViewportOrgEx(dc, listLeft.x - item.left, 0, nullptr);
+        CallWindowProcW(headerProc_, header, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT | PRF_ERASEBKGND);
+        RestoreDC(dc, savedNo);
       }
-      if (bitmap) DeleteObject(bitmap);
-      if (memory) DeleteDC(memory);
       EndPaint(header, &ps);
       return 0;
     }
@@ -403,7 +456,7 @@ bool TFormCsvList::ListView1KeyDown(WPARAM key) {
 }
 
 void TFormCsvList::CopySelectedRow() {
-  const int row = ListView_GetNextItem(ListView1, -1, LVNI_SELECTED);
+  const int row = SelectedRow();
   if (row < 0 || row >= rows_.RowCount()) return;  // nothing selected: the clipboard keeps its text
   if (!CopyTextToClipboard(hwnd_, RowCopyText(rows_, row))) MessageBeep(MB_ICONWARNING);
 }

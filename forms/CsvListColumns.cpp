@@ -95,7 +95,7 @@ std::pair<int, int> MeasureAutoSizePadding(HWND parent, HFONT font, const CharWi
 
 void TFormCsvList::MenuAddHeaderClick() {
   if (busy_) return;
-  const int selected = ListView_GetNextItem(ListView1, -1, LVNI_SELECTED);
+  const int selected = SelectedRow();
   if (rows_.RowCount() == 0 || selected < 0 || selected >= rows_.RowCount()) return;
 
   // Built before the loop: a command handled inside it may replace the rows.
@@ -241,13 +241,7 @@ void TFormCsvList::CenterListRow(int row) {
   if (row < 0 || row >= ListView_GetItemCount(ListView1)) return;
   // No WM_SETREDRAW round the moves: the list only invalidates here and paints once when
   // messages are next handled.
-  // The old row is deselected on its own first: left to the list (single selection), it took a
-  // second at a million rows under Wine.
-  const int old = ListView_GetNextItem(ListView1, -1, LVNI_SELECTED);
-  if (old >= 0 && old != row) ListView_SetItemState(ListView1, old, 0, LVIS_SELECTED);
-  constexpr UINT kSelectFocus = LVIS_SELECTED | LVIS_FOCUSED;
-  ListView_SetItemState(ListView1, row, kSelectFocus, kSelectFocus);
-  ListView_SetSelectionMark(ListView1, row);
+  SelectListRow(row);
 
   const int top = ListView_GetTopIndex(ListView1);
   RECT item{};

@@ -200,9 +200,7 @@ bool TFormCsvList::FillRows(const LineStore& lines, bool loadAll) {
   }
   InvalidateRect(ListView1, nullptr, TRUE);
   if (rows_.RowCount() > 0) {
-    constexpr UINT kSelectFocus = LVIS_SELECTED | LVIS_FOCUSED;
-    ListView_SetItemState(ListView1, 0, kSelectFocus, kSelectFocus);
-    ListView_SetSelectionMark(ListView1, 0);
+    SelectListRow(0);
     ListView_EnsureVisible(ListView1, 0, FALSE);
   }
   if (!completed) return false;

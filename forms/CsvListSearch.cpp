@@ -90,7 +90,7 @@ void TFormCsvList::RunSearch(bool forward) {
 
   BuildUpperTable();
   const TermMatcher matcher(StrSearchValue, &PlatformUpper);
-  const int selected = ListView_GetNextItem(ListView1, -1, LVNI_SELECTED);
+  const int selected = SelectedRow();
   // No selected row finds nothing in either direction.
   const SearchResult result = forward ? SearchForward(rows_, selected, IntSearchCol, matcher)
                                       : SearchBackward(rows_, selected, IntSearchCol, matcher);

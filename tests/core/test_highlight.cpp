@@ -79,8 +79,14 @@ void ExpectAgreesWithWalk(const HighLightMarks& m, const std::vector<int32_t>& k
 {
     for (int32_t key : keys) {
         const auto [any, fields] = Walk(m, key);
+        const HighLightMarks::RowMarks row = m.MarksOfRow(key);
         ASSERT_EQ(m.HasRow(key), any) << key;
-        for (int32_t f = 0; f < 8; ++f) ASSERT_EQ(m.HasCell(key, f), ((fields >> f) & 1u) != 0) << key << ',' << f;
+        ASSERT_EQ(row.any, any) << key;
+        for (int32_t f = 0; f < 8; ++f) {
+            const bool marked = ((fields >> f) & 1u) != 0;
+            ASSERT_EQ(m.HasCell(key, f), marked) << key << ',' << f;
+            ASSERT_EQ(row.fields.test(static_cast<size_t>(f)), marked) << key << ',' << f;
+        }
     }
 }
 
