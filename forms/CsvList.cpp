@@ -463,6 +463,7 @@ void TFormCsvList::ComboBox1Change() {
 }
 
 void TFormCsvList::ComboBox2Change() {
+  HideCellTip();  // whether its cell is cut off may change
   const int width = ColumnWidthChoice();
   for (int i = 1; i <= kFieldColumns; ++i) SetColumnWidthPx(i, width);
 }
