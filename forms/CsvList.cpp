@@ -293,8 +293,11 @@ void TFormCsvList::FormShow() {
   StrDllFilePath = PluginFolder();
   StrIniFileName = StrDllFilePath + u"TovoCsvList.ini";
 
-  // Step 4: the search history; the box's text starts empty.
-  TextRead history = ReadTextLines(StrDllFilePath + kHistoryFile);
+  // Step 4: the search history; the box's text starts empty. A file that is there but cannot be
+  // read is never replaced: the box's list written over it would lose the user's terms.
+  const std::u16string historyPath = StrDllFilePath + kHistoryFile;
+  TextRead history = ReadTextLines(historyPath);
+  historyUnreadable_ = history.exists && !history.readable;
   SetComboItems(ComboBox3, history.lines);
   SetWindowTextW(ComboBox3, L"");
 
@@ -334,6 +337,11 @@ void TFormCsvList::FormShow() {
 
   // Step 17.
   KeyMapStartUp();
+  if (historyUnreadable_) {
+    keyMapNotices_.push_back(u"検索履歴のファイルを読み込めませんでした。\r\n" + historyPath + u"\r\n" +
+                             ErrorText(history.error) + u"\r\n履歴なしで続けます。このファイルは書き換えません。");
+    SetTimer(hwnd_, kTimer1, 100, nullptr);
+  }
 }
 
 // Step 18, once the window can take the focus.
@@ -435,10 +443,12 @@ void TFormCsvList::FormClose() {
   StrListHighLight.clear();
 
   // Step 7: the first 32 history entries.
-  std::vector<std::u16string> history = ComboItems(ComboBox3);
-  if (history.size() > kHistoryWritten) history.resize(kHistoryWritten);
-  const std::u16string historyPath = StrDllFilePath + kHistoryFile;
-  if (DWORD err = WriteTextLines(historyPath, history)) failures.push_back(historyPath + u"\r\n" + ErrorText(err));
+  if (!historyUnreadable_) {
+    std::vector<std::u16string> history = ComboItems(ComboBox3);
+    if (history.size() > kHistoryWritten) history.resize(kHistoryWritten);
+    const std::u16string historyPath = StrDllFilePath + kHistoryFile;
+    if (DWORD err = WriteTextLines(historyPath, history)) failures.push_back(historyPath + u"\r\n" + ErrorText(err));
+  }
 
   // The window closes all the same; the user learns what was not kept.
   if (!failures.empty()) {
@@ -463,6 +473,7 @@ void TFormCsvList::ComboBox1Change() {
 }
 
 void TFormCsvList::ComboBox2Change() {
+  HideCellTip();  // whether its cell is cut off may change
   const int width = ColumnWidthChoice();
   for (int i = 1; i <= kFieldColumns; ++i) SetColumnWidthPx(i, width);
 }

@@ -97,6 +97,7 @@ void TFormCsvList::MenuAddHeaderClick() {
   if (busy_) return;
   const int selected = SelectedRow();
   if (rows_.RowCount() == 0 || selected < 0 || selected >= rows_.RowCount()) return;
+  HideCellTip();  // it names the caption about to change
 
   // Built before the loop: a command handled inside it may replace the rows.
   std::vector<std::u16string> captions(kFieldColumns);
@@ -182,6 +183,7 @@ std::array<int, kFieldColumns> TFormCsvList::FittedColumnWidths() {
 
 void TFormCsvList::MenuCsvListFitColumnWidthClick() {
   if (busy_) return;
+  HideCellTip();  // whether its cell is cut off may change
   if (BoolLoadAll && IntEditorAllCount > kFitQuestionAbove) {
     const std::u16string question = u"500行以上では時間がかかります(500行で約10秒)\r\nこのファイルは " +
                                     DecimalText(IntEditorAllCount, 1) + u" 行ですが、実行しますか？";

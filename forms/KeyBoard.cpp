@@ -285,11 +285,13 @@ void TFormKeyBoard::ChangePresentKey() {
   const ChangeResult result =
       tovo::ChangePresentKey(StrListKeyMap, row >= 0 ? std::optional<std::u16string_view>(id) : std::nullopt, rowKey,
                              ComboChoice(ComboBox2), ComboChoice(ComboBox3), ComboChoice(ComboBox4), ComboChoice(ComboBox5));
-  if (row >= 0 && selected < 0 && result.kind != ChangeKind::NeedKey) SelectRow(row);
-  if (!result.message.empty()) ShowMessage(hwnd_, result.message, MB_OK);
   if (result.kind == ChangeKind::Assigned) {
     ListView_SetItemText(ListView1, row, 1, const_cast<wchar_t*>(W(result.newText)));
   }
+  // Only now, with the row's key in place: selecting it makes the lists show that key, as a
+  // selection by the user does.
+  if (row >= 0 && selected < 0 && result.kind != ChangeKind::NeedKey) SelectRow(row);
+  if (!result.message.empty()) ShowMessage(hwnd_, result.message, MB_OK);
 }
 
 // ---------------------------------------------------------------- files

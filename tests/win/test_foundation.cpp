@@ -2,6 +2,8 @@
 // command's life cycle.
 #include "driver/Driver.h"
 
+#include <memory>
+
 using namespace tovotest;
 
 namespace {
@@ -277,6 +279,34 @@ TEST_F(Foundation, HistoryTermOutsideTheCodePageSurvives) {
   ASSERT_TRUE(o.window) << s.DescribeWindows();
   CloseAndWait(s, o.window);
   EXPECT_EQ(ReadLines(L"TovoCsvList-Find.txt"), (std::vector<std::wstring>{L"\u0E01\u0E02", L"abc"}));
+}
+
+TEST_F(Foundation, AHistoryFileThatCannotBeReadIsReportedAndNeverReplaced) {
+  for (bool heldThroughClose : {false, true}) {
+    SCOPED_TRACE(heldThroughClose ? "held through the close" : "released before the close");
+    ResetPluginsDir();
+    WriteText(L"TovoCsvList-Find.txt", L"term1\r\nterm2\r\n");
+    const auto before = ReadBytes(L"TovoCsvList-Find.txt");
+    // Held open without sharing, as another program might.
+    std::unique_ptr<void, decltype(&CloseHandle)> lock(
+        CreateFileW(PluginFile(L"TovoCsvList-Find.txt").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr),
+        &CloseHandle);
+    ASSERT_NE(lock.get(), INVALID_HANDLE_VALUE);
+    FakeHost host;
+    host.lines = Numbered(3);
+    Session s(host);
+    Opened o = Find(s);
+    ASSERT_TRUE(o.window) << s.DescribeWindows();
+    auto box = s.WaitMessageBox();
+    ASSERT_TRUE(box) << s.DescribeWindows();
+    EXPECT_NE(box->text.find(L"TovoCsvList-Find.txt"), std::wstring::npos) << Utf8(box->text);
+    ASSERT_TRUE(s.Answer(*box, IDOK));
+    EXPECT_TRUE(ComboItems(o.searchBox).empty());
+    if (!heldThroughClose) lock.reset();
+    CloseAndWait(s, o.window);  // and no message: nothing was to be written
+    lock.reset();
+    EXPECT_EQ(ReadBytes(L"TovoCsvList-Find.txt"), before);
+  }
 }
 
 TEST_F(Foundation, EnterAndEscTypedInTheSizeBoxesChangeNothing) {

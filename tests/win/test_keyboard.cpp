@@ -4,6 +4,7 @@
 #include <commctrl.h>
 
 #include <functional>
+#include <utility>
 
 using namespace tovotest;
 
@@ -191,6 +192,50 @@ TEST_F(KeyBoard, ComposedKeysAreCheckedBeforeTheyAreAssigned) {
   EXPECT_EQ(ComboSelected(o.combo[4]), kKeyQ);
   EXPECT_EQ(ListCell(o.list, 2, 1), L"Q");
   EXPECT_TRUE(o.s->NoMessageBoxWithin(150));
+}
+
+TEST_F(KeyBoard, TheListsFollowTheSelectionWheneverItMovesAndOnlyThen) {
+  Opened o;
+  ASSERT_TRUE(o.Open());
+  ChooseCombo(o.combo[0], 1);  // 検索: 次を検索 F3, 前を検索 Shift+F3
+  ASSERT_TRUE(WaitUntil([&] { return ListRowCount(o.list) == 2; }));
+  auto shown = [&] { return std::pair(ComboSelected(o.combo[1]), ComboSelected(o.combo[4])); };
+
+  // A refused choice stays in the lists through a key that leaves the selection where it is.
+  auto box = o.Choose(1, 1);  // Shift+F3 is 前を検索's
+  ASSERT_TRUE(box);
+  ASSERT_TRUE(o.s->Answer(*box, IDOK));
+  ASSERT_TRUE(o.s->PostKey(o.list, VK_HOME));
+  EXPECT_EQ(shown(), std::pair(1, kKeyF3));
+  ASSERT_TRUE(o.s->PostKey(o.list, VK_DOWN));
+  ASSERT_TRUE(o.s->PostKey(o.list, VK_HOME));
+  EXPECT_EQ(shown(), std::pair(0, kKeyF3));
+
+  // With no row selected, a choice selects the first row, and the lists show that row's key as
+  // they do for a row the user selects: the new key when it was assigned, else the old one.
+  const struct {
+    const char* what;
+    int comboIndex, entry;
+    bool refused;
+    const wchar_t* rowKey;
+    std::pair<int, int> lists;
+  } cases[] = {{"Shift+F3 refused", 1, 1, true, L"F3", {0, kKeyF3}},
+               {"F5 assigned", 4, kKeyF5, false, L"F5", {0, kKeyF5}}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    LVITEMW none{};
+    none.stateMask = LVIS_SELECTED;
+    Send(o.list, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&none));
+    ASSERT_EQ(ListSelected(o.list), -1);
+    box = o.Choose(c.comboIndex, c.entry);
+    EXPECT_EQ(box.has_value(), c.refused);
+    if (box) {
+      ASSERT_TRUE(o.s->Answer(*box, IDOK));
+    }
+    EXPECT_EQ(ListSelected(o.list), 0);
+    EXPECT_EQ(ListCell(o.list, 0, 1), c.rowKey);
+    EXPECT_EQ(shown(), c.lists);
+  }
 }
 
 TEST_F(KeyBoard, SavedKeysTakeEffectAtOnce) {

@@ -6,6 +6,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <functional>
 #include <string>
 
 using namespace tovotest;
@@ -249,6 +250,39 @@ TEST_F(Viewer, CutOffCellsAndLinesWithHiddenFieldsShowTooltips) {
   const RECT placed = WindowRectOf(tip);
   EXPECT_LE(placed.bottom, cursor.y);
   EXPECT_GE(placed.top, 0);
+}
+
+TEST_F(Viewer, CommandsThatChangeCaptionsOrWidthsTakeTheTooltipAway) {
+  // Keys for the header row (1003) and fitting (1002); the other lines give none.
+  std::wstring keys;
+  for (const wchar_t* id : {L"1001", L"1002", L"1003", L"1011", L"1101", L"1102", L"1201", L"1202", L"1203", L"1204",
+                            L"1205", L"1206", L"1301", L"1302", L"1303", L"1304", L"1305", L"1306", L"1307", L"1308",
+                            L"1401", L"1501", L"1601", L"1602"}) {
+    const std::wstring key = std::wstring(id) == L"1003" ? L"F6" : std::wstring(id) == L"1002" ? L"F7" : L"";
+    keys += L"c\tn\t" + key + L"\t" + id + L"\r\n";
+  }
+  WriteUtf8(L"TovoCsvList-KeyMap.txt", keys, true);
+  OpenAndWait({L"a,long " + std::wstring(200, L'x') + L",c", L"d,e,f"});
+  SetForegroundWindow(window);
+  ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == window; }));
+  HWND widthBox = FindChildById(window, 115);
+  // Fitting last: the cell is no longer cut off after it.
+  const struct {
+    const char* what;
+    std::function<bool()> run;
+  } cases[] = {{"header row by key", [&] { return session->PressKeys(window, VK_F6); }},
+               {"width box", [&] { return ChooseCombo(widthBox, 0); }},
+               {"fitting by key", [&] { return session->PressKeys(window, VK_F7); }}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    HoverCell(list, 0, 2);
+    ASSERT_TRUE(WaitUntil([&] { return VisibleTip(*session) != nullptr; })) << session->DescribeWindows();
+    ASSERT_TRUE(c.run());
+    EXPECT_TRUE(WaitUntil([&] { return VisibleTip(*session) == nullptr; }, 2000));
+    MoveCursorAway(window);
+    ASSERT_TRUE(WaitUntil([&] { return VisibleTip(*session) == nullptr; }));
+  }
+  EXPECT_NE(ListColumnCaption(list, 2), L"02");  // the commands did run
 }
 
 TEST_F(Viewer, CtrlCCopiesTheSelectedRowsFieldsUnlessACommandHasTheKey) {
