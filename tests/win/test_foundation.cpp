@@ -1,6 +1,7 @@
 // The list window's start-up and closing: settings, rectangle, history, the size boxes, and the
 // command's life cycle.
 #include "driver/Driver.h"
+#include "forms/CsvListIds.h"
 
 using namespace tovotest;
 
@@ -27,9 +28,9 @@ Opened Find(Session& s) {
   o.window = s.WaitWindow(kCaption);
   if (!o.window) return o;
   o.list = FindChildByClass(o.window, L"SysListView32");
-  o.searchBox = FindChildById(o.window, 111);
-  o.rowsBox = FindChildById(o.window, 113);
-  o.widthBox = FindChildById(o.window, 115);
+  o.searchBox = FindChildById(o.window, tovo::IdComboBox3);
+  o.rowsBox = FindChildById(o.window, tovo::IdComboBox1);
+  o.widthBox = FindChildById(o.window, tovo::IdComboBox2);
   return o;
 }
 

@@ -2,6 +2,7 @@
 // the splitter switch from the stored lines, and what a fill does with commands and a close
 // that arrive while it runs.
 #include "driver/ListWindowTest.h"
+#include "forms/CsvListIds.h"
 
 #include <commctrl.h>
 
@@ -12,7 +13,7 @@ using namespace tovotest;
 namespace {
 
 constexpr wchar_t kLoadAll[] = L"全て表示(&A)";
-constexpr int kRowsPerPageBox = 113;
+constexpr int kRowsPerPageBox = tovo::IdComboBox1;
 
 std::vector<std::wstring> NumberedLines(int count) {
   std::vector<std::wstring> lines;
