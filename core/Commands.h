@@ -12,8 +12,8 @@
 namespace tovo {
 
 // Whether a command may run while a fill (a loop that handles messages as it goes) is in
-// progress. Refused: it would start a second loop, change what the loop works on, or open a
-// window the loop would wait behind.
+// progress. Refused: it would start a second loop, change what the loop works on or how the list
+// draws it, or open a dialog that holds the loop until it closes.
 enum class DuringFill : uint8_t { Refused, Runs };
 
 // Each row: V(menu item, identifier, category, caption, default shortcut, during a fill,
@@ -22,30 +22,30 @@ enum class DuringFill : uint8_t { Refused, Runs };
 // identifier is the item's command number and the key map line's last field; the category is
 // the settings dialog's grouping and chooses the menu (kMenuBar). A new command is one row here
 // and its handler.
-#define TOVO_COMMANDS(V)                                                                                  \
-    V(MenuCsvListLoadAll, 1001, u"ファイル", u"全て表示(&A)", 0, Refused, false)                          \
-    V(MenuCsvListFitColumnWidth, 1002, u"ファイル", u"カラム幅の自動調整(&C)", 0, Refused, false)         \
-    V(MenuAddHeader, 1003, u"ファイル", u"現在行をヘッダーに設定(&H)", 0, Refused, false)                 \
-    V(MenuCsvListClose, 1011, u"ファイル", u"終了(&X)", 0, Runs, false)                                   \
-    V(MenuCsvListSearchNext, 1101, u"検索", u"次を検索(&N)", 114, Refused, false)                         \
-    V(MenuCsvListSearchPrev, 1102, u"検索", u"前を検索(&P)", 8306, Refused, false)                        \
-    V(MenuCsvListJump, 1201, u"編集", u"行へ移動(&G)...", 16455, Refused, false)                          \
-    V(MenuMoveStartPosition, 1202, u"編集", u"開始時へ移動(S)...", 0, Refused, false)                     \
-    V(MenuCsvListTop, 1203, u"編集", u"先頭(&T)", 0, Refused, true)                                       \
-    V(MenuCsvListPrev, 1204, u"編集", u"前ページ(&P)", 0, Refused, false)                                 \
-    V(MenuCsvListNext, 1205, u"編集", u"次ページ(&N)", 0, Refused, false)                                 \
-    V(MenuCsvListEnd, 1206, u"編集", u"最後(&E)", 0, Refused, false)                                      \
-    V(MenuCsvListFontColor, 1301, u"表示", u"文字色(&F)...", 0, Refused, false)                           \
-    V(MenuCsvListBackColor, 1302, u"表示", u"背景色(&B)...", 0, Runs, false)                              \
-    V(MenuCsvListHiligtFile, 1303, u"表示", u"強調表示のファイル名(&G)...", 0, Refused, true)             \
-    V(MenuCsvListFontColorHilightRow, 1304, u"表示", u"強調表示の文字色 行単位(&H)...", 0, Runs, false)   \
+#define TOVO_COMMANDS(V)                                                                                    \
+    V(MenuCsvListLoadAll, 1001, u"ファイル", u"全て表示(&A)", 0, Refused, false)                            \
+    V(MenuCsvListFitColumnWidth, 1002, u"ファイル", u"カラム幅の自動調整(&C)", 0, Refused, false)           \
+    V(MenuAddHeader, 1003, u"ファイル", u"現在行をヘッダーに設定(&H)", 0, Refused, false)                   \
+    V(MenuCsvListClose, 1011, u"ファイル", u"終了(&X)", 0, Runs, false)                                     \
+    V(MenuCsvListSearchNext, 1101, u"検索", u"次を検索(&N)", 114, Refused, false)                           \
+    V(MenuCsvListSearchPrev, 1102, u"検索", u"前を検索(&P)", 8306, Refused, false)                          \
+    V(MenuCsvListJump, 1201, u"編集", u"行へ移動(&G)...", 16455, Refused, false)                            \
+    V(MenuMoveStartPosition, 1202, u"編集", u"開始時へ移動(S)...", 0, Refused, false)                       \
+    V(MenuCsvListTop, 1203, u"編集", u"先頭(&T)", 0, Refused, true)                                         \
+    V(MenuCsvListPrev, 1204, u"編集", u"前ページ(&P)", 0, Refused, false)                                   \
+    V(MenuCsvListNext, 1205, u"編集", u"次ページ(&N)", 0, Refused, false)                                   \
+    V(MenuCsvListEnd, 1206, u"編集", u"最後(&E)", 0, Refused, false)                                        \
+    V(MenuCsvListFontColor, 1301, u"表示", u"文字色(&F)...", 0, Refused, false)                             \
+    V(MenuCsvListBackColor, 1302, u"表示", u"背景色(&B)...", 0, Refused, false)                             \
+    V(MenuCsvListHiligtFile, 1303, u"表示", u"強調表示のファイル名(&G)...", 0, Refused, true)               \
+    V(MenuCsvListFontColorHilightRow, 1304, u"表示", u"強調表示の文字色 行単位(&H)...", 0, Refused, false)  \
     V(MenuCsvListFontColorHilightCol, 1305, u"表示", u"強調表示の文字色 カラム単位(&I)...", 0, Runs, false) \
-    V(MenuCsvListHiLightNone, 1306, u"表示", u"強調表示を無効(&N)", 0, Runs, true)                        \
-    V(MenuCsvListHiLightRow, 1307, u"表示", u"強調表示を有効 行単位(&R)", 0, Runs, false)                 \
-    V(MenuCsvListHiLightCol, 1308, u"表示", u"強調表示を有効 カラム単位(&C)", 0, Runs, false)             \
-    V(MenuCsvListKeyBoard, 1401, u"ツール", u"キーボード設定(&K)...", 0, Refused, false)                  \
-    V(MenuCsvListShowHelp, 1501, u"ヘルプ", u"ヘルプ表示(&C)...", 0, Runs, false)                         \
-    V(MenuCsvAuto, 1601, u"CSV設定", u"自動検出(&A)", 0, Refused, false)                                  \
+    V(MenuCsvListHiLightNone, 1306, u"表示", u"強調表示を無効(&N)", 0, Runs, true)                          \
+    V(MenuCsvListHiLightRow, 1307, u"表示", u"強調表示を有効 行単位(&R)", 0, Runs, false)                   \
+    V(MenuCsvListHiLightCol, 1308, u"表示", u"強調表示を有効 カラム単位(&C)", 0, Runs, false)               \
+    V(MenuCsvListKeyBoard, 1401, u"ツール", u"キーボード設定(&K)...", 0, Refused, false)                    \
+    V(MenuCsvListShowHelp, 1501, u"ヘルプ", u"ヘルプ表示(&C)...", 0, Runs, false)                           \
+    V(MenuCsvAuto, 1601, u"CSV設定", u"自動検出(&A)", 0, Refused, false)                                    \
     V(MenuCsvEx1, 1602, u"CSV設定", u"カンマ区切り 11,\"22,22\",33 (&M)", 0, Runs, false)
 
 // The menu item identifiers: the command identifier of each item, so a menu command, a shortcut

@@ -41,7 +41,7 @@ uint32_t SystemColor(int index) { return GetSysColor(index); }
 
 // The controls that are not commands, under the commands' rule for running during a fill.
 constexpr DuringFill kComboBox1DuringFill = DuringFill::Refused;  // it starts a page fill
-constexpr DuringFill kComboBox2DuringFill = DuringFill::Runs;
+constexpr DuringFill kComboBox2DuringFill = DuringFill::Refused;  // the fitting loop sets the same widths
 constexpr DuringFill kListClickDuringFill = DuringFill::Runs;     // it only restarts the search column
 }  // namespace
 
@@ -368,6 +368,7 @@ void TFormCsvList::ReadSettings() {
   ApplyListFont();
   ApplyListColors();
   IntMoveNum = ComboNumber(ComboBox1);
+  widthChoiceInForce_ = static_cast<int>(SendMessageW(ComboBox2, CB_GETCURSEL, 0, 0));
   if (!StrHighLightFileName.empty() && FileExists(StrHighLightFileName)) LoadHighLightWords(StrHighLightFileName);
   // The second splitter item only ever shows its stored mark.
   EnableMenuItem(MainMenu1, MenuCsvEx1, MF_BYCOMMAND | MF_GRAYED);
@@ -428,8 +429,10 @@ void TFormCsvList::FormShow() {
 void TFormCsvList::FormShown() noexcept { SetFocus(ListView1); }
 
 void TFormCsvList::PlaceWindow() {
-  const bool fits = MonitorTop <= FormPosTop + 9 && FormPosTop <= MonitorButtom && MonitorTop <= FormPosButtom &&
-                    FormPosButtom <= MonitorButtom && MonitorLeft <= FormPosLeft + 9 && FormPosLeft <= MonitorRight &&
+  // The 9-pixel allowance in 64 bits: a stored 2147483647 must fail the check, not overflow.
+  const bool fits = MonitorTop <= int64_t{FormPosTop} + 9 && FormPosTop <= MonitorButtom &&
+                    MonitorTop <= FormPosButtom && FormPosButtom <= MonitorButtom &&
+                    MonitorLeft <= int64_t{FormPosLeft} + 9 && FormPosLeft <= MonitorRight &&
                     MonitorLeft <= FormPosRight && FormPosRight <= MonitorRight;
   if (fits) {
     SetWindowPos(hwnd_, nullptr, FormPosLeft, FormPosTop, FormPosWidth, FormPosHeight, SWP_NOZORDER | SWP_NOACTIVATE);
@@ -520,16 +523,34 @@ void TFormCsvList::WmGetMinMaxInfo(MINMAXINFO* info) {
 }
 
 void TFormCsvList::ComboBox1Change() {
-  if (BoolLoadAll || !Allowed(kComboBox1DuringFill)) return;
+  if (BoolLoadAll) return;
+  if (!Allowed(kComboBox1DuringFill)) {
+    ShowChoicesInForce();
+    return;
+  }
   IntMoveNum = ComboNumber(ComboBox1);
   IntLineEnd = static_cast<int32_t>(std::min<int64_t>(int64_t{IntLineStart} + IntMoveNum, IntEditorAllCount - 1));
   SetListData();
 }
 
 void TFormCsvList::ComboBox2Change() {
-  if (!Allowed(kComboBox2DuringFill)) return;
+  if (!Allowed(kComboBox2DuringFill)) {
+    ShowChoicesInForce();
+    return;
+  }
+  widthChoiceInForce_ = static_cast<int>(SendMessageW(ComboBox2, CB_GETCURSEL, 0, 0));
   const int width = ColumnWidthChoice();
   for (int i = 1; i <= kShownFields; ++i) SetColumnWidthPx(i, width);
+}
+
+// A choice refused during a fill must not stay in its box: closing would store a size the list
+// never had.
+void TFormCsvList::ShowChoicesInForce() {
+  const std::u16string rows = Number(IntMoveNum);
+  const LRESULT entry =
+      SendMessageW(ComboBox1, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(W(rows)));
+  if (entry != CB_ERR) SendMessageW(ComboBox1, CB_SETCURSEL, static_cast<WPARAM>(entry), 0);
+  SendMessageW(ComboBox2, CB_SETCURSEL, static_cast<WPARAM>(widthChoiceInForce_), 0);
 }
 
 int TFormCsvList::ColumnWidthChoice() const { return ComboNumber(ComboBox2); }

@@ -93,6 +93,8 @@ class TFormCsvList : public win::Form {
   void RepaintStatus();
   int ColumnWidthChoice() const;  // the number shown in ComboBox2
   void SetColumnWidthPx(int column, int px96);
+  void ShowChoicesInForce();  // the size boxes back to the sizes the list has
+  int widthChoiceInForce_ = 0;  // ComboBox2's entry the columns were last sized by
   // One handler per row of the command table, in its order.
   using CommandHandler = void (TFormCsvList::*)();
   static const std::array<CommandHandler, kCommandCount> kCommandHandlers;

@@ -220,6 +220,8 @@ TEST_F(Foundation, StoredRectangleMustLieOnTheVirtualScreen) {
       {right - 820, top + 5, 820, 500, true},
       {right - 819, top + 5, 820, 500, false},
       {2147483000, 0, 2000, 500, false},
+      {2147483647, 0, 500, 500, false},  // the allowance left of and above the screen must not overflow
+      {0, 2147483647, 500, 500, false},
   };
   for (const auto& c : cases) {
     ResetPluginsDir();
