@@ -170,8 +170,8 @@ TEST_F(LoadAll, HandlersThatMustWaitDoNothingDuringAFill) {
   ASSERT_TRUE(session->Sync());
   ASSERT_LT(ListRowCount(list), kBig) << "the fill ended before the test acted";
   // A refused handler opens nothing (a box, a common dialog, a window of ours).
-  EXPECT_TRUE(session->NoMessageBoxWithin(100));
-  EXPECT_EQ(session->Windows().size(), windows) << session->DescribeWindows();
+  ASSERT_TRUE(session->NoMessageBoxWithin(100)) << session->DescribeWindows();
+  ASSERT_EQ(session->Windows().size(), windows) << session->DescribeWindows();
 
   ASSERT_TRUE(WaitFilled(kBig));
   ASSERT_TRUE(session->Sync());
