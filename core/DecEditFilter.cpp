@@ -74,12 +74,4 @@ std::u16string NotAnIntegerMessage(std::u16string_view text)
     return message;
 }
 
-int32_t JumpTargetIndex(int32_t lineNumber, int32_t lineCount)
-{
-    int64_t n = static_cast<int64_t>(lineNumber) - 1;
-    if (n > static_cast<int64_t>(lineCount) - 1) n = static_cast<int64_t>(lineCount) - 1;
-    if (n < 0) n = 0;
-    return static_cast<int32_t>(n);
-}
-
 }  // namespace tovo

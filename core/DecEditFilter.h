@@ -22,8 +22,4 @@ std::optional<int32_t> ParseInt32Strict(std::u16string_view text);
 // "'" + text + "' は整数ではありません."
 std::u16string NotAnIntegerMessage(std::u16string_view text);
 
-// 0-based line index for a 1-based line number, clamped to the document. Computed without
-// overflow for INT32_MIN, and never negative, also for an empty document.
-int32_t JumpTargetIndex(int32_t lineNumber, int32_t lineCount);
-
 }  // namespace tovo

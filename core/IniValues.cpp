@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "core/StrUtil.h"
+
 namespace tovo {
 
 namespace {
@@ -125,18 +127,7 @@ bool IniFlagOr(std::u16string_view text, bool fallback) {
   return v ? *v != 0 : fallback;
 }
 
-std::u16string IniIntegerText(int32_t value) {
-  std::u16string out;
-  int64_t v = value;
-  bool negative = v < 0;
-  if (negative) v = -v;
-  do {
-    out.insert(out.begin(), static_cast<char16_t>(u'0' + v % 10));
-    v /= 10;
-  } while (v != 0);
-  if (negative) out.insert(out.begin(), u'-');
-  return out;
-}
+std::u16string IniIntegerText(int32_t value) { return DecimalText(value, 1); }
 
 std::u16string IniFlagText(bool value) { return value ? u"1" : u"0"; }
 

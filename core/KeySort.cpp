@@ -45,7 +45,7 @@ std::u16string KeySortKey(std::u16string_view keyText)
     rest = RemoveAll(rest, u"Ctrl+");
     rest = RemoveAll(rest, u"Alt+");
     rest = RemoveAll(rest, u" ");
-    return FormatZeroPadded(weight, 4) + rest;
+    return DecimalText(weight, 4) + rest;
 }
 
 int KeySortCompare(std::u16string_view lineA, std::u16string_view lineB)

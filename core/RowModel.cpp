@@ -5,32 +5,6 @@
 
 namespace tovo {
 
-int FormatDecimal(int64_t value, int minDigits, char16_t* out)
-{
-    // Magnitude as unsigned so INT64_MIN does not overflow.
-    uint64_t magnitude = value < 0 ? uint64_t{0} - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
-    char16_t digits[20];
-    int count = 0;
-    do {
-        digits[count++] = static_cast<char16_t>(u'0' + magnitude % 10);
-        magnitude /= 10;
-    } while (magnitude != 0);
-    if (minDigits > 19) minDigits = 19;
-    int len = 0;
-    if (value < 0) out[len++] = u'-';
-    for (int pad = minDigits - count; pad > 0; --pad) out[len++] = u'0';
-    while (count > 0) out[len++] = digits[--count];
-    out[len] = u'\0';
-    return len;
-}
-
-std::u16string DecimalText(int64_t value, int minDigits)
-{
-    char16_t buffer[kDecimalBufferSize];
-    const int len = FormatDecimal(value, minDigits, buffer);
-    return std::u16string(buffer, static_cast<size_t>(len));
-}
-
 // Stores the first 96 fields of the row being added and counts the rest.
 class RowModel::RowSink final : public FieldSink {
 public:

@@ -9,19 +9,11 @@
 #include <vector>
 
 #include "core/CsvSplit.h"
+#include "core/StrUtil.h"
 
 namespace tovo {
 
 inline constexpr int kShownFields = 96;
-
-// Room for any 64-bit value written by FormatDecimal, terminator included.
-inline constexpr size_t kDecimalBufferSize = 21;
-
-// printf "%.0Nd": at least minDigits digits, a leading '-' for negatives.
-// Writes a terminated string into out (kDecimalBufferSize units) and returns
-// its length without the terminator.
-int FormatDecimal(int64_t value, int minDigits, char16_t* out);
-std::u16string DecimalText(int64_t value, int minDigits);
 
 class RowModel {
 public:
@@ -41,7 +33,7 @@ public:
     std::u16string Caption(int row) const;
     // Fast caption for owner-data display: line1 as "%.05d" into out (at least
     // kDecimalBufferSize units), terminated; returns the length.
-    static int FormatCaption(int32_t line1, char16_t* out) { return FormatDecimal(line1, 5, out); }
+    static int FormatCaption(int32_t line1, char16_t* out) { return WriteDecimal(line1, 5, out); }
 
     // Sub-item c (0..95); empty past the stored fields. The view into the
     // model's own text is invalidated by the next AppendRow.

@@ -32,22 +32,30 @@ std::u16string RemoveAll(std::u16string_view text, std::u16string_view part)
     return out;
 }
 
-std::u16string FormatZeroPadded(int64_t value, int digits)
+int WriteDecimal(int64_t value, int minDigits, char16_t* out)
 {
-    // Work on the magnitude as unsigned so INT64_MIN has no overflowing negation.
-    const bool negative = value < 0;
-    uint64_t magnitude = negative ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
-    char16_t buffer[24];
-    size_t n = 0;
+    // Magnitude as unsigned so INT64_MIN does not overflow.
+    uint64_t magnitude = value < 0 ? uint64_t{0} - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
+    char16_t digits[20];
+    int count = 0;
     do {
-        buffer[n++] = static_cast<char16_t>(u'0' + magnitude % 10);
+        digits[count++] = static_cast<char16_t>(u'0' + magnitude % 10);
         magnitude /= 10;
     } while (magnitude != 0);
-    std::u16string out;
-    if (negative) out.push_back(u'-');
-    for (int pad = digits - static_cast<int>(n); pad > 0; --pad) out.push_back(u'0');
-    while (n > 0) out.push_back(buffer[--n]);
-    return out;
+    if (minDigits > 19) minDigits = 19;
+    int len = 0;
+    if (value < 0) out[len++] = u'-';
+    for (int pad = minDigits - count; pad > 0; --pad) out[len++] = u'0';
+    while (count > 0) out[len++] = digits[--count];
+    out[len] = u'\0';
+    return len;
+}
+
+std::u16string DecimalText(int64_t value, int minDigits)
+{
+    char16_t buffer[kDecimalBufferSize];
+    const int len = WriteDecimal(value, minDigits, buffer);
+    return std::u16string(buffer, static_cast<size_t>(len));
 }
 
 std::u16string AsciiToU16(std::string_view ascii)

@@ -1,6 +1,7 @@
 #pragma once
 // Small string helpers shared by the portable code. UTF-16 throughout.
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -16,11 +17,14 @@ bool Contains(std::u16string_view text, std::u16string_view part);
 // the removal joins together is not searched again ("ShShiftift" minus "Shift" is "Shift").
 std::u16string RemoveAll(std::u16string_view text, std::u16string_view part);
 
-// Decimal with at least `digits` digits, zero-padded after the sign: the "%.0Nd" form.
-std::u16string FormatZeroPadded(int64_t value, int digits);
-inline std::u16string FormatTwoDigits(int64_t value) { return FormatZeroPadded(value, 2); }
-inline std::u16string FormatFiveDigits(int64_t value) { return FormatZeroPadded(value, 5); }
-inline std::u16string FormatDecimal(int64_t value) { return FormatZeroPadded(value, 1); }
+// Room for any 64-bit value written by WriteDecimal, terminator included.
+inline constexpr size_t kDecimalBufferSize = 21;
+
+// printf "%.0Nd": at least minDigits digits (at most 19 count), zero-padded after a leading '-'.
+// Writes a terminated string into out (kDecimalBufferSize units) and returns its length without
+// the terminator; allocates nothing, for the per-cell paths.
+int WriteDecimal(int64_t value, int minDigits, char16_t* out);
+std::u16string DecimalText(int64_t value, int minDigits);
 
 // Widens 7-bit text; for building UTF-16 text from numbers and fixed ASCII words.
 std::u16string AsciiToU16(std::string_view ascii);

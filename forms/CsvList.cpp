@@ -3,9 +3,11 @@
 
 #include <algorithm>
 #include <exception>
+#include <optional>
 
 #include "core/IniValues.h"
 #include "core/TextFile.h"
+#include "plugin/HostMessages.h"
 
 namespace tovo {
 
@@ -22,50 +24,6 @@ constexpr int kMinTrackW = 800, kMinTrackH = 480;
 constexpr char16_t kHistoryFile[] = u"TovoCsvList-Find.txt";
 constexpr size_t kHistoryWritten = 32;
 
-struct MenuEntry {
-  UINT id;  // 0: separator
-  const char16_t* caption;
-};
-struct TopMenu {
-  const char16_t* caption;
-  std::vector<MenuEntry> items;
-};
-
-// The menu bar in order; item captions are the command table's names.
-const std::vector<TopMenu>& MenuDefinition() {
-  static const std::vector<TopMenu> menus = {
-      {u"ファイル(&F)",
-       {{MenuCsvListLoadAll, u"全て表示(&A)"},
-        {MenuCsvListFitColumnWidth, u"カラム幅の自動調整(&C)"},
-        {MenuAddHeader, u"現在行をヘッダーに設定(&H)"},
-        {MenuCsvListClose, u"終了(&X)"}}},
-      {u"検索(&S)", {{MenuCsvListSearchNext, u"次を検索(&N)"}, {MenuCsvListSearchPrev, u"前を検索(&P)"}}},
-      {u"移動(&M)",
-       {{MenuCsvListJump, u"行へ移動(&G)..."},
-        {MenuMoveStartPosition, u"開始時へ移動(S)..."},
-        {0, u"-"},
-        {MenuCsvListTop, u"先頭(&T)"},
-        {MenuCsvListPrev, u"前ページ(&P)"},
-        {MenuCsvListNext, u"次ページ(&N)"},
-        {MenuCsvListEnd, u"最後(&E)"}}},
-      {u"表示(&V)",
-       {{MenuCsvListFontColor, u"文字色(&F)..."},
-        {MenuCsvListBackColor, u"背景色(&B)..."},
-        {0, u"-"},
-        {MenuCsvListHiligtFile, u"強調表示のファイル名(&G)..."},
-        {MenuCsvListFontColorHilightRow, u"強調表示の文字色 行単位(&H)..."},
-        {MenuCsvListFontColorHilightCol, u"強調表示の文字色 カラム単位(&I)..."},
-        {0, u"-"},
-        {MenuCsvListHiLightNone, u"強調表示を無効(&N)"},
-        {MenuCsvListHiLightRow, u"強調表示を有効 行単位(&R)"},
-        {MenuCsvListHiLightCol, u"強調表示を有効 カラム単位(&C)"}}},
-      {u"CSV設定(&V)", {{MenuCsvAuto, u"自動検出(&A)"}, {MenuCsvEx1, u"カンマ区切り 11,\"22,22\",33 (&M)"}}},
-      {u"ツール(&T)", {{MenuCsvListKeyBoard, u"キーボード設定(&K)..."}}},
-      {u"ヘルプ(&H)", {{MenuCsvListShowHelp, u"ヘルプ表示(&C)..."}}},
-  };
-  return menus;
-}
-
 std::u16string Number(int value) { return IniIntegerText(value); }
 
 int ComboNumber(HWND combo) {
@@ -80,6 +38,11 @@ int ComboNumber(HWND combo) {
 }
 
 uint32_t SystemColor(int index) { return GetSysColor(index); }
+
+// The controls that are not commands, under the commands' rule for running during a fill.
+constexpr DuringFill kComboBox1DuringFill = DuringFill::Refused;  // it starts a page fill
+constexpr DuringFill kComboBox2DuringFill = DuringFill::Refused;  // the fitting loop sets the same widths
+constexpr DuringFill kListClickDuringFill = DuringFill::Runs;     // it only restarts the search column
 }  // namespace
 
 std::vector<std::u16string> ComboItems(HWND combo) {
@@ -202,16 +165,14 @@ bool TFormCsvList::CreateControls() {
 
 HMENU TFormCsvList::BuildMenu() {
   HMENU bar = CreateMenu();
-  for (const auto& top : MenuDefinition()) {
+  for (const MenuBarEntry& top : kMenuBar) {
     HMENU popup = CreatePopupMenu();
-    for (const auto& item : top.items) {
-      if (item.id == 0) {
-        AppendMenuW(popup, MF_SEPARATOR, 0, nullptr);
-      } else {
-        AppendMenuW(popup, MF_STRING, item.id, W(item.caption));
-      }
+    for (const CommandInfo& command : CommandTable()) {
+      if (command.category != top.category) continue;
+      if (command.separatorBefore) AppendMenuW(popup, MF_SEPARATOR, 0, nullptr);
+      AppendMenuW(popup, MF_STRING, command.number, W(std::u16string(command.caption)));
     }
-    AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(popup), W(top.caption));
+    AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(popup), W(std::u16string(top.caption)));
   }
   return bar;
 }
@@ -233,52 +194,183 @@ void TFormCsvList::Layout() {
 
 // ---------------------------------------------------------------- start-up
 
-void TFormCsvList::ReadSettings() {
-  auto read = [&](const char16_t* section, const char16_t* key, std::u16string_view def) {
-    return IniRead(StrIniFileName, section, key, def);
+// ---------------------------------------------------------------- the settings file
+
+namespace {
+// How a value is written in the settings file.
+enum class SettingForm : uint8_t { Integer, Flag, Color, Text };
+
+struct SettingValue {
+  int32_t number = 0;
+  bool flag = false;
+  uint32_t color = 0;
+  std::u16string text;
+};
+SettingValue IntValue(int32_t v) {
+  SettingValue value;
+  value.number = v;
+  return value;
+}
+SettingValue FlagValue(bool v) {
+  SettingValue value;
+  value.flag = v;
+  return value;
+}
+SettingValue ColorValue(uint32_t v) {
+  SettingValue value;
+  value.color = v;
+  return value;
+}
+SettingValue TextValue(std::u16string v) {
+  SettingValue value;
+  value.text = std::move(v);
+  return value;
+}
+
+// A stored text in the key's form; what cannot be read as that form takes the default.
+SettingValue ParseSetting(SettingForm form, std::u16string text, std::u16string_view fallback) {
+  switch (form) {
+    case SettingForm::Integer: return IntValue(IniIntegerOr(text, IniIntegerOr(fallback, 0)));
+    case SettingForm::Flag: return FlagValue(IniFlagOr(text, IniFlagOr(fallback, false)));
+    case SettingForm::Color: return ColorValue(IniColorOr(text, IniColorOr(fallback, kClBlack)));
+    case SettingForm::Text: return TextValue(std::move(text));
+  }
+  return {};
+}
+
+std::u16string SettingText(SettingForm form, const SettingValue& value) {
+  switch (form) {
+    case SettingForm::Integer: return IniIntegerText(value.number);
+    case SettingForm::Flag: return IniFlagText(value.flag);
+    case SettingForm::Color: return ColorToIniText(value.color);
+    case SettingForm::Text: return value.text;
+  }
+  return {};
+}
+
+// The index of an entry of a size box, stored as "the n-th entry": negative is the first entry,
+// past the end is the default.
+int StoredChoice(HWND combo, int stored, int fallback) {
+  const int count = static_cast<int>(SendMessageW(combo, CB_GETCOUNT, 0, 0));
+  return stored < 0 ? 0 : (stored >= count ? fallback : stored);
+}
+}  // namespace
+
+// One key of the settings file: FormShow reads every key, FormClose writes them in this order.
+struct TFormCsvList::Setting {
+  const char16_t* section;
+  const char16_t* key;
+  std::u16string_view fallback;  // the default, as the file would hold it
+  SettingForm form;
+  void (*load)(TFormCsvList& form, SettingValue value);
+  std::optional<SettingValue> (*save)(const TFormCsvList& form);  // nullopt: not written this time
+};
+
+const std::vector<TFormCsvList::Setting>& TFormCsvList::Settings() {
+  using F = TFormCsvList;
+  using Saved = std::optional<SettingValue>;
+  // The rectangle is kept only in the normal state, so a maximised window reopens at the size
+  // the user gave it.
+  static constexpr auto normalRect = [](const F& f) -> std::optional<RECT> {
+    if (IsZoomed(f.hwnd_) || IsIconic(f.hwnd_)) return std::nullopt;
+    RECT rc{};
+    GetWindowRect(f.hwnd_, &rc);
+    return rc;
   };
-  // Step 5: the stored rectangle.
-  FormPosLeft = IniIntegerOr(read(u"FormCsvList", u"Left", u"0"), 0);
-  FormPosTop = IniIntegerOr(read(u"FormCsvList", u"Top", u"0"), 0);
-  FormPosWidth = IniIntegerOr(read(u"FormCsvList", u"Width", u"800"), 800);
-  FormPosHeight = IniIntegerOr(read(u"FormCsvList", u"Height", u"480"), 480);
-  StrFormState = read(u"FormCsvList", u"State", u"NORMAL");
+  static const std::vector<Setting> table = {
+      {u"FormCsvList", u"State", u"NORMAL", SettingForm::Text,
+       [](F& f, SettingValue v) { f.StrFormState = std::move(v.text); },
+       [](const F& f) -> Saved {
+         return TextValue(IsZoomed(f.hwnd_) ? u"MAX" : IsIconic(f.hwnd_) ? u"MIN" : u"NORMAL");
+       }},
+      {u"FormCsvList", u"Left", u"0", SettingForm::Integer, [](F& f, SettingValue v) { f.FormPosLeft = v.number; },
+       [](const F& f) -> Saved {
+         if (auto rc = normalRect(f)) return IntValue(rc->left);
+         return std::nullopt;
+       }},
+      {u"FormCsvList", u"Top", u"0", SettingForm::Integer, [](F& f, SettingValue v) { f.FormPosTop = v.number; },
+       [](const F& f) -> Saved {
+         if (auto rc = normalRect(f)) return IntValue(rc->top);
+         return std::nullopt;
+       }},
+      {u"FormCsvList", u"Width", u"800", SettingForm::Integer,
+       [](F& f, SettingValue v) { f.FormPosWidth = v.number; },
+       [](const F& f) -> Saved {
+         if (auto rc = normalRect(f)) return IntValue(rc->right - rc->left);
+         return std::nullopt;
+       }},
+      {u"FormCsvList", u"Height", u"480", SettingForm::Integer,
+       [](F& f, SettingValue v) { f.FormPosHeight = v.number; },
+       [](const F& f) -> Saved {
+         if (auto rc = normalRect(f)) return IntValue(rc->bottom - rc->top);
+         return std::nullopt;
+       }},
+      {u"CsvList", u"DispNum", u"5", SettingForm::Integer,
+       [](F& f, SettingValue v) {
+         SendMessageW(f.ComboBox1, CB_SETCURSEL, StoredChoice(f.ComboBox1, v.number, 5), 0);
+       },
+       [](const F& f) -> Saved { return IntValue(static_cast<int>(SendMessageW(f.ComboBox1, CB_GETCURSEL, 0, 0))); }},
+      {u"CsvList", u"ColWidth", u"2", SettingForm::Integer,
+       [](F& f, SettingValue v) {
+         SendMessageW(f.ComboBox2, CB_SETCURSEL, StoredChoice(f.ComboBox2, v.number, 2), 0);
+       },
+       [](const F& f) -> Saved { return IntValue(static_cast<int>(SendMessageW(f.ComboBox2, CB_GETCURSEL, 0, 0))); }},
+      {u"CsvListHighLight", u"None", u"1", SettingForm::Flag,
+       [](F& f, SettingValue v) { f.SetChecked(MenuCsvListHiLightNone, v.flag); },
+       [](const F& f) -> Saved { return FlagValue(f.IsChecked(MenuCsvListHiLightNone)); }},
+      {u"CsvListHighLight", u"Row", u"0", SettingForm::Flag,
+       [](F& f, SettingValue v) { f.SetChecked(MenuCsvListHiLightRow, v.flag); },
+       [](const F& f) -> Saved { return FlagValue(f.IsChecked(MenuCsvListHiLightRow)); }},
+      {u"CsvListHighLight", u"Col", u"0", SettingForm::Flag,
+       [](F& f, SettingValue v) { f.SetChecked(MenuCsvListHiLightCol, v.flag); },
+       [](const F& f) -> Saved { return FlagValue(f.IsChecked(MenuCsvListHiLightCol)); }},
+      {u"CsvListHighLight", u"FileName", u"", SettingForm::Text,
+       [](F& f, SettingValue v) { f.StrHighLightFileName = std::move(v.text); },
+       [](const F& f) -> Saved { return TextValue(f.StrHighLightFileName); }},
+      {u"CsvListAuto", u"Enabled", u"1", SettingForm::Flag,
+       [](F& f, SettingValue v) { f.SetChecked(MenuCsvAuto, v.flag); },
+       [](const F& f) -> Saved { return FlagValue(f.IsChecked(MenuCsvAuto)); }},
+      // Its item is shown disabled: the mark goes back to the file as it came.
+      {u"CsvListEx1", u"Enabled", u"1", SettingForm::Flag,
+       [](F& f, SettingValue v) { f.SetChecked(MenuCsvEx1, v.flag); },
+       [](const F& f) -> Saved { return FlagValue(f.IsChecked(MenuCsvEx1)); }},
+      {u"CsvListColor", u"FontName", u"ＭＳ ゴシック", SettingForm::Text,
+       [](F& f, SettingValue v) {
+         if (!v.text.empty()) f.FontDialog1.name = std::move(v.text);
+       },
+       [](const F& f) -> Saved { return TextValue(f.FontDialog1.name); }},
+      // A size that is no whole number, or absurd, takes the default.
+      {u"CsvListColor", u"FontSize", u"14", SettingForm::Integer,
+       [](F& f, SettingValue v) { f.FontDialog1.size = (v.number >= 1 && v.number <= 500) ? v.number : 14; },
+       [](const F& f) -> Saved { return IntValue(f.FontDialog1.size); }},
+      {u"CsvListColor", u"FontColor", u"clBlack", SettingForm::Color,
+       [](F& f, SettingValue v) { f.FontDialog1.color = v.color; },
+       [](const F& f) -> Saved { return ColorValue(f.FontDialog1.color); }},
+      {u"CsvListColor", u"BackColor", u"clWhite", SettingForm::Color,
+       [](F& f, SettingValue v) { f.ColorDialog1 = v.color; },
+       [](const F& f) -> Saved { return ColorValue(f.ColorDialog1); }},
+      {u"CsvListColorHighLight", u"FontColor", u"clRed", SettingForm::Color,
+       [](F& f, SettingValue v) { f.ColorDialog2 = v.color; },
+       [](const F& f) -> Saved { return ColorValue(f.ColorDialog2); }},
+  };
+  return table;
+}
+
+void TFormCsvList::ReadSettings() {
+  FontDialog1 = FontSetting{};
+  for (const Setting& setting : Settings()) {
+    std::u16string text = IniRead(StrIniFileName, setting.section, setting.key, setting.fallback);
+    setting.load(*this, ParseSetting(setting.form, std::move(text), setting.fallback));
+  }
   // Sums in 64 bits: stored values near the integer limits must fail the rectangle check, not wrap.
   FormPosRight = static_cast<int>(std::clamp<int64_t>(int64_t{FormPosLeft} + FormPosWidth, INT32_MIN, INT32_MAX));
   FormPosButtom = static_cast<int>(std::clamp<int64_t>(int64_t{FormPosTop} + FormPosHeight, INT32_MIN, INT32_MAX));
-
-  // Step 6: font and colours. A size that is no whole number, or absurd, takes the default.
-  FontDialog1.name = read(u"CsvListColor", u"FontName", u"ＭＳ ゴシック");
-  if (FontDialog1.name.empty()) FontDialog1.name = u"ＭＳ ゴシック";
-  int size = IniIntegerOr(read(u"CsvListColor", u"FontSize", u"14"), 14);
-  FontDialog1.size = (size >= 1 && size <= 500) ? size : 14;
-  FontDialog1.color = IniColorOr(read(u"CsvListColor", u"FontColor", u"clBlack"), kClBlack);
-  ColorDialog1 = IniColorOr(read(u"CsvListColor", u"BackColor", u"clWhite"), kClWhite);
-  ColorDialog2 = IniColorOr(read(u"CsvListColorHighLight", u"FontColor", u"clRed"), kClRed);
   ApplyListFont();
   ApplyListColors();
-
-  // Step 7: rows per page and width. Negative is the first entry; past the end, the default.
-  int disp = IniIntegerOr(read(u"CsvList", u"DispNum", u"5"), 5);
-  int width = IniIntegerOr(read(u"CsvList", u"ColWidth", u"2"), 2);
-  int dispCount = static_cast<int>(SendMessageW(ComboBox1, CB_GETCOUNT, 0, 0));
-  int widthCount = static_cast<int>(SendMessageW(ComboBox2, CB_GETCOUNT, 0, 0));
-  disp = disp < 0 ? 0 : (disp >= dispCount ? 5 : disp);
-  width = width < 0 ? 0 : (width >= widthCount ? 2 : width);
-  SendMessageW(ComboBox1, CB_SETCURSEL, disp, 0);
-  SendMessageW(ComboBox2, CB_SETCURSEL, width, 0);
   IntMoveNum = ComboNumber(ComboBox1);
-
-  // Step 8: highlight mode and words.
-  SetChecked(MenuCsvListHiLightNone, IniFlagOr(read(u"CsvListHighLight", u"None", u"1"), true));
-  SetChecked(MenuCsvListHiLightRow, IniFlagOr(read(u"CsvListHighLight", u"Row", u"0"), false));
-  SetChecked(MenuCsvListHiLightCol, IniFlagOr(read(u"CsvListHighLight", u"Col", u"0"), false));
-  StrHighLightFileName = read(u"CsvListHighLight", u"FileName", u"");
+  widthChoiceInForce_ = static_cast<int>(SendMessageW(ComboBox2, CB_GETCURSEL, 0, 0));
   if (!StrHighLightFileName.empty() && FileExists(StrHighLightFileName)) LoadHighLightWords(StrHighLightFileName);
-
-  // Step 9: the splitter choice; the second item only ever shows its stored mark.
-  SetChecked(MenuCsvAuto, IniFlagOr(read(u"CsvListAuto", u"Enabled", u"1"), true));
-  SetChecked(MenuCsvEx1, IniFlagOr(read(u"CsvListEx1", u"Enabled", u"1"), true));
+  // The second splitter item only ever shows its stored mark.
   EnableMenuItem(MainMenu1, MenuCsvEx1, MF_BYCOMMAND | MF_GRAYED);
 }
 
@@ -293,7 +385,7 @@ void TFormCsvList::FormShow() {
   StrDllFilePath = PluginFolder();
   StrIniFileName = StrDllFilePath + u"TovoCsvList.ini";
 
-  // Step 4: the search history; the box's text starts empty. A file that is there but cannot be
+  // The search history; the box's text starts empty. A file that is there but cannot be
   // read is never replaced: the box's list written over it would lose the user's terms.
   const std::u16string historyPath = StrDllFilePath + kHistoryFile;
   TextRead history = ReadTextLines(historyPath);
@@ -303,22 +395,21 @@ void TFormCsvList::FormShow() {
 
   ReadSettings();
 
-  // Step 10.
   SetStatus(3, u"行:      桁:  ");
 
-  // Step 11: the document, as the editor reports it. A negative count is no document; the
+  // The document, as the editor reports it. A negative count is no document; the
   // current line is clamped into the document so every later bound stays inside it.
   BoolLoadAll = false;
   LRESULT count = 0, current = 0;
   if (IntWindowHwnd && IsWindow(IntWindowHwnd)) {
-    count = SendMessageW(IntWindowHwnd, 2052, 1, 0);
-    current = SendMessageW(IntWindowHwnd, 2056, 1, static_cast<LPARAM>(-1));
+    count = SendMessageW(IntWindowHwnd, kMsgGetLineCount, 1, 0);
+    current = SendMessageW(IntWindowHwnd, kMsgGetCurrentLine, 1, static_cast<LPARAM>(-1));
   }
   IntEditorAllCount = static_cast<int32_t>(std::clamp<LRESULT>(count, 0, INT32_MAX));
   IntEditorRow = static_cast<int32_t>(std::clamp<LRESULT>(current, 0, std::max<int32_t>(IntEditorAllCount - 1, 0)));
   IntStartNum = IntEditorRow;
 
-  // Step 13-14: the virtual screen and the window's place.
+  // The stored rectangle is checked against the whole virtual screen, all monitors.
   MonitorTop = GetSystemMetrics(SM_YVIRTUALSCREEN);
   MonitorLeft = GetSystemMetrics(SM_XVIRTUALSCREEN);
   MonitorWidth = GetSystemMetrics(SM_CXVIRTUALSCREEN);
@@ -327,15 +418,13 @@ void TFormCsvList::FormShow() {
   MonitorButtom = MonitorTop + MonitorHeight;
   PlaceWindow();
 
-  // Step 15.
   SetUpColumns();
 
-  // Step 16: the first page includes the last line (the page commands stop one before it).
+  // The first page includes the last line (the page commands stop one before it).
   IntLineStart = IntEditorRow;
   IntLineEnd = static_cast<int32_t>(std::min<int64_t>(int64_t{IntLineStart} + IntMoveNum, IntEditorAllCount));
   SetListData();
 
-  // Step 17.
   KeyMapStartUp();
   if (historyUnreadable_) {
     keyMapNotices_.push_back(u"検索履歴のファイルを読み込めませんでした。\r\n" + historyPath + u"\r\n" +
@@ -344,12 +433,14 @@ void TFormCsvList::FormShow() {
   }
 }
 
-// Step 18, once the window can take the focus.
+// Once the window can take the focus.
 void TFormCsvList::FormShown() noexcept { SetFocus(ListView1); }
 
 void TFormCsvList::PlaceWindow() {
-  const bool fits = MonitorTop <= FormPosTop + 9 && FormPosTop <= MonitorButtom && MonitorTop <= FormPosButtom &&
-                    FormPosButtom <= MonitorButtom && MonitorLeft <= FormPosLeft + 9 && FormPosLeft <= MonitorRight &&
+  // The 9-pixel allowance in 64 bits: a stored 2147483647 must fail the check, not overflow.
+  const bool fits = MonitorTop <= int64_t{FormPosTop} + 9 && FormPosTop <= MonitorButtom &&
+                    MonitorTop <= FormPosButtom && FormPosButtom <= MonitorButtom &&
+                    MonitorLeft <= int64_t{FormPosLeft} + 9 && FormPosLeft <= MonitorRight &&
                     MonitorLeft <= FormPosRight && FormPosRight <= MonitorRight;
   if (fits) {
     SetWindowPos(hwnd_, nullptr, FormPosLeft, FormPosTop, FormPosWidth, FormPosHeight, SWP_NOZORDER | SWP_NOACTIVATE);
@@ -370,7 +461,7 @@ void TFormCsvList::SetUpColumns() {
   col.iSubItem = 0;
   ListView_InsertColumn(ListView1, 0, &col);
   const int width = Scale(ColumnWidthChoice(), dpi_);
-  for (int i = 1; i <= kFieldColumns; ++i) {
+  for (int i = 1; i <= kShownFields; ++i) {
     caption = {char16_t(u'0' + i / 10), char16_t(u'0' + i % 10)};
     col.pszText = const_cast<wchar_t*>(W(caption));
     col.cx = width;
@@ -404,37 +495,13 @@ void TFormCsvList::FormClose() {
   std::vector<std::u16string> failures;
   {
     IniWriter ini(StrIniFileName);
-    // Step 1: the rectangle only in the normal state.
-    if (IsZoomed(hwnd_)) {
-      ini.Set(u"FormCsvList", u"State", u"MAX");
-    } else if (IsIconic(hwnd_)) {
-      ini.Set(u"FormCsvList", u"State", u"MIN");
-    } else {
-      RECT rc{};
-      GetWindowRect(hwnd_, &rc);
-      ini.Set(u"FormCsvList", u"State", u"NORMAL");
-      ini.Set(u"FormCsvList", u"Left", Number(rc.left));
-      ini.Set(u"FormCsvList", u"Top", Number(rc.top));
-      ini.Set(u"FormCsvList", u"Width", Number(rc.right - rc.left));
-      ini.Set(u"FormCsvList", u"Height", Number(rc.bottom - rc.top));
+    for (const Setting& setting : Settings()) {
+      if (auto value = setting.save(*this)) ini.Set(setting.section, setting.key, SettingText(setting.form, *value));
     }
-    ini.Set(u"CsvList", u"DispNum", Number(static_cast<int>(SendMessageW(ComboBox1, CB_GETCURSEL, 0, 0))));
-    ini.Set(u"CsvList", u"ColWidth", Number(static_cast<int>(SendMessageW(ComboBox2, CB_GETCURSEL, 0, 0))));
-    ini.Set(u"CsvListHighLight", u"None", IniFlagText(IsChecked(MenuCsvListHiLightNone)));
-    ini.Set(u"CsvListHighLight", u"Row", IniFlagText(IsChecked(MenuCsvListHiLightRow)));
-    ini.Set(u"CsvListHighLight", u"Col", IniFlagText(IsChecked(MenuCsvListHiLightCol)));
-    ini.Set(u"CsvListHighLight", u"FileName", StrHighLightFileName);
-    ini.Set(u"CsvListAuto", u"Enabled", IniFlagText(IsChecked(MenuCsvAuto)));
-    ini.Set(u"CsvListEx1", u"Enabled", IniFlagText(IsChecked(MenuCsvEx1)));
-    ini.Set(u"CsvListColor", u"FontName", FontDialog1.name);
-    ini.Set(u"CsvListColor", u"FontSize", Number(FontDialog1.size));
-    ini.Set(u"CsvListColor", u"FontColor", ColorToIniText(FontDialog1.color));
-    ini.Set(u"CsvListColor", u"BackColor", ColorToIniText(ColorDialog1));
-    ini.Set(u"CsvListColorHighLight", u"FontColor", ColorToIniText(ColorDialog2));
     if (DWORD err = ini.Commit()) failures.push_back(StrIniFileName + u"\r\n" + ErrorText(err));
   }
 
-  // Step 6: the window's string lists.
+  // The window's string lists.
   StrListKeyMap.clear();
   StrListKeyMapOriginal.clear();
   StrListEditorLines.Clear();
@@ -442,7 +509,7 @@ void TFormCsvList::FormClose() {
   rows_.Clear();
   StrListHighLight.clear();
 
-  // Step 7: the first 32 history entries.
+  // The first 32 history entries.
   if (!historyUnreadable_) {
     std::vector<std::u16string> history = ComboItems(ComboBox3);
     if (history.size() > kHistoryWritten) history.resize(kHistoryWritten);
@@ -466,16 +533,35 @@ void TFormCsvList::WmGetMinMaxInfo(MINMAXINFO* info) {
 }
 
 void TFormCsvList::ComboBox1Change() {
-  if (BoolLoadAll || Busy()) return;
+  if (BoolLoadAll) return;
+  if (!Allowed(kComboBox1DuringFill)) {
+    ShowChoicesInForce();
+    return;
+  }
   IntMoveNum = ComboNumber(ComboBox1);
   IntLineEnd = static_cast<int32_t>(std::min<int64_t>(int64_t{IntLineStart} + IntMoveNum, IntEditorAllCount - 1));
   SetListData();
 }
 
 void TFormCsvList::ComboBox2Change() {
+  if (!Allowed(kComboBox2DuringFill)) {
+    ShowChoicesInForce();
+    return;
+  }
   HideCellTip();  // whether its cell is cut off may change
+  widthChoiceInForce_ = static_cast<int>(SendMessageW(ComboBox2, CB_GETCURSEL, 0, 0));
   const int width = ColumnWidthChoice();
-  for (int i = 1; i <= kFieldColumns; ++i) SetColumnWidthPx(i, width);
+  for (int i = 1; i <= kShownFields; ++i) SetColumnWidthPx(i, width);
+}
+
+// A choice refused during a fill must not stay in its box: closing would store a size the list
+// never had.
+void TFormCsvList::ShowChoicesInForce() {
+  const std::u16string rows = Number(IntMoveNum);
+  const LRESULT entry =
+      SendMessageW(ComboBox1, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(W(rows)));
+  if (entry != CB_ERR) SendMessageW(ComboBox1, CB_SETCURSEL, static_cast<WPARAM>(entry), 0);
+  SendMessageW(ComboBox2, CB_SETCURSEL, static_cast<WPARAM>(widthChoiceInForce_), 0);
 }
 
 int TFormCsvList::ColumnWidthChoice() const { return ComboNumber(ComboBox2); }
@@ -511,36 +597,19 @@ void TFormCsvList::RepaintStatus() { UpdateWindow(StatusBar1); }
 
 // ---------------------------------------------------------------- dispatch
 
+const std::array<TFormCsvList::CommandHandler, kCommandCount> TFormCsvList::kCommandHandlers = {
+#define TOVO_COMMAND_HANDLER(item, ...) &TFormCsvList::item##Click,
+    TOVO_COMMANDS(TOVO_COMMAND_HANDLER)
+#undef TOVO_COMMAND_HANDLER
+};
+
 void TFormCsvList::RunCommand(UINT id) {
+  const std::optional<size_t> row = CommandIndexOf(id);
+  if (!row) return;
   // Disabled items never run, whichever way they are reached.
   if (GetMenuState(MainMenu1, id, MF_BYCOMMAND) & (MF_GRAYED | MF_DISABLED)) return;
-  switch (id) {
-    case MenuCsvListLoadAll: MenuCsvListLoadAllClick(); break;
-    case MenuCsvListFitColumnWidth: MenuCsvListFitColumnWidthClick(); break;
-    case MenuAddHeader: MenuAddHeaderClick(); break;
-    case MenuCsvListClose: MenuCsvListCloseClick(); break;
-    case MenuCsvListSearchNext: MenuCsvListSearchNextClick(); break;
-    case MenuCsvListSearchPrev: MenuCsvListSearchPrevClick(); break;
-    case MenuCsvListJump: MenuCsvListJumpClick(); break;
-    case MenuMoveStartPosition: MenuMoveStartPositionClick(); break;
-    case MenuCsvListTop: MenuCsvListTopClick(); break;
-    case MenuCsvListPrev: MenuCsvListPrevClick(); break;
-    case MenuCsvListNext: MenuCsvListNextClick(); break;
-    case MenuCsvListEnd: MenuCsvListEndClick(); break;
-    case MenuCsvListFontColor: MenuCsvListFontColorClick(); break;
-    case MenuCsvListBackColor: MenuCsvListBackColorClick(); break;
-    case MenuCsvListHiligtFile: MenuCsvListHiligtFileClick(); break;
-    case MenuCsvListFontColorHilightRow: MenuCsvListFontColorHilightRowClick(); break;
-    case MenuCsvListFontColorHilightCol: MenuCsvListFontColorHilightColClick(); break;
-    case MenuCsvListHiLightNone: MenuCsvListHiLightNoneClick(); break;
-    case MenuCsvListHiLightRow: MenuCsvListHiLightRowClick(); break;
-    case MenuCsvListHiLightCol: MenuCsvListHiLightColClick(); break;
-    case MenuCsvListKeyBoard: MenuCsvListKeyBoardClick(); break;
-    case MenuCsvListShowHelp: MenuCsvListShowHelpClick(); break;
-    case MenuCsvAuto: MenuCsvAutoClick(); break;
-    case MenuCsvEx1: MenuCsvEx1Click(); break;
-    default: break;
-  }
+  if (!Allowed(CommandTable()[*row].duringFill)) return;
+  (this->*kCommandHandlers[*row])();
 }
 
 void TFormCsvList::OnCommand(WORD id, WORD code, HWND control) {
@@ -566,7 +635,9 @@ LRESULT TFormCsvList::OnNotify(NMHDR* hdr) {
   switch (hdr->code) {
     case LVN_GETDISPINFOW: ListView1GetDispInfo(reinterpret_cast<NMLVDISPINFOW*>(hdr)); return 0;
     case NM_CUSTOMDRAW: return ListView1CustomDraw(reinterpret_cast<NMLVCUSTOMDRAW*>(hdr));
-    case NM_CLICK: ListView1Click(); return 0;
+    case NM_CLICK:
+      if (Allowed(kListClickDuringFill)) ListView1Click();
+      return 0;
     default: return 0;
   }
 }
@@ -614,10 +685,7 @@ LRESULT TFormCsvList::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     }
     case WM_CLOSE:
       // A loop that processes messages is running: it stops at its next check, then closes.
-      if (Busy()) {
-        closePending_ = true;
-        return 0;
-      }
+      if (DeferCloseToFill()) return 0;
       FormClose();
       EndModal(IDCANCEL);
       return 0;

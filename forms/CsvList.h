@@ -2,14 +2,14 @@
 // highlighting, header row, column fitting and shortcut keys. One instance per command.
 //
 // The class is implemented across a few files by concern, all of the same window:
-//   CsvList.cpp           layout, start-up (FormShow), closing (FormClose), the two size boxes,
-//                         message and command dispatch
+//   CsvList.cpp           layout, start-up (FormShow), the settings table read there and written
+//                         by closing (FormClose), the two size boxes, message and command dispatch
 //   CsvListFill.cpp       reading lines from the editor, SetListData, paging, loading all lines,
 //                         the owner-data cell text, the splitter switch
 //   CsvListColumns.cpp    header row, column fitting, start position, CenterListRow
 //   CsvListSearch.cpp     forward and backward search, the history, the go-to-line command
 //   CsvListHighLight.cpp  custom drawing of marks, font and colour dialogs, word file, help
-//   CsvListKeys.cpp       command table, key map file, shortcut matching, FormKeyDown
+//   CsvListKeys.cpp       key map file, shortcut matching, FormKeyDown
 //   CsvListCells.cpp      the "No" column kept in view, cell tooltips, Ctrl+C copying a row
 #pragma once
 #include <array>
@@ -18,62 +18,16 @@
 #include <vector>
 
 #include "core/ColumnFit.h"
+#include "core/Commands.h"
 #include "core/CsvSplit.h"
 #include "core/HighLight.h"
 #include "core/LineStore.h"
 #include "core/RowModel.h"
+#include "forms/CsvListIds.h"
 #include "forms/Win.h"
 
 namespace tovo {
 
-// Menu item identifiers: the command identifier of each item, so a menu command, a shortcut and a
-// key map line all name the same number.
-enum MenuItemId : UINT {
-  MenuCsvListLoadAll = 1001,
-  MenuCsvListFitColumnWidth = 1002,
-  MenuAddHeader = 1003,
-  MenuCsvListClose = 1011,
-  MenuCsvListSearchNext = 1101,
-  MenuCsvListSearchPrev = 1102,
-  MenuCsvListJump = 1201,
-  MenuMoveStartPosition = 1202,
-  MenuCsvListTop = 1203,
-  MenuCsvListPrev = 1204,
-  MenuCsvListNext = 1205,
-  MenuCsvListEnd = 1206,
-  MenuCsvListFontColor = 1301,
-  MenuCsvListBackColor = 1302,
-  MenuCsvListHiligtFile = 1303,
-  MenuCsvListFontColorHilightRow = 1304,
-  MenuCsvListFontColorHilightCol = 1305,
-  MenuCsvListHiLightNone = 1306,
-  MenuCsvListHiLightRow = 1307,
-  MenuCsvListHiLightCol = 1308,
-  MenuCsvListKeyBoard = 1401,
-  MenuCsvListShowHelp = 1501,
-  MenuCsvAuto = 1601,
-  MenuCsvEx1 = 1602,
-};
-
-// Control identifiers (none is 1 or 2: the dialog manager sends those for Enter and Esc).
-enum ControlId : int {
-  IdListView1 = 100,
-  IdStatusBar1 = 101,
-  IdLabel3 = 110,
-  IdComboBox3 = 111,
-  IdLabel1 = 112,
-  IdComboBox1 = 113,
-  IdLabel2 = 114,
-  IdComboBox2 = 115,
-  IdButtonPrev = 120,
-  IdButtonNext = 121,
-  IdButtonSearchPrev = 122,
-  IdButtonSearchNext = 123,
-  IdButtonFitColumnWidth = 124,
-  IdButtonCancel = 125,
-};
-
-inline constexpr int kFieldColumns = 96;
 inline constexpr int kLongLineLimit = 16384;
 // The list view draws (and its own auto-size measures) at most this many units of a cell: its
 // display buffer holds 260 with the terminator. Fitting and the cut-off test cover what is drawn.
@@ -122,10 +76,12 @@ class TFormCsvList : public win::Form {
   void ComboBox2Change();
   void ButtonCancelClick();
   void MenuCsvListCloseClick();
-  void RunCommand(UINT id);  // a menu item's click handler, by identifier
+  void RunCommand(UINT id);  // a menu item's click handler, by identifier, under the fill rule
   void OnCommand(WORD id, WORD code, HWND control);
   LRESULT OnNotify(NMHDR* hdr);
   void ReadSettings();
+  struct Setting;  // one key of the settings file
+  static const std::vector<Setting>& Settings();
   void PlaceWindow();
   void SetUpColumns();
   void ApplyListFont();
@@ -137,7 +93,11 @@ class TFormCsvList : public win::Form {
   void RepaintStatus();
   int ColumnWidthChoice() const;  // the number shown in ComboBox2
   void SetColumnWidthPx(int column, int px96);
-  bool Busy() const { return busy_; }
+  void ShowChoicesInForce();  // the size boxes back to the sizes the list has
+  int widthChoiceInForce_ = 0;  // ComboBox2's entry the columns were last sized by
+  // One handler per row of the command table, in its order.
+  using CommandHandler = void (TFormCsvList::*)();
+  static const std::array<CommandHandler, kCommandCount> kCommandHandlers;
 
   // ---------------------------------------------------------------- CsvListFill.cpp
   int32_t GetLine(int32_t index, std::u16string& lineString);
@@ -161,12 +121,34 @@ class TFormCsvList : public win::Form {
   bool PumpWhileBusy(int32_t progressLine);  // throttled; false: stop the loop
   void ClearRows();
   void ShowPage(int32_t start, int32_t end);
-  void BeginFill();
-  void EndFill();
   std::u16string lineBuffer_;  // GetLine's buffer, reused across lines of a fill
-  uint64_t nextPumpTick_ = 0;
-  uint32_t pumpCalls_ = 0;
-  bool listRedrawSuspended_ = false;
+
+  // A loop that handles messages while it runs: a page fill, load-all, the header row, fitting,
+  // a search. It holds "fill in progress", the list's redraw suspension and a close asked for
+  // meanwhile, and ends all three however the loop ends. Commands that cannot run during it are
+  // refused by RunCommand (the table says which); controls that are not commands ask Allowed.
+  class FillScope {
+   public:
+    explicit FillScope(TFormCsvList& form);
+    ~FillScope();
+    FillScope(const FillScope&) = delete;
+    FillScope& operator=(const FillScope&) = delete;
+    // Handles the pending messages now; false: stop, the window is closing.
+    bool PumpNow();
+    bool CloseRequested() const;
+
+   private:
+    TFormCsvList& form_;
+  };
+  struct FillState {
+    bool active = false;
+    bool closeRequested = false;
+    bool listRedrawSuspended = false;
+    uint64_t nextPumpTick = 0;
+    uint32_t pumpCalls = 0;
+  } fill_;
+  bool Allowed(DuringFill rule) const { return rule == DuringFill::Runs || !fill_.active; }
+  bool DeferCloseToFill();  // true: a fill runs and closes the window when it ends
 
   // ---------------------------------------------------------------- CsvListColumns.cpp
   void MenuAddHeaderClick();
@@ -175,7 +157,7 @@ class TFormCsvList : public win::Form {
   void MenuMoveStartPositionClick();
   void CenterListRow(int row);
   void ListView1Click();
-  std::array<int, kFieldColumns> FittedColumnWidths();
+  std::array<int, kShownFields> FittedColumnWidths();
   void EnsureCharWidths();
   std::u16string ColumnCaption(int column) const;  // data column 1..96
   std::vector<std::u16string> headerCaptions_;    // set by the header row; empty: "01".."96"
@@ -307,8 +289,6 @@ class TFormCsvList : public win::Form {
   LineStore StrListEditorLines;
   LineStore StrListEditorAllLines;
   RowModel rows_;
-  bool busy_ = false;          // a fill or a column loop is running and processing messages
-  bool closePending_ = false;  // the window was asked to close during such a loop
 
   // ---------------------------------------------------------------- highlight
   HighLightMarks marks_;  // ArrayListHighLightRow / ArrayListHighLightCol
@@ -327,7 +307,7 @@ class TFormCsvList : public win::Form {
   bool historyUnreadable_ = false;
 
   // ---------------------------------------------------------------- keys
-  std::array<uint16_t, 24> shortCuts_{};  // per command table row
+  std::array<uint16_t, kCommandCount> shortCuts_{};  // per command table row
   std::vector<std::u16string> keyMapNotices_;  // shown by Timer1 once the window has appeared
   static constexpr UINT_PTR kTimer1 = 1;
 };

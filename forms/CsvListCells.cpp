@@ -342,7 +342,7 @@ TFormCsvList::CellRef TFormCsvList::CellAt(POINT pt) const {
   int column = hit.iSubItem;
   // Over the frozen strip the user sees the row's number, whatever column lies beneath.
   if (pt.x < ListView_GetColumnWidth(ListView1, 0) && ListOriginX() > 0) column = 0;
-  if (column < 0 || column > kFieldColumns) return {};
+  if (column < 0 || column > kShownFields) return {};
   return {hit.iItem, column};
 }
 

@@ -94,28 +94,26 @@ std::pair<int, int> MeasureAutoSizePadding(HWND parent, HFONT font, const CharWi
 // ---------------------------------------------------------------- header row
 
 void TFormCsvList::MenuAddHeaderClick() {
-  if (busy_) return;
   const int selected = SelectedRow();
   if (rows_.RowCount() == 0 || selected < 0 || selected >= rows_.RowCount()) return;
   HideCellTip();  // it names the caption about to change
 
   // Built before the loop: a command handled inside it may replace the rows.
-  std::vector<std::u16string> captions(kFieldColumns);
-  for (int i = 0; i < kFieldColumns; ++i) {
+  std::vector<std::u16string> captions(kShownFields);
+  for (int i = 0; i < kShownFields; ++i) {
     captions[static_cast<size_t>(i)] = DecimalText(i + 1, 2) + u" " + std::u16string(rows_.Field(selected, i));
   }
 
-  busy_ = true;
   int set = 0;
   bool stopped = false;
   {
-    ScopeExit done([this] { EndFill(); });
+    FillScope fill(*this);
     // Captions change only the header, a window of its own: unsuspended, it would repaint at
     // every column. The rows need no suspending here.
     RedrawGuard redrawHeader(ListView_GetHeader(ListView1));
-    for (; set < kFieldColumns; ++set) {
+    for (; set < kShownFields; ++set) {
       SetColumnCaption(ListView1, set + 1, captions[static_cast<size_t>(set)]);
-      if (!ProcessPendingMessages() || closePending_) {
+      if (!fill.PumpNow()) {
         ++set;
         stopped = true;
         break;
@@ -129,7 +127,7 @@ void TFormCsvList::MenuAddHeaderClick() {
   }
   // Remember what the header shows; fitting measures these captions.
   if (headerCaptions_.empty()) {
-    for (int i = 0; i < kFieldColumns; ++i) headerCaptions_.push_back(DecimalText(i + 1, 2));
+    for (int i = 0; i < kShownFields; ++i) headerCaptions_.push_back(DecimalText(i + 1, 2));
   }
   for (int i = 0; i < set; ++i) headerCaptions_[static_cast<size_t>(i)] = std::move(captions[static_cast<size_t>(i)]);
   if (stopped) return;
@@ -167,13 +165,13 @@ void TFormCsvList::EnsureCharWidths() {
   charWidthsValid_ = true;
 }
 
-std::array<int, kFieldColumns> TFormCsvList::FittedColumnWidths() {
+std::array<int, kShownFields> TFormCsvList::FittedColumnWidths() {
   EnsureCharWidths();
   // One pass over every stored character of every row, a table look-up each.
   const std::array<int, kShownFields> cells = MaxFieldWidths(rows_, charWidths_, kListCellUnits);
   const CaptionMeasure captions(ListView_GetHeader(ListView1));
-  std::array<int, kFieldColumns> widths{};
-  for (int i = 0; i < kFieldColumns; ++i) {
+  std::array<int, kShownFields> widths{};
+  for (int i = 0; i < kShownFields; ++i) {
     const int64_t cell = int64_t{cells[static_cast<size_t>(i)]} + itemTextPadding_;
     const int64_t caption = int64_t{captions.Width(ColumnCaption(i + 1))} + headerTextPadding_;
     widths[static_cast<size_t>(i)] = ClampToInt(std::max(cell, caption));
@@ -182,7 +180,6 @@ std::array<int, kFieldColumns> TFormCsvList::FittedColumnWidths() {
 }
 
 void TFormCsvList::MenuCsvListFitColumnWidthClick() {
-  if (busy_) return;
   HideCellTip();  // whether its cell is cut off may change
   if (BoolLoadAll && IntEditorAllCount > kFitQuestionAbove) {
     const std::u16string question = u"500行以上では時間がかかります(500行で約10秒)\r\nこのファイルは " +
@@ -190,17 +187,16 @@ void TFormCsvList::MenuCsvListFitColumnWidthClick() {
     if (AskYesNo(hwnd_, question) != IDYES) return;
   }
   // Measured before the loop, from the rows in the list now.
-  const std::array<int, kFieldColumns> widths = FittedColumnWidths();
+  const std::array<int, kShownFields> widths = FittedColumnWidths();
 
-  busy_ = true;
   bool completed = true;
   {
-    ScopeExit done([this] { EndFill(); });
+    FillScope fill(*this);
     RedrawGuard redraw(ListView1);
     // The header is a window of its own: unsuspended, it would repaint at every column.
     RedrawGuard redrawHeader(ListView_GetHeader(ListView1));
-    for (int i = 0; i < kFieldColumns; ++i) {
-      if (!ProcessPendingMessages() || closePending_) {
+    for (int i = 0; i < kShownFields; ++i) {
+      if (!fill.PumpNow()) {
         completed = false;
         break;
       }
@@ -218,12 +214,11 @@ void TFormCsvList::MenuCsvListFitColumnWidthClick() {
   if (completed) SetFocus(ListView1);
 }
 
-void TFormCsvList::ButtonFitColumnWidthClick() { MenuCsvListFitColumnWidthClick(); }
+void TFormCsvList::ButtonFitColumnWidthClick() { RunCommand(MenuCsvListFitColumnWidth); }
 
 // ---------------------------------------------------------------- start position and centring
 
 void TFormCsvList::MenuMoveStartPositionClick() {
-  if (busy_) return;
   if (BoolLoadAll) {
     CenterListRow(IntStartNum);
     if (rows_.RowCount() > 0) {

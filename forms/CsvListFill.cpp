@@ -84,24 +84,54 @@ bool TFormCsvList::ReadLines(LineStore& into, int32_t first, int32_t stop, bool 
   return true;
 }
 
-// ---------------------------------------------------------------- the busy state of a fill
+// ---------------------------------------------------------------- the fill in progress
 
-void TFormCsvList::BeginFill() {
-  busy_ = true;
-  nextPumpTick_ = Ticks() + kPumpIntervalMs;
+TFormCsvList::FillScope::FillScope(TFormCsvList& form) : form_(form) {
+  form_.fill_.active = true;
+  form_.fill_.nextPumpTick = Ticks() + kPumpIntervalMs;
+}
+
+TFormCsvList::FillScope::~FillScope() {
+  FillState& fill = form_.fill_;
+  HWND list = form_.ListView1;
+  // A fill stopped early (closing, an exception) leaves the count matching the rows it made.
+  if (ListView_GetItemCount(list) != form_.rows_.RowCount()) {
+    ListView_SetItemCountEx(list, form_.rows_.RowCount(), LVSICF_NOSCROLL);
+  }
+  if (fill.listRedrawSuspended) {
+    SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(list, nullptr, TRUE);
+    fill.listRedrawSuspended = false;
+  }
+  fill.active = false;
+  // The window was asked to close while the loop ran; now it can.
+  if (fill.closeRequested) {
+    fill.closeRequested = false;
+    PostMessageW(form_.hwnd_, WM_CLOSE, 0, 0);
+  }
+}
+
+bool TFormCsvList::FillScope::PumpNow() { return form_.ProcessPendingMessages() && !form_.fill_.closeRequested; }
+
+bool TFormCsvList::FillScope::CloseRequested() const { return form_.fill_.closeRequested; }
+
+bool TFormCsvList::DeferCloseToFill() {
+  if (!fill_.active) return false;
+  fill_.closeRequested = true;
+  return true;
 }
 
 bool TFormCsvList::PumpWhileBusy(int32_t progressLine) {
   // A line takes a few microseconds: looking at the clock every 64 lines keeps the interval.
-  if (++pumpCalls_ & 63) return true;
+  if (++fill_.pumpCalls & 63) return true;
   const uint64_t now = Ticks();
-  if (now < nextPumpTick_) return true;
+  if (now < fill_.nextPumpTick) return true;
   // The list must not paint rows half rebuilt, and the handlers that run now must not find rows
   // in it that rows_ no longer has. Done only now: under Wine resuming redrawing costs a full
   // scroll-bar update, which a page filled between two pumps never needs.
-  if (!listRedrawSuspended_) {
+  if (!fill_.listRedrawSuspended) {
     SendMessageW(ListView1, WM_SETREDRAW, FALSE, 0);
-    listRedrawSuspended_ = true;
+    fill_.listRedrawSuspended = true;
     ListView_SetItemCountEx(ListView1, rows_.RowCount(), LVSICF_NOSCROLL);
   }
   if (progressLine >= 0) {
@@ -111,26 +141,8 @@ bool TFormCsvList::PumpWhileBusy(int32_t progressLine) {
     RepaintStatus();
   }
   const bool open = ProcessPendingMessages();
-  nextPumpTick_ = Ticks() + kPumpIntervalMs;
-  return open && !closePending_;
-}
-
-void TFormCsvList::EndFill() {
-  // A fill stopped early (closing, an exception) leaves the count matching the rows it made.
-  if (ListView_GetItemCount(ListView1) != rows_.RowCount()) {
-    ListView_SetItemCountEx(ListView1, rows_.RowCount(), LVSICF_NOSCROLL);
-  }
-  if (listRedrawSuspended_) {
-    SendMessageW(ListView1, WM_SETREDRAW, TRUE, 0);
-    InvalidateRect(ListView1, nullptr, TRUE);
-    listRedrawSuspended_ = false;
-  }
-  busy_ = false;
-  // The window was asked to close while the fill ran; now it can.
-  if (closePending_) {
-    closePending_ = false;
-    PostMessageW(hwnd_, WM_CLOSE, 0, 0);
-  }
+  fill_.nextPumpTick = Ticks() + kPumpIntervalMs;
+  return open && !fill_.closeRequested;
 }
 
 // The list keeps its count until the fill ends or first handles messages (changing it costs a
@@ -143,13 +155,10 @@ void TFormCsvList::ClearRows() {
 // ---------------------------------------------------------------- filling the list
 
 void TFormCsvList::SetListData() {
-  // A fill handles messages while it runs; a command arriving then must not start a second
-  // fill over the rows being built.
-  if (IntEditorAllCount <= 0 || busy_) return;
-  BeginFill();
+  if (IntEditorAllCount <= 0) return;
   bool filled = false, closing = false;
   {
-    ScopeExit done([this] { EndFill(); });
+    FillScope fill(*this);
     if (BoolLoadAll) {
       filled = FillRows(StrListEditorAllLines, true);
     } else {
@@ -163,7 +172,7 @@ void TFormCsvList::SetListData() {
       StrListEditorLines.Reserve(lines.size(), 0);
       filled = ReadLines(StrListEditorLines, first, stop, false) && FillRows(StrListEditorLines, false);
     }
-    closing = closePending_;
+    closing = fill.CloseRequested();
   }
   if (!filled || closing) return;
   // Otherwise the list paints once the handler returns: page keys held down then cost one
@@ -218,7 +227,7 @@ void TFormCsvList::ListView1GetDispInfo(NMLVDISPINFOW* info) {
   LVITEMW& item = info->item;
   if (!(item.mask & LVIF_TEXT) || !item.pszText || item.cchTextMax <= 0) return;
   // Rows and the list's count can differ while a fill runs or after the window closed.
-  if (item.iItem < 0 || item.iItem >= rows_.RowCount() || item.iSubItem < 0 || item.iSubItem > kFieldColumns) {
+  if (item.iItem < 0 || item.iItem >= rows_.RowCount() || item.iSubItem < 0 || item.iSubItem > kShownFields) {
     item.pszText[0] = L'\0';
     return;
   }
@@ -257,7 +266,6 @@ void TFormCsvList::ShowPage(int32_t start, int32_t end) {
 void TFormCsvList::PostListKey(WPARAM vk) { PostMessageW(ListView1, WM_KEYDOWN, vk, kSelfPostedKey); }
 
 void TFormCsvList::MenuCsvListTopClick() {
-  if (busy_) return;
   if (BoolLoadAll) {
     PostListKey(VK_CONTROL);
     PostListKey(VK_HOME);
@@ -267,7 +275,6 @@ void TFormCsvList::MenuCsvListTopClick() {
 }
 
 void TFormCsvList::MenuCsvListPrevClick() {
-  if (busy_) return;
   if (BoolLoadAll) {
     PostListKey(VK_PRIOR);
     return;
@@ -276,7 +283,6 @@ void TFormCsvList::MenuCsvListPrevClick() {
 }
 
 void TFormCsvList::MenuCsvListNextClick() {
-  if (busy_) return;
   if (BoolLoadAll) {
     PostListKey(VK_NEXT);
     return;
@@ -285,7 +291,6 @@ void TFormCsvList::MenuCsvListNextClick() {
 }
 
 void TFormCsvList::MenuCsvListEndClick() {
-  if (busy_) return;
   if (BoolLoadAll) {
     PostListKey(VK_CONTROL);
     PostListKey(VK_END);
@@ -294,13 +299,12 @@ void TFormCsvList::MenuCsvListEndClick() {
   if (auto page = PageEnd({IntLineStart, IntLineEnd}, IntEditorAllCount, IntMoveNum)) ShowPage(page->start, page->end);
 }
 
-void TFormCsvList::ButtonPrevClick() { MenuCsvListPrevClick(); }
-void TFormCsvList::ButtonNextClick() { MenuCsvListNextClick(); }
+void TFormCsvList::ButtonPrevClick() { RunCommand(MenuCsvListPrev); }
+void TFormCsvList::ButtonNextClick() { RunCommand(MenuCsvListNext); }
 
 // ---------------------------------------------------------------- loading all lines
 
 void TFormCsvList::MenuCsvListLoadAllClick() {
-  if (busy_) return;
   const int32_t count = IntEditorAllCount;
   if (count > kLoadAllQuestionAbove) {
     const std::u16string question = u"500行以上では時間がかかります(500行で約5秒)\r\nこのファイルは " +
@@ -310,10 +314,9 @@ void TFormCsvList::MenuCsvListLoadAllClick() {
   BoolLoadAll = true;
   EnableWindow(ComboBox1, FALSE);
 
-  BeginFill();
   bool filled = false, closing = false;
   {
-    ScopeExit done([this] { EndFill(); });
+    FillScope fill(*this);
     // After an earlier load-all the rows point into the lines about to be replaced.
     ClearRows();
     StrListEditorAllLines.Clear();
@@ -322,7 +325,7 @@ void TFormCsvList::MenuCsvListLoadAllClick() {
     filled = ReadLines(StrListEditorAllLines, 0, count, true);
     // A document of no lines fills nothing: the list and the panels stay as they are.
     if (filled && count > 0) filled = FillRows(StrListEditorAllLines, true);
-    closing = closePending_;
+    closing = fill.CloseRequested();
   }
   if (!filled || closing) return;
   SetFocus(ListView1);
@@ -332,7 +335,6 @@ void TFormCsvList::MenuCsvListLoadAllClick() {
 // ---------------------------------------------------------------- splitter choice
 
 void TFormCsvList::MenuCsvAutoClick() {
-  if (busy_) return;
   SetChecked(MenuCsvAuto, !IsChecked(MenuCsvAuto));
   SetListData();
 }

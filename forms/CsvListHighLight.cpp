@@ -132,8 +132,6 @@ void TFormCsvList::LoadHighLightWords(const std::u16string& path) {
 }
 
 void TFormCsvList::MenuCsvListHiligtFileClick() {
-  // Words replaced while a fill runs would mark half of it with each list.
-  if (Busy()) return;
   std::u16string folder, name;
   SplitPath(StrHighLightFileName, folder, name);
   if (folder.empty()) folder = OpenDialog1InitialDir;
@@ -174,8 +172,6 @@ void TFormCsvList::MenuCsvListHiligtFileClick() {
 // ---------------------------------------------------------------- font and colours
 
 void TFormCsvList::MenuCsvListFontColorClick() {
-  // The column loops measure with the list's font; it must not change under them.
-  if (Busy()) return;
   LOGFONTW lf{};
   {
     WindowDC screen(nullptr);

@@ -1,4 +1,4 @@
-// The command table, the key map file, shortcut matching and the window's key handler.
+// The key map file, shortcut matching and the window's key handler.
 #include <algorithm>
 #include <optional>
 
@@ -18,14 +18,7 @@ namespace {
 constexpr char16_t kKeyMapResetMessage[] = u"キーボード設定項目が変更になったので、キーボード設定を初期化しました";
 
 // Row of the command table that a menu item stands for (its identifier is the item's id).
-std::optional<size_t> RowOfMenuItem(UINT item) { return CommandIndexById(FormatDecimal(item)); }
-
-// The menu item of a command: its identifier read as a number (the table's are four digits).
-UINT MenuItemOf(std::u16string_view id) {
-  UINT value = 0;
-  for (char16_t c : id) value = value * 10 + static_cast<UINT>(c - u'0');
-  return value;
-}
+std::optional<size_t> RowOfMenuItem(UINT item) { return CommandIndexOf(item); }
 
 // The item's caption without the shortcut text shown after the tab.
 std::u16string MenuCaption(HMENU menu, UINT item) {
@@ -54,21 +47,12 @@ bool Held(int vk) { return GetKeyState(vk) < 0; }
 
 std::u16string TFormCsvList::KeyMapPath() const { return StrDllFilePath + kKeyMapFileName; }
 
-void TFormCsvList::InitKeyMap() {
-  StrListKeyMapOriginal.clear();
-  const auto& table = CommandTable();
-  for (size_t row = 0; row < table.size(); ++row) {
-    const CommandInfo& command = table[row];
-    const auto item = MenuItemOf(command.id);
-    StrListKeyMapOriginal.push_back(
-        JoinKeyMapLine(command.category, MenuCaption(MainMenu1, item), ShortCutToText(shortCuts_[row]), command.id));
-  }
-}
+void TFormCsvList::InitKeyMap() { StrListKeyMapOriginal = CommandTableLines(shortCuts_); }
 
 void TFormCsvList::KeyMapStartUp() {
   // The items carry the menu definition's shortcuts until the key map is applied.
   shortCuts_ = DefaultCommandShortCuts();
-  for (const CommandInfo& command : CommandTable()) UpdateMenuShortCutText(MenuItemOf(command.id));
+  for (const CommandInfo& command : CommandTable()) UpdateMenuShortCutText(command.number);
   keyMapNotices_.clear();
 
   InitKeyMap();
@@ -94,7 +78,7 @@ void TFormCsvList::KeyMapStartUp() {
 
 void TFormCsvList::ApplyKeyMap() {
   for (const CommandInfo& command : CommandTable()) {
-    SetShortCutNew(std::u16string(command.id), MenuItemOf(command.id));
+    SetShortCutNew(std::u16string(command.id), command.number);
   }
 }
 
@@ -175,7 +159,6 @@ void TFormCsvList::Timer1Timer() {
 }
 
 void TFormCsvList::MenuCsvListKeyBoardClick() {
-  if (Busy()) return;  // not while a fill or column loop is processing messages
   ShowKeyBoard(hwnd_);
   // Read again whatever the dialog did: saved keys and a reset take effect at once.
   const std::u16string path = KeyMapPath();

@@ -76,7 +76,6 @@ std::u16string PlatformUpper(std::u16string_view text) {
 // ---------------------------------------------------------------- search
 
 void TFormCsvList::RunSearch(bool forward) {
-  if (busy_) return;
   const std::u16string term = WindowText(ComboBox3);
   if (term.empty()) {
     ShowMessage(hwnd_, u"検索語が設定されていません");
@@ -91,9 +90,14 @@ void TFormCsvList::RunSearch(bool forward) {
   BuildUpperTable();
   const TermMatcher matcher(StrSearchValue, &PlatformUpper);
   const int selected = SelectedRow();
-  // No selected row finds nothing in either direction.
-  const SearchResult result = forward ? SearchForward(rows_, selected, IntSearchCol, matcher)
-                                      : SearchBackward(rows_, selected, IntSearchCol, matcher);
+  SearchResult result;
+  {
+    // Under the fill rule like the other loops over every row: nothing replaces the rows it reads.
+    FillScope fill(*this);
+    // No selected row finds nothing in either direction.
+    result = forward ? SearchForward(rows_, selected, IntSearchCol, matcher)
+                     : SearchBackward(rows_, selected, IntSearchCol, matcher);
+  }
   if (!result.found) {
     SetStatus(4, kBlankSearchStatus);
     ShowMessage(hwnd_, u"検索しましたが見つかりませんでした\r\n" + StrSearchValue);
@@ -107,13 +111,12 @@ void TFormCsvList::RunSearch(bool forward) {
 
 void TFormCsvList::MenuCsvListSearchNextClick() { RunSearch(true); }
 void TFormCsvList::MenuCsvListSearchPrevClick() { RunSearch(false); }
-void TFormCsvList::ButtonSearchNextClick() { MenuCsvListSearchNextClick(); }
-void TFormCsvList::ButtonSearchPrevClick() { MenuCsvListSearchPrevClick(); }
+void TFormCsvList::ButtonSearchNextClick() { RunCommand(MenuCsvListSearchNext); }
+void TFormCsvList::ButtonSearchPrevClick() { RunCommand(MenuCsvListSearchPrev); }
 
 // ---------------------------------------------------------------- go to line
 
 void TFormCsvList::MenuCsvListJumpClick() {
-  if (busy_) return;
   // The dialog stores the number in the settings file; it is read back from there.
   if (!ShowJumpDialog(hwnd_, StrIniFileName)) return;
   const std::u16string stored = IniRead(StrIniFileName, u"Editor", u"Jump", u"1");

@@ -15,13 +15,15 @@ namespace {
 constexpr wchar_t kPluginName[] = L"TovoCsvList";
 constexpr wchar_t kPluginVersion[] = L"1.08";
 
-LRESULT CopyText(const wchar_t* text, int length, WPARAM size, LPARAM buffer) {
+// Returns the text's length in units, the terminator not counted.
+template <size_t N>
+LRESULT CopyText(const wchar_t (&text)[N], WPARAM size, LPARAM buffer) {
   // Bounded copy: at most size - 1 units and a terminator; a size of 0 writes nothing.
   if (buffer != 0 && size > 0) {
     int limit = size > static_cast<WPARAM>(INT_MAX) ? INT_MAX : static_cast<int>(size);
     lstrcpynW(reinterpret_cast<wchar_t*>(buffer), text, limit);
   }
-  return length;
+  return static_cast<LRESULT>(N - 1);
 }
 
 void ReportFatal(HWND owner, const char* what) noexcept {
@@ -71,8 +73,8 @@ TOVO_EXPORT void OnEvents(HWND, UINT, LPARAM) {}
 
 TOVO_EXPORT LRESULT PluginProc(HWND, UINT nID, WPARAM wParam, LPARAM lParam) {
   switch (nID) {
-    case tovo::kPluginProcName: return CopyText(kPluginName, 11, wParam, lParam);
-    case tovo::kPluginProcVersion: return CopyText(kPluginVersion, 4, wParam, lParam);
+    case tovo::kPluginProcName: return CopyText(kPluginName, wParam, lParam);
+    case tovo::kPluginProcVersion: return CopyText(kPluginVersion, wParam, lParam);
     default: return 0;
   }
 }

@@ -88,19 +88,5 @@ TEST(DecEditFilter, ParseInt32Strict)
     EXPECT_EQ(NotAnIntegerMessage(u""), u"'' は整数ではありません.");
 }
 
-TEST(DecEditFilter, JumpTargetIndexClampsToTheDocument)
-{
-    struct Case {
-        int32_t number, count, expected;
-    };
-    const Case cases[] = {
-        {1, 100, 0},   {0, 100, 0},   {-5, 100, 0},         {INT32_MIN, 100, 0},
-        {7, 100, 6},   {100, 100, 99}, {101, 100, 99},      {INT32_MAX, 100, 99},
-        {5, 0, 0},     {1, 1, 0},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(JumpTargetIndex(c.number, c.count), c.expected) << c.number << " of " << c.count;
-}
-
 }  // namespace
 }  // namespace tovo

@@ -21,11 +21,11 @@ TEST(StrUtil, TrimRemoveAllAndPadding)
     EXPECT_EQ(Trim(u"ｸﾘｱ　"), u"ｸﾘｱ　");  // U+3000 is above U+0020 and stays
     EXPECT_EQ(RemoveAll(u"ShShiftift+A", u"Shift"), u"Shift+A");
     EXPECT_EQ(RemoveAll(u"a++b+", u"+"), u"ab");
-    EXPECT_EQ(FormatTwoDigits(7), u"07");
-    EXPECT_EQ(FormatTwoDigits(123), u"123");
-    EXPECT_EQ(FormatFiveDigits(42), u"00042");
-    EXPECT_EQ(FormatTwoDigits(-5), u"-05");
-    EXPECT_EQ(FormatDecimal(INT64_MIN), u"-9223372036854775808");
+    EXPECT_EQ(DecimalText(7, 2), u"07");
+    EXPECT_EQ(DecimalText(123, 2), u"123");
+    EXPECT_EQ(DecimalText(42, 5), u"00042");
+    EXPECT_EQ(DecimalText(-5, 2), u"-05");
+    EXPECT_EQ(DecimalText(INT64_MIN, 1), u"-9223372036854775808");
 }
 
 TEST(ShortCut, EveryKeyNameRoundTripsWithEveryModifierSet)

@@ -1,5 +1,6 @@
 // Header row, column fitting, the start position and the centring of a row.
 #include "driver/ListWindowTest.h"
+#include "forms/CsvListIds.h"
 
 #include <commctrl.h>
 
@@ -236,6 +237,29 @@ TEST_F(Columns, ClosingDuringTheLoopsClosesNormally) {
     session.reset();
     EXPECT_TRUE(FileExists(L"TovoCsvList-Find.txt"));  // written by the window's closing
     EXPECT_TRUE(IniRead(L"CsvList", L"ColWidth").has_value());
+  }
+}
+
+// A rows-per-page choice that a loop handles is refused: the box goes back to the size of the
+// page, so the box, the page and the stored setting agree.
+TEST_F(Columns, RowsPerPageChoiceRefusedDuringTheLoopsLeavesTheBoxAsThePage) {
+  for (const wchar_t* command : {L"現在行をヘッダーに設定(&H)", L"カラム幅の自動調整(&C)"}) {
+    SCOPED_TRACE(Utf8(command));
+    ResetPluginsDir();
+    Open(Lines(200));
+    HWND rowsBox = FindChildById(window, tovo::IdComboBox1);
+    // Posted together, so the loop's first look at the queue takes the choice.
+    ASSERT_TRUE(session->MenuCommand(window, command));
+    PostMessageW(rowsBox, CB_SETCURSEL, 10, 0);  // "30"
+    PostMessageW(window, WM_COMMAND, MAKEWPARAM(tovo::IdComboBox1, CBN_SELCHANGE), reinterpret_cast<LPARAM>(rowsBox));
+    ASSERT_TRUE(session->Sync());
+    ASSERT_TRUE(WaitUntil([&] { return ComboText(rowsBox) == std::to_wstring(ListRowCount(list)); }))
+        << Utf8(ComboText(rowsBox)) << " shown over " << ListRowCount(list) << " rows";
+    const int shown = ComboSelected(rowsBox);
+    session->CloseWindow(window);
+    ASSERT_TRUE(session->WaitReturned());
+    session.reset();
+    EXPECT_EQ(IniRead(L"CsvList", L"DispNum"), std::to_wstring(shown));
   }
 }
 

@@ -1,6 +1,7 @@
 // The list window's start-up and closing: settings, rectangle, history, the size boxes, and the
 // command's life cycle.
 #include "driver/Driver.h"
+#include "forms/CsvListIds.h"
 
 #include <memory>
 
@@ -29,9 +30,9 @@ Opened Find(Session& s) {
   o.window = s.WaitWindow(kCaption);
   if (!o.window) return o;
   o.list = FindChildByClass(o.window, L"SysListView32");
-  o.searchBox = FindChildById(o.window, 111);
-  o.rowsBox = FindChildById(o.window, 113);
-  o.widthBox = FindChildById(o.window, 115);
+  o.searchBox = FindChildById(o.window, tovo::IdComboBox3);
+  o.rowsBox = FindChildById(o.window, tovo::IdComboBox1);
+  o.widthBox = FindChildById(o.window, tovo::IdComboBox2);
   return o;
 }
 
@@ -221,6 +222,8 @@ TEST_F(Foundation, StoredRectangleMustLieOnTheVirtualScreen) {
       {right - 820, top + 5, 820, 500, true},
       {right - 819, top + 5, 820, 500, false},
       {2147483000, 0, 2000, 500, false},
+      {2147483647, 0, 500, 500, false},  // the allowance left of and above the screen must not overflow
+      {0, 2147483647, 500, 500, false},
   };
   for (const auto& c : cases) {
     ResetPluginsDir();

@@ -2,6 +2,7 @@
 // the splitter switch from the stored lines, and what a fill does with commands and a close
 // that arrive while it runs.
 #include "driver/ListWindowTest.h"
+#include "forms/CsvListIds.h"
 
 #include <commctrl.h>
 
@@ -12,7 +13,7 @@ using namespace tovotest;
 namespace {
 
 constexpr wchar_t kLoadAll[] = L"全て表示(&A)";
-constexpr int kRowsPerPageBox = 113;
+constexpr int kRowsPerPageBox = tovo::IdComboBox1;
 
 std::vector<std::wstring> NumberedLines(int count) {
   std::vector<std::wstring> lines;
@@ -139,6 +140,49 @@ TEST_F(LoadAll, CommandsDuringAFillDoNotStartAnother) {
   // One page at start, then the document once.
   EXPECT_EQ(host.CountRequests(tovo::kMsgGetLine), 2u * (10 + kBig));
   EXPECT_EQ(ListCell(list, kBig - 1, 0), L"1000000");
+}
+
+// Run during a fill, each of these would start a second loop, change what the loop works on, or
+// hold it behind a dialog: they must do nothing at all until it ends.
+TEST_F(LoadAll, HandlersThatMustWaitDoNothingDuringAFill) {
+  Open(kBig);
+  HWND widthBox = FindChildById(window, tovo::IdComboBox2);
+  const int widthChoice = ComboSelected(widthBox);
+  const int width = ListColumnWidth(list, 1);
+  const std::wstring caption = ListColumnCaption(list, 1);
+  const COLORREF back = ListBkColor(list);
+  const size_t windows = session->Windows().size();
+  const std::wstring before = StatusText(status, 1);
+  RunLoadAll(true);
+  ASSERT_TRUE(WaitUntil([&] { return StatusText(status, 1) != before; }));
+  const wchar_t* const menuItems[] = {
+      kLoadAll,           L"カラム幅の自動調整(&C)", L"現在行をヘッダーに設定(&H)", L"次を検索(&N)",
+      L"前を検索(&P)",    L"行へ移動(&G)...",        L"開始時へ移動(S)...",         L"先頭(&T)",
+      L"前ページ(&P)",    L"次ページ(&N)",           L"最後(&E)",                   L"文字色(&F)...",
+      L"背景色(&B)...",   L"強調表示のファイル名(&G)...", L"強調表示の文字色 行単位(&H)...",
+      L"キーボード設定(&K)...", L"自動検出(&A)",
+  };
+  for (const wchar_t* item : menuItems) ASSERT_TRUE(session->MenuCommand(window, item)) << Utf8(item);
+  for (const wchar_t* button : {L"幅調整(&A)", L"次を検索(&N)", L"次ﾍﾟｰｼﾞ(&E)"}) {
+    ASSERT_TRUE(ClickButton(FindChildByText(window, button, L"Button"))) << Utf8(button);
+  }
+  ASSERT_TRUE(ChooseCombo(widthBox, widthChoice + 3));
+  ASSERT_TRUE(session->Sync());
+  ASSERT_LT(ListRowCount(list), kBig) << "the fill ended before the test acted";
+  // A refused handler opens nothing (a box, a common dialog, a window of ours).
+  ASSERT_TRUE(session->NoMessageBoxWithin(100)) << session->DescribeWindows();
+  ASSERT_EQ(session->Windows().size(), windows) << session->DescribeWindows();
+
+  ASSERT_TRUE(WaitFilled(kBig));
+  ASSERT_TRUE(session->Sync());
+  EXPECT_TRUE(session->NoMessageBoxWithin(200));
+  EXPECT_EQ(session->Windows().size(), windows) << session->DescribeWindows();
+  EXPECT_EQ(ListColumnWidth(list, 1), width);
+  EXPECT_EQ(ComboSelected(widthBox), widthChoice);  // the box shows the width in force
+  EXPECT_EQ(ListColumnCaption(list, 1), caption);
+  EXPECT_EQ(ListBkColor(list), back);
+  EXPECT_TRUE(MenuItemState(window, L"自動検出(&A)").checked);
+  EXPECT_EQ(host.CountRequests(tovo::kMsgGetLine), 2u * (10 + kBig));
 }
 
 TEST_F(LoadAll, ClosingDuringAFillStopsItAndCloses) {

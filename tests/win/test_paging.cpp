@@ -1,6 +1,7 @@
 // Page mode: which lines the list shows after each page command, the cells of a row, the status
 // panels, the long-line message, the splitter switch and an editor that answers nonsense.
 #include "driver/ListWindowTest.h"
+#include "forms/CsvListIds.h"
 
 #include <commctrl.h>
 
@@ -110,7 +111,7 @@ TEST_F(Paging, FirstPageIncludesTheLastLine) {
 
 TEST_F(Paging, RowsPerPageBoxKeepsTheStartAndStopsBeforeTheLastLine) {
   Open(NumberedLines(25));
-  ASSERT_TRUE(ChooseCombo(FindChildById(window, 113), 10));  // "30"
+  ASSERT_TRUE(ChooseCombo(FindChildById(window, tovo::IdComboBox1), 10));  // "30"
   ASSERT_TRUE(session->Sync());
   EXPECT_EQ(Captions(), Range(1, 24));
 }
@@ -122,7 +123,7 @@ TEST_F(Paging, OneLineDocumentNeverMoves) {
     Menu(command);
     EXPECT_EQ(Captions(), Range(1, 1)) << Utf8(command);
   }
-  ASSERT_TRUE(ChooseCombo(FindChildById(window, 113), 3));
+  ASSERT_TRUE(ChooseCombo(FindChildById(window, tovo::IdComboBox1), 3));
   ASSERT_TRUE(session->Sync());
   EXPECT_EQ(Captions(), Range(1, 1));
   EXPECT_EQ(ListCell(list, 0, 1), L"only");

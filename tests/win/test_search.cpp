@@ -1,5 +1,6 @@
 // The search: both directions, the status panel, the messages, the history and its file.
 #include "driver/ListWindowTest.h"
+#include "forms/CsvListIds.h"
 
 #include <commctrl.h>
 
@@ -25,7 +26,7 @@ class Search : public ListWindowTest {
  protected:
   void Open(std::vector<std::wstring> lines, int currentLine = 0) {
     ListWindowTest::Open(std::move(lines), currentLine);
-    box = FindChildById(window, 111);
+    box = FindChildById(window, tovo::IdComboBox3);
     ASSERT_TRUE(box);
   }
 
