@@ -9,6 +9,8 @@
 
 #include "core/RowText.h"
 #include "forms/CsvList.h"
+#include "forms/Handles.h"
+#include "forms/Text.h"
 
 namespace tovo {
 
@@ -233,10 +235,11 @@ LRESULT TFormCsvList::HeaderMessage(HWND header, UINT msg, WPARAM wp, LPARAM lp)
       RECT client{};
       GetClientRect(header, &client);
       // Painted off screen first, so the item under the frozen one never shows.
-      HDC memory = CreateCompatibleDC(dc);
-      HBITMAP bitmap = CreateCompatibleBitmap(dc, std::max<LONG>(client.right, 1), std::max<LONG>(client.bottom, 1));
-      if (memory && bitmap) {
-        HGDIOBJ old = SelectObject(memory, bitmap);
+      UniqueMemoryDC memoryDC(CreateCompatibleDC(dc));
+      UniqueBitmap bitmap(CreateCompatibleBitmap(dc, std::max<LONG>(client.right, 1), std::max<LONG>(client.bottom, 1)));
+      if (memoryDC && bitmap) {
+        HDC memory = memoryDC.get();
+        SelectGuard select(memory, bitmap.get());
         CallWindowProcW(headerProc_, header, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(memory), PRF_CLIENT | PRF_ERASEBKGND);
         const int saved = SaveDC(memory);
         IntersectClipRect(memory, listLeft.x, 0, listLeft.x + (item.right - item.left), client.bottom);
@@ -245,10 +248,7 @@ LRESULT TFormCsvList::HeaderMessage(HWND header, UINT msg, WPARAM wp, LPARAM lp)
         RestoreDC(memory, saved);
         BitBlt(dc, ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right - ps.rcPaint.left,
                ps.rcPaint.bottom - ps.rcPaint.top, memory, ps.rcPaint.left, ps.rcPaint.top, SRCCOPY);
-        SelectObject(memory, old);
       }
-      if (bitmap) DeleteObject(bitmap);
-      if (memory) DeleteDC(memory);
       EndPaint(header, &ps);
       return 0;
     }
