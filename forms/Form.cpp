@@ -414,15 +414,20 @@ bool Form::TranslateForModal(MSG& msg) {
 }
 
 int Form::ShowModal(HWND owner) {
-  FormShow();
-  // Enabled again before this window goes away, so that activation returns to them.
+  // Disabled before the start-up, which may show a message or process messages while it fills:
+  // the user must not reach the owner (and start the command again) meanwhile. Enabled again
+  // before this window goes away, so that activation returns to them.
   DisabledWindows disabled(hwnd_, owner);
   inModal_ = true;
   endModal_ = false;
   modalResult_ = 0;
-  ShowWindow(hwnd_, SW_SHOWNORMAL);
-  SetForegroundWindow(hwnd_);
-  FormShown();
+  FormShow();
+  // The start-up may already have closed it (a close asked for while its message stood).
+  if (!endModal_ && hwnd_) {
+    ShowWindow(hwnd_, SW_SHOWNORMAL);
+    SetForegroundWindow(hwnd_);
+    FormShown();
+  }
   MSG msg;
   while (!endModal_ && hwnd_) {
     BOOL r = GetMessageW(&msg, nullptr, 0, 0);

@@ -99,9 +99,9 @@ class Form {
   virtual ~Form();
   HWND Handle() const { return hwnd_; }
 
-  // Shows the window modally over `owner`: FormShow runs (the window still hidden), the owner and
-  // every other enabled top-level window of the thread are disabled, and the window shows until it
-  // closes. Returns the modal result; the window is destroyed after.
+  // Shows the window modally over `owner`: the owner and every other enabled top-level window of
+  // the thread are disabled first, then FormShow runs (the window still hidden), then the window
+  // shows until it closes. Returns the modal result; the window is destroyed after.
   int ShowModal(HWND owner);
   void EndModal(int result);
   bool InModal() const { return inModal_; }
@@ -125,7 +125,7 @@ class Form {
   // Returns true when the message is consumed (also when it threw). Esc alone reaches the base's
   // closing only when this leaves it.
   virtual bool PreviewMessage(MSG& msg);
-  // The start-up: runs inside ShowModal before the window shows.
+  // The start-up: runs inside ShowModal once the owner is disabled, before the window shows.
   virtual void FormShow() {}
   // Runs once the window is visible (the focus can only be given then).
   virtual void FormShown() noexcept {}
