@@ -75,7 +75,7 @@ void TFormJump::FormShow() {
 }
 
 bool TFormJump::DecEdit1KeyDown(WPARAM key) {
-  if (key != VK_RETURN || ModifierHeld()) return false;
+  if (key != VK_RETURN) return false;
   ButtonOkClick();
   return true;
 }
@@ -105,9 +105,12 @@ void TFormJump::OnCommand(WORD id, WORD code) {
 
 bool TFormJump::PreviewMessage(MSG& msg) {
   if (msg.message != WM_KEYDOWN) return false;
+  // Enter and Esc act alone only. With Shift, Ctrl or Alt they go no further: the dialog
+  // manager would take them as OK and Cancel.
+  if ((msg.wParam == VK_RETURN || msg.wParam == VK_ESCAPE) && ModifierHeld()) return true;
   if (msg.hwnd == DecEdit1.Handle()) return DecEdit1KeyDown(msg.wParam);
   // Enter on a focused button presses that button, not the OK button.
-  if (msg.wParam == VK_RETURN && !ModifierHeld() && (msg.hwnd == ButtonOk || msg.hwnd == ButtonCancel)) {
+  if (msg.wParam == VK_RETURN && (msg.hwnd == ButtonOk || msg.hwnd == ButtonCancel)) {
     msg.hwnd == ButtonOk ? ButtonOkClick() : ButtonCancelClick();
     return true;
   }
