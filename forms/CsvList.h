@@ -12,6 +12,9 @@
 //   CsvListKeys.cpp       command table, key map file, shortcut matching, FormKeyDown
 //   CsvListCells.cpp      the "No" column kept in view, cell tooltips, Ctrl+C copying a row
 #pragma once
+#include <windows.h>
+#include <commctrl.h>
+
 #include <array>
 #include <cstdint>
 #include <string>

@@ -2,7 +2,6 @@
 // classes, DPI scaling, layout as data, the interface font, message boxes and the modal loop.
 #pragma once
 #include <windows.h>
-#include <commctrl.h>
 
 #include <cstdint>
 #include <string_view>

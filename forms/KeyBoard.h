@@ -1,6 +1,9 @@
 // The keyboard settings dialog: assigns shortcut keys to the list window's commands and saves
 // them to the key-assignment file.
 #pragma once
+#include <windows.h>
+#include <commctrl.h>
+
 #include <string>
 #include <vector>
 

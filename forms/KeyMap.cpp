@@ -1,6 +1,8 @@
 // The keyboard map window.
 #include "forms/KeyMap.h"
 
+#include <commctrl.h>
+
 #include <algorithm>
 #include <utility>
 
