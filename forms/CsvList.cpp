@@ -7,6 +7,8 @@
 
 #include "core/IniValues.h"
 #include "core/TextFile.h"
+#include "forms/Files.h"
+#include "forms/Text.h"
 #include "plugin/HostMessages.h"
 
 namespace tovo {
@@ -20,6 +22,7 @@ constexpr SIZE kDesignClient{784, 421};
 constexpr int kPanelHeight = 75;
 constexpr int kStatusHeight = 25;
 constexpr int kMinTrackW = 800, kMinTrackH = 480;
+constexpr win::FormDesign kDesign{kDesignClient, {kMinTrackW, kMinTrackH}, /*escCloses=*/true};
 
 constexpr char16_t kHistoryFile[] = u"TovoCsvList-Find.txt";
 constexpr size_t kHistoryWritten = 32;
@@ -68,7 +71,7 @@ void SetComboItems(HWND combo, const std::vector<std::u16string>& items) {
   SendMessageW(combo, WM_SETREDRAW, TRUE, 0);
 }
 
-TFormCsvList::TFormCsvList() = default;
+TFormCsvList::TFormCsvList() : Form(kDesign) {}
 
 // The subclassed list may still get messages while the base class destroys the window.
 TFormCsvList::~TFormCsvList() { RemoveListAids(); }
@@ -81,7 +84,7 @@ void TFormCsvList::Execute(HWND editorWindow) {
   MainMenu1 = BuildMenu();
   // No minimise box: the window is modal over the editor.
   if (!CreateTopLevel(L"CsvList表示", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MAXIMIZEBOX, 0,
-                      owner, MainMenu1, kDesignClient.cx, kDesignClient.cy)) {
+                      owner, MainMenu1)) {
     DestroyMenu(MainMenu1);
     MainMenu1 = nullptr;
     ShowError(owner, u"一覧ウィンドウを作成できませんでした。");
@@ -91,7 +94,6 @@ void TFormCsvList::Execute(HWND editorWindow) {
     ShowError(owner, u"一覧ウィンドウを作成できませんでした。");
     return;
   }
-  FormShow();
   ShowModal(owner);
 }
 
@@ -127,10 +129,8 @@ bool TFormCsvList::CreateControls() {
   ListView_SetExtendedListViewStyle(ListView1, LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
   CreateListAids();
 
-  uiFont_ = MakeUiFont(dpi_);
-  statusFont_ = MakeUiFont(dpi_, 16);
-  SetFontAll(hwnd_, uiFont_.get());
-  SendMessageW(StatusBar1, WM_SETFONT, reinterpret_cast<WPARAM>(statusFont_.get()), FALSE);
+  GiveUiFont();
+  GiveUiFont(StatusBar1, 16);
 
   // Rows per page: 10, 12, ... 100; widths: 25, 50, ... 300.
   for (int n = 10; n <= 100; n += 2) SendMessageW(ComboBox1, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(W(Number(n))));
@@ -159,6 +159,7 @@ bool TFormCsvList::CreateControls() {
   layout_.push_back({ListView1, 0, 0, kDesignClient.cx, panelTop, kLeft | kTop | kRight | kBottom});
   layout_.push_back({StatusBar1, 0, kDesignClient.cy - kStatusHeight, kDesignClient.cx, kStatusHeight,
                      kLeft | kRight | kBottom});
+  panels_ = {{0, panelTop, kDesignClient.cx, kPanelHeight, kLeft | kRight | kBottom}};
   Layout();
   return true;
 }
@@ -177,20 +178,15 @@ HMENU TFormCsvList::BuildMenu() {
   return bar;
 }
 
-void TFormCsvList::Layout() {
-  if (!hwnd_ || layout_.empty()) return;
-  RECT rc{};
-  GetClientRect(hwnd_, &rc);
-  ApplyLayout(layout_, kDesignClient, {rc.right, rc.bottom}, dpi_);
-  const int status = Scale(kStatusHeight, dpi_);
-  panelRect_ = {0, rc.bottom - status - Scale(kPanelHeight, dpi_), rc.right, rc.bottom - status};
-  // Panels 0 to 3 are 70 pixels; panel 4 takes the rest.
+void TFormCsvList::FormResize() {
+  // Status panels 0 to 3 are 70 pixels; panel 4 takes the rest.
   int parts[5];
   for (int i = 0; i < 4; ++i) parts[i] = Scale(70, dpi_) * (i + 1);
   parts[4] = -1;
   SendMessageW(StatusBar1, SB_SETPARTS, 5, reinterpret_cast<LPARAM>(parts));
-  InvalidateRect(hwnd_, &panelRect_, TRUE);
 }
+
+void TFormCsvList::FormDpiChanged() { ApplyListFont(); }
 
 // ---------------------------------------------------------------- start-up
 
@@ -527,11 +523,6 @@ void TFormCsvList::FormClose() {
 
 // ---------------------------------------------------------------- handlers of this file
 
-void TFormCsvList::WmGetMinMaxInfo(MINMAXINFO* info) {
-  info->ptMinTrackSize.x = Scale(kMinTrackW, dpi_);
-  info->ptMinTrackSize.y = Scale(kMinTrackH, dpi_);
-}
-
 void TFormCsvList::ComboBox1Change() {
   if (BoolLoadAll) return;
   if (!Allowed(kComboBox1DuringFill)) {
@@ -663,8 +654,6 @@ LRESULT TFormCsvList::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case WM_COMMAND: OnCommand(LOWORD(wp), HIWORD(wp), reinterpret_cast<HWND>(lp)); return 0;
     case WM_NOTIFY: return OnNotify(reinterpret_cast<NMHDR*>(lp));
-    case WM_SIZE: Layout(); return 0;
-    case WM_GETMINMAXINFO: WmGetMinMaxInfo(reinterpret_cast<MINMAXINFO*>(lp)); return 0;
     case WM_TIMER:
       if (wp == kTimer1) Timer1Timer();
       if (wp == kTimerTip) TimerTipTimer();
@@ -672,17 +661,6 @@ LRESULT TFormCsvList::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_ACTIVATE:
       if (LOWORD(wp) == WA_INACTIVE) HideCellTip();
       return Default(msg, wp, lp);
-    case WM_PAINT: PaintPanels({panelRect_}); return 0;
-    case WM_DPICHANGED: {
-      dpi_ = HIWORD(wp);
-      uiFont_ = MakeUiFont(dpi_);
-      statusFont_ = MakeUiFont(dpi_, 16);
-      SetFontAll(hwnd_, uiFont_.get());
-      SendMessageW(StatusBar1, WM_SETFONT, reinterpret_cast<WPARAM>(statusFont_.get()), FALSE);
-      ApplyListFont();
-      MoveToSuggestedRect(lp);
-      return 0;
-    }
     case WM_CLOSE:
       // A loop that processes messages is running: it stops at its next check, then closes.
       if (DeferCloseToFill()) return 0;

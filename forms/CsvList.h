@@ -12,6 +12,9 @@
 //   CsvListKeys.cpp       key map file, shortcut matching, FormKeyDown
 //   CsvListCells.cpp      the "No" column kept in view, cell tooltips, Ctrl+C copying a row
 #pragma once
+#include <windows.h>
+#include <commctrl.h>
+
 #include <array>
 #include <cstdint>
 #include <string>
@@ -24,7 +27,8 @@
 #include "core/LineStore.h"
 #include "core/RowModel.h"
 #include "forms/CsvListIds.h"
-#include "forms/Win.h"
+#include "forms/Form.h"
+#include "forms/Handles.h"
 
 namespace tovo {
 
@@ -62,16 +66,16 @@ class TFormCsvList : public win::Form {
  protected:
   LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
   bool PreviewMessage(MSG& msg) override;
+  void FormShow() override;
   void FormShown() noexcept override;
+  void FormResize() override;
+  void FormDpiChanged() override;
 
  private:
   // ---------------------------------------------------------------- CsvList.cpp
   bool CreateControls();
   HMENU BuildMenu();
-  void Layout();
-  void FormShow();
   void FormClose();
-  void WmGetMinMaxInfo(MINMAXINFO* info);
   void ComboBox1Change();
   void ComboBox2Change();
   void ButtonCancelClick();
@@ -262,9 +266,7 @@ class TFormCsvList : public win::Form {
   HWND ButtonPrev = nullptr, ButtonNext = nullptr, ButtonSearchPrev = nullptr, ButtonSearchNext = nullptr;
   HWND ButtonFitColumnWidth = nullptr, ButtonCancel = nullptr;
   HMENU MainMenu1 = nullptr;
-  std::vector<win::LayoutItem> layout_;
-  RECT panelRect_{};
-  win::UniqueFont uiFont_, statusFont_, listFont_, listFontBold_;
+  win::UniqueFont listFont_, listFontBold_;
 
   // ---------------------------------------------------------------- settings (FormShow / FormClose)
   int FormPosLeft = 0, FormPosTop = 0, FormPosWidth = 800, FormPosHeight = 480;

@@ -9,6 +9,8 @@
 
 #include "core/RowText.h"
 #include "forms/CsvList.h"
+#include "forms/Handles.h"
+#include "forms/Text.h"
 
 namespace tovo {
 

@@ -8,6 +8,8 @@
 #include <utility>
 
 #include "core/Paging.h"
+#include "forms/Handles.h"
+#include "forms/Text.h"
 
 namespace tovo {
 

@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "core/Paging.h"
+#include "forms/Handles.h"
 #include "plugin/HostMessages.h"
 
 namespace tovo {

@@ -8,7 +8,9 @@
 #include <cstdint>
 
 #include "core/IniValues.h"
+#include "forms/Files.h"
 #include "forms/Help.h"
+#include "forms/Text.h"
 
 namespace tovo {
 

@@ -7,7 +7,9 @@
 #include "core/ShortCut.h"
 #include "core/StrUtil.h"
 #include "forms/CsvList.h"
+#include "forms/Files.h"
 #include "forms/KeyBoard.h"
+#include "forms/Text.h"
 
 namespace tovo {
 
@@ -136,10 +138,6 @@ bool TFormCsvList::MatchShortCut(const MSG& msg) {
 
 bool TFormCsvList::FormKeyDown(WPARAM key) {
   switch (key) {
-    case VK_ESCAPE:
-      if (Held(VK_SHIFT) || Held(VK_CONTROL) || Held(VK_MENU)) return false;
-      PostMessageW(hwnd_, WM_CLOSE, 0, 0);
-      return true;
     case VK_UP: case VK_DOWN: case VK_PRIOR: case VK_NEXT: case VK_HOME: case VK_END:
       // Moving the selection by hand restarts the search at the row's first field.
       IntSearchCol = 0;

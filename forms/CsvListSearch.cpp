@@ -7,7 +7,9 @@
 #include "core/DecEditFilter.h"
 #include "core/Paging.h"
 #include "core/Search.h"
+#include "forms/Files.h"
 #include "forms/Jump.h"
+#include "forms/Text.h"
 
 namespace tovo {
 

@@ -1,6 +1,13 @@
 // The numeric edit box: an EDIT control whose typed characters pass a filter first.
 #include "forms/DecEdit.h"
 
+#include <commctrl.h>
+
+#include <string>
+
+#include "forms/Form.h"
+#include "forms/Text.h"
+
 namespace tovo {
 
 using namespace win;

@@ -1,9 +1,10 @@
 // A single-line edit box that takes only the characters of a number as they are typed.
 #pragma once
+#include <windows.h>
+
 #include <functional>
 
 #include "core/DecEditFilter.h"
-#include "forms/Win.h"
 
 namespace tovo {
 

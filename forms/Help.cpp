@@ -2,9 +2,12 @@
 #include "forms/Help.h"
 
 #include <algorithm>
-#include <exception>
+#include <vector>
 
 #include "core/TextFile.h"
+#include "forms/Files.h"
+#include "forms/Handles.h"
+#include "forms/Text.h"
 
 namespace tovo {
 
@@ -13,7 +16,7 @@ using namespace win;
 namespace {
 
 constexpr SIZE kDesignClient{707, 400};
-constexpr int kMinTrackW = 800, kMinTrackH = 600;
+constexpr win::FormDesign kDesign{kDesignClient, {800, 600}, /*escCloses=*/true};
 constexpr char16_t kTruncatedNotice[] =
     u"（ヘルプファイルが大きすぎるため、先頭の 1 MB、20000 行までを表示しています）";
 
@@ -31,7 +34,7 @@ HelpText ReadHelpFile(const std::u16string& path) {
   UniqueHandle file(CreateFileW(W(path), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                 nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
   LARGE_INTEGER size{};
-  if (file.get() == INVALID_HANDLE_VALUE || !GetFileSizeEx(file.get(), &size)) {
+  if (!file || !GetFileSizeEx(file.get(), &size)) {
     result.error = GetLastError();
     return result;
   }
@@ -74,20 +77,18 @@ HelpText ReadHelpFile(const std::u16string& path) {
 
 }  // namespace
 
-TFormHelp::TFormHelp(std::u16string pluginFolder) : StrDllFilePath(std::move(pluginFolder)) {}
+TFormHelp::TFormHelp(std::u16string pluginFolder) : Form(kDesign), StrDllFilePath(std::move(pluginFolder)) {}
 
 void TFormHelp::Execute(HWND owner) {
   // No minimise box: the window is modal.
   if (!CreateTopLevel(L"ヘルプ表示", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MAXIMIZEBOX, 0,
-                      owner, nullptr, kDesignClient.cx, kDesignClient.cy) ||
+                      owner, nullptr) ||
       !CreateControls()) {
     ShowError(owner, u"ヘルプ画面を作成できませんでした。");
     return;
   }
-  GrowToMinimum(kMinTrackW, kMinTrackH);
   CenterOnPrimary(hwnd_);
   FormCreate();
-  FormShow();
   ShowModal(owner);
 }
 
@@ -101,18 +102,10 @@ bool TFormHelp::CreateControls() {
   if (!Memo1) return false;
   // The typing limit would otherwise stop selection keys past 32 K units in some versions.
   SendMessageW(Memo1, EM_SETLIMITTEXT, 0x7FFFFFFE, 0);
-  font_ = MakeUiFont(dpi_);
-  SendMessageW(Memo1, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+  GiveUiFont(Memo1);
   layout_ = {{Memo1, 0, 0, kDesignClient.cx, kDesignClient.cy, kLeft | kTop | kRight | kBottom}};
   Layout();
   return true;
-}
-
-void TFormHelp::Layout() {
-  if (!hwnd_ || layout_.empty()) return;
-  RECT rc{};
-  GetClientRect(hwnd_, &rc);
-  ApplyLayout(layout_, kDesignClient, {rc.right, rc.bottom}, dpi_);
 }
 
 void TFormHelp::FormCreate() {
@@ -132,39 +125,16 @@ void TFormHelp::FormShow() {
   InvalidateRect(Memo1, nullptr, TRUE);
 }
 
-bool TFormHelp::FormKeyDown(WPARAM key) {
-  const bool modifier = GetKeyState(VK_SHIFT) < 0 || GetKeyState(VK_CONTROL) < 0 || GetKeyState(VK_MENU) < 0;
-  if (key != VK_ESCAPE || modifier) return false;
-  EndModal(IDCANCEL);
-  return true;
-}
-
-void TFormHelp::WmGetMinMaxInfo(MINMAXINFO* info) {
-  info->ptMinTrackSize.x = Scale(kMinTrackW, dpi_);
-  info->ptMinTrackSize.y = Scale(kMinTrackH, dpi_);
-}
-
-void TFormHelp::WmDpiChanged(UINT dpi, const RECT& suggested) {
-  dpi_ = dpi;
-  font_ = MakeUiFont(dpi_);
-  SendMessageW(Memo1, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), TRUE);
-  MoveToSuggestedRect(reinterpret_cast<LPARAM>(&suggested));
-}
-
 bool TFormHelp::PreviewMessage(MSG& msg) {
-  if (msg.message == WM_KEYDOWN && FormKeyDown(msg.wParam)) return true;
-  // A multi-line edit in a dialog closes its parent on Esc, with Shift or without: the
-  // modified Esc goes no further than FormKeyDown.
-  if ((msg.message == WM_KEYDOWN || msg.message == WM_CHAR) && msg.wParam == VK_ESCAPE) return true;
-  return false;
+  // A multi-line edit in a dialog closes its parent on Esc, with Shift or without: Esc alone
+  // closes through the base, and no Esc reaches the memo.
+  if (msg.wParam != VK_ESCAPE) return false;
+  return msg.message == WM_CHAR || (msg.message == WM_KEYDOWN && ModifierHeld());
 }
 
 LRESULT TFormHelp::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
-    case WM_SIZE: Layout(); return 0;
-    case WM_GETMINMAXINFO: WmGetMinMaxInfo(reinterpret_cast<MINMAXINFO*>(lp)); return 0;
     case WM_SETFOCUS: SetFocus(Memo1); return 0;
-    case WM_DPICHANGED: WmDpiChanged(HIWORD(wp), *reinterpret_cast<RECT*>(lp)); return 0;
     case WM_CLOSE: EndModal(IDCANCEL); return 0;
     case WM_CTLCOLORSTATIC: {
       // Read-only, but a text to read: the window colours rather than the dialog grey.

@@ -2,9 +2,8 @@
 #pragma once
 #include <cstdint>
 #include <string>
-#include <vector>
 
-#include "forms/Win.h"
+#include "forms/Form.h"
 
 namespace tovo {
 
@@ -26,20 +25,14 @@ class TFormHelp : public win::Form {
  protected:
   LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
   bool PreviewMessage(MSG& msg) override;
+  void FormShow() override;
 
  private:
   bool CreateControls();
-  void Layout();
   void FormCreate();
-  void FormShow();
-  bool FormKeyDown(WPARAM key);
-  void WmGetMinMaxInfo(MINMAXINFO* info);
-  void WmDpiChanged(UINT dpi, const RECT& suggested);
 
   std::u16string StrDllFilePath;
   HWND Memo1 = nullptr;
-  win::UniqueFont font_;
-  std::vector<win::LayoutItem> layout_;
 };
 
 // The list window's "help" command: the window above, for the plug-in folder `pluginFolder`.

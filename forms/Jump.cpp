@@ -1,7 +1,10 @@
 // The go-to-line dialog.
 #include "forms/Jump.h"
 
-#include <exception>
+#include <utility>
+
+#include "forms/Files.h"
+#include "forms/Text.h"
 
 namespace tovo {
 
@@ -10,14 +13,11 @@ using namespace win;
 namespace {
 
 constexpr SIZE kDesignClient{329, 106};
+constexpr win::FormDesign kDesign{kDesignClient, {0, 0}, /*escCloses=*/true};
 constexpr char16_t kSection[] = u"Editor";
 constexpr char16_t kKey[] = u"Jump";
 // Enter and Esc reach the dialog as IDOK and IDCANCEL too (the dialog manager's own keys).
 enum : int { IdDecEdit1 = 100, IdLabel1 = 101, IdButtonOk = IDOK, IdButtonCancel = IDCANCEL };
-
-bool NoModifierHeld() {
-  return GetKeyState(VK_SHIFT) >= 0 && GetKeyState(VK_CONTROL) >= 0 && GetKeyState(VK_MENU) >= 0;
-}
 
 }  // namespace
 
@@ -30,10 +30,11 @@ bool ShowJumpDialog(HWND owner, const std::u16string& iniFile) {
   return form.ShowModal(owner) == 1;
 }
 
+TFormJump::TFormJump(std::u16string iniFile) : Form(kDesign), iniFile_(std::move(iniFile)) {}
+
 bool TFormJump::Create(HWND owner) {
   // A tool-window frame: small caption, no resizing.
-  if (!CreateTopLevel(L"行へ移動", WS_POPUP | WS_CAPTION | WS_SYSMENU, WS_EX_TOOLWINDOW, owner, nullptr,
-                      kDesignClient.cx, kDesignClient.cy)) {
+  if (!CreateTopLevel(L"行へ移動", WS_POPUP | WS_CAPTION | WS_SYSMENU, WS_EX_TOOLWINDOW, owner, nullptr)) {
     return false;
   }
   HINSTANCE inst = ThisModule();
@@ -54,32 +55,13 @@ bool TFormJump::Create(HWND owner) {
       {ButtonOk, 165, 13, 140, 25, kLeft | kTop},
       {ButtonCancel, 165, 55, 140, 25, kLeft | kTop},
   };
-  ApplyDpi(dpi_);
+  // Panel1: a lowered bevel round the whole client area.
+  panels_ = {{0, 0, kDesignClient.cx, kDesignClient.cy, kLeft | kTop | kRight | kBottom}};
+  GiveUiFont();
+  Layout();
   CenterOnPrimary(hwnd_);
   FormCreate();
-  FormShow();
   return true;
-}
-
-void TFormJump::ApplyDpi(UINT dpi) {
-  dpi_ = dpi;
-  uiFont_ = MakeUiFont(dpi_);
-  SetFontAll(hwnd_, uiFont_.get());
-  Layout();
-}
-
-void TFormJump::Layout() {
-  RECT rc{};
-  GetClientRect(hwnd_, &rc);
-  ApplyLayout(layout_, kDesignClient, {rc.right, rc.bottom}, dpi_);
-  InvalidateRect(hwnd_, nullptr, TRUE);
-}
-
-// Panel1: a lowered bevel round the whole client area.
-void TFormJump::Paint() {
-  RECT rc{};
-  GetClientRect(hwnd_, &rc);
-  PaintPanels({rc});
 }
 
 // ---------------------------------------------------------------- handlers
@@ -92,14 +74,8 @@ void TFormJump::FormShow() {
   FocusOnActivate(DecEdit1.Handle());
 }
 
-bool TFormJump::FormKeyDown(WPARAM key) {
-  if (key != VK_ESCAPE || !NoModifierHeld()) return false;
-  ButtonCancelClick();
-  return true;
-}
-
 bool TFormJump::DecEdit1KeyDown(WPARAM key) {
-  if (key != VK_RETURN || !NoModifierHeld()) return false;
+  if (key != VK_RETURN) return false;
   ButtonOkClick();
   return true;
 }
@@ -129,10 +105,12 @@ void TFormJump::OnCommand(WORD id, WORD code) {
 
 bool TFormJump::PreviewMessage(MSG& msg) {
   if (msg.message != WM_KEYDOWN) return false;
-  if (FormKeyDown(msg.wParam)) return true;
+  // Enter and Esc act alone only. With Shift, Ctrl or Alt they go no further: the dialog
+  // manager would take them as OK and Cancel.
+  if ((msg.wParam == VK_RETURN || msg.wParam == VK_ESCAPE) && ModifierHeld()) return true;
   if (msg.hwnd == DecEdit1.Handle()) return DecEdit1KeyDown(msg.wParam);
   // Enter on a focused button presses that button, not the OK button.
-  if (msg.wParam == VK_RETURN && NoModifierHeld() && (msg.hwnd == ButtonOk || msg.hwnd == ButtonCancel)) {
+  if (msg.wParam == VK_RETURN && (msg.hwnd == ButtonOk || msg.hwnd == ButtonCancel)) {
     msg.hwnd == ButtonOk ? ButtonOkClick() : ButtonCancelClick();
     return true;
   }
@@ -143,12 +121,6 @@ LRESULT TFormJump::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case WM_COMMAND: OnCommand(LOWORD(wp), HIWORD(wp)); return 0;
     case WM_CLOSE: ButtonCancelClick(); return 0;
-    case WM_PAINT: Paint(); return 0;
-    case WM_ACTIVATE: return 0;  // the focused control is kept by the base window
-    case WM_DPICHANGED:
-      ApplyDpi(HIWORD(wp));
-      MoveToSuggestedRect(lp);
-      return 0;
     default: return Default(msg, wp, lp);
   }
 }

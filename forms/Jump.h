@@ -2,11 +2,9 @@
 // list window reads it back after the dialog has closed.
 #pragma once
 #include <string>
-#include <utility>
-#include <vector>
 
 #include "forms/DecEdit.h"
-#include "forms/Win.h"
+#include "forms/Form.h"
 
 namespace tovo {
 
@@ -16,32 +14,26 @@ bool ShowJumpDialog(HWND owner, const std::u16string& iniFile);
 
 class TFormJump : public win::Form {
  public:
-  explicit TFormJump(std::u16string iniFile) : iniFile_(std::move(iniFile)) {}
+  explicit TFormJump(std::u16string iniFile);
   bool Create(HWND owner);
 
  protected:
   LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
   bool PreviewMessage(MSG& msg) override;
+  void FormShow() override;
 
  private:
   void FormCreate();
-  void FormShow();
-  bool FormKeyDown(WPARAM key);
   bool DecEdit1KeyDown(WPARAM key);
   void ButtonOkClick();
   void ButtonCancelClick();
   void OnCommand(WORD id, WORD code);
-  void Layout();
-  void Paint();
-  void ApplyDpi(UINT dpi);
 
   std::u16string iniFile_;
   HWND Label1 = nullptr;
   TDecEdit DecEdit1;
   HWND ButtonOk = nullptr;
   HWND ButtonCancel = nullptr;
-  win::UniqueFont uiFont_;
-  std::vector<win::LayoutItem> layout_;
 };
 
 }  // namespace tovo

@@ -2,14 +2,15 @@
 #include "forms/KeyBoard.h"
 
 #include <algorithm>
-#include <exception>
 #include <optional>
 #include <utility>
 
 #include "core/KeyBoardModel.h"
 #include "core/KeyMapLine.h"
 #include "forms/CsvList.h"
+#include "forms/Files.h"
 #include "forms/KeyMap.h"
+#include "forms/Text.h"
 
 namespace tovo {
 
@@ -19,7 +20,7 @@ namespace {
 
 constexpr SIZE kDesignClient{886, 423};
 constexpr int kPanel1Height = 45;
-constexpr int kMinTrackW = 900, kMinTrackH = 460;
+constexpr win::FormDesign kDesign{kDesignClient, {900, 460}, /*escCloses=*/true};
 // The list keeps these distances to the client area's right and bottom edges.
 constexpr int kListLeft = 25, kListTop = 85, kListRightGap = 45, kListBottomGap = 145;
 constexpr UINT kMsgNotice = WM_APP + 1;  // shows a message once the dialog is on screen
@@ -48,8 +49,6 @@ void AddEntries(HWND combo, auto const& entries) {
   }
 }
 
-bool AnyModifierHeld() { return GetKeyState(VK_SHIFT) < 0 || GetKeyState(VK_CONTROL) < 0 || GetKeyState(VK_MENU) < 0; }
-
 }  // namespace
 
 std::u16string KeyMapFilePath() {
@@ -62,7 +61,7 @@ std::u16string KeyMapFileProblem(bool reading, const std::u16string& path, DWORD
   return text + u"\r\n" + path + u"\r\n" + ErrorText(error);
 }
 
-TFormKeyBoard::TFormKeyBoard() = default;
+TFormKeyBoard::TFormKeyBoard() : Form(kDesign) {}
 TFormKeyBoard::~TFormKeyBoard() = default;
 
 int ShowKeyBoard(HWND owner) {
@@ -72,19 +71,13 @@ int ShowKeyBoard(HWND owner) {
 
 int TFormKeyBoard::Execute(HWND owner) {
   if (!CreateTopLevel(L"キーボード設定", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MAXIMIZEBOX, 0,
-                      owner, nullptr, kDesignClient.cx, kDesignClient.cy) ||
+                      owner, nullptr) ||
       !CreateControls()) {
     ShowError(owner, u"キーボード設定の画面を作成できませんでした。");
     return IDCANCEL;
   }
-  // The design's client area is a little smaller than the minimum outer size allows.
-  RECT rc{};
-  GetWindowRect(hwnd_, &rc);
-  SetWindowPos(hwnd_, nullptr, 0, 0, std::max<int>(rc.right - rc.left, Scale(kMinTrackW, dpi_)),
-               std::max<int>(rc.bottom - rc.top, Scale(kMinTrackH, dpi_)), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   CenterOnPrimary(hwnd_);
   FormCreate();
-  FormShow();
   return ShowModal(owner);
 }
 
@@ -116,8 +109,7 @@ bool TFormKeyBoard::CreateControls() {
     if (!h) return false;
   }
   ListView_SetExtendedListViewStyle(ListView1, LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
-  uiFont_ = MakeUiFont(dpi_);
-  SetFontAll(hwnd_, uiFont_.get());
+  GiveUiFont();
   aqua_ = UniqueBrush(CreateSolidBrush(RGB(0, 255, 255)));
 
   AddEntries(ComboBox2, kShiftListEntries);
@@ -145,22 +137,20 @@ bool TFormKeyBoard::CreateControls() {
   top(ComboBox5, 660, 40, 75, 27 + 22 * 19);
   top(ButtonInit, 760, 10, 100, 25);
   top(ButtonClear, 760, 40, 100, 25);
+  // Panel2 holds everything above Panel1, which holds the buttons at the bottom.
+  panels_ = {{0, 0, kDesignClient.cx, panel1Top, kLeft | kTop | kRight | kBottom},
+             {0, panel1Top, kDesignClient.cx, kPanel1Height, kLeft | kRight | kBottom}};
+  Layout();
   return true;
 }
 
-void TFormKeyBoard::Layout() {
-  if (!hwnd_ || layout_.empty()) return;
+// The list follows the client area by fixed margins.
+void TFormKeyBoard::FormResize() {
   RECT rc{};
   GetClientRect(hwnd_, &rc);
-  ApplyLayout(layout_, kDesignClient, {rc.right, rc.bottom}, dpi_);
-  // FormResize: the list follows the client area by fixed margins.
   SetWindowPos(ListView1, nullptr, Scale(kListLeft, dpi_), Scale(kListTop, dpi_),
                std::max<int>(0, rc.right - Scale(kListRightGap, dpi_)), std::max<int>(0, rc.bottom - Scale(kListBottomGap, dpi_)),
                SWP_NOZORDER | SWP_NOACTIVATE);
-  const int panel1Top = rc.bottom - Scale(kPanel1Height, dpi_);
-  panel1_ = {0, panel1Top, rc.right, rc.bottom};
-  panel2_ = {0, 0, rc.right, panel1Top};
-  InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
 // ---------------------------------------------------------------- creation and showing
@@ -193,11 +183,6 @@ void TFormKeyBoard::FormShow() {
   SendMessageW(ComboBox5, CB_SETCURSEL, 0, 0);
   SetCommand();
   FocusOnActivate(ComboBox1);  // given on activation, when the dialog is on screen
-}
-
-void TFormKeyBoard::WmGetMinMaxInfo(MINMAXINFO* info) {
-  info->ptMinTrackSize.x = Scale(kMinTrackW, dpi_);
-  info->ptMinTrackSize.y = Scale(kMinTrackH, dpi_);
 }
 
 // ---------------------------------------------------------------- the lists
@@ -434,10 +419,6 @@ bool TFormKeyBoard::PreviewMessage(MSG& msg) {
                         msg.hwnd == ComboBox4 || msg.hwnd == ComboBox5;
     return inList && (msg.wParam == 13 || msg.wParam == 27);
   }
-  if (msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE && !AnyModifierHeld()) {
-    ButtonCancelClick();
-    return true;
-  }
   return false;
 }
 
@@ -445,13 +426,8 @@ LRESULT TFormKeyBoard::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case WM_COMMAND: OnCommand(LOWORD(wp), HIWORD(wp)); return 0;
     case WM_NOTIFY: return OnNotify(reinterpret_cast<NMHDR*>(lp));
-    case WM_SIZE: Layout(); return 0;
-    case WM_GETMINMAXINFO: WmGetMinMaxInfo(reinterpret_cast<MINMAXINFO*>(lp)); return 0;
     case WM_CLOSE: ButtonCancelClick(); return 0;
     case kMsgNotice: ShowMessage(hwnd_, std::exchange(notice_, {}), MB_OK | MB_ICONWARNING); return 0;
-    case WM_ACTIVATE: return 0;  // the focused control is kept by the base window
-    case WM_PAINT: PaintPanels({panel2_, panel1_}); return 0;
-    case WM_DPICHANGED: RescaleUiFont(wp, lp, uiFont_); return 0;
     default: return Default(msg, wp, lp);
   }
 }

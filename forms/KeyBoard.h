@@ -1,10 +1,13 @@
 // The keyboard settings dialog: assigns shortcut keys to the list window's commands and saves
 // them to the key-assignment file.
 #pragma once
+#include <windows.h>
+#include <commctrl.h>
+
 #include <string>
 #include <vector>
 
-#include "forms/Win.h"
+#include "forms/Form.h"
 
 namespace tovo {
 
@@ -25,13 +28,12 @@ class TFormKeyBoard : public win::Form {
  protected:
   LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
   bool PreviewMessage(MSG& msg) override;
+  void FormShow() override;
+  void FormResize() override;
 
  private:
   bool CreateControls();
-  void Layout();
   void FormCreate();
-  void FormShow();
-  void WmGetMinMaxInfo(MINMAXINFO* info);
   void OnCommand(WORD id, WORD code);
   LRESULT OnNotify(NMHDR* hdr);
 
@@ -59,9 +61,6 @@ class TFormKeyBoard : public win::Form {
   HWND ComboBox1 = nullptr, ComboBox2 = nullptr, ComboBox3 = nullptr, ComboBox4 = nullptr, ComboBox5 = nullptr;
   HWND ListView1 = nullptr;
   HWND ButtonClear = nullptr, ButtonInit = nullptr;
-  std::vector<win::LayoutItem> layout_;
-  RECT panel1_{}, panel2_{};
-  win::UniqueFont uiFont_;
   win::UniqueBrush aqua_;
 
   std::vector<std::u16string> StrListKeyMap;

@@ -1,11 +1,14 @@
 // The keyboard map window.
 #include "forms/KeyMap.h"
 
+#include <commctrl.h>
+
 #include <algorithm>
-#include <exception>
 #include <utility>
 
+#include "forms/Files.h"
 #include "forms/KeyBoard.h"
+#include "forms/Text.h"
 
 namespace tovo {
 
@@ -15,16 +18,14 @@ namespace {
 
 constexpr SIZE kDesignClient{637, 356};
 constexpr int kPanel1Height = 45;
-constexpr int kMinTrackW = 800, kMinTrackH = 480;
+constexpr win::FormDesign kDesign{kDesignClient, {800, 480}, /*escCloses=*/true};
 constexpr int kCommandColumnGap = 420;  // the command column takes the client width less this
 
 enum : int { IdListView1 = 300, IdButtonSort0, IdButtonSort1, IdButtonCopyToClip };
 
-bool AnyModifierHeld() { return GetKeyState(VK_SHIFT) < 0 || GetKeyState(VK_CONTROL) < 0 || GetKeyState(VK_MENU) < 0; }
-
 }  // namespace
 
-TFormKeyMap::TFormKeyMap() = default;
+TFormKeyMap::TFormKeyMap() : Form(kDesign) {}
 TFormKeyMap::~TFormKeyMap() = default;
 
 void ShowKeyMap(HWND owner) {
@@ -34,15 +35,13 @@ void ShowKeyMap(HWND owner) {
 
 void TFormKeyMap::Execute(HWND owner) {
   if (!CreateTopLevel(L"キーボードマップ", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MAXIMIZEBOX, 0,
-                      owner, nullptr, kDesignClient.cx, kDesignClient.cy) ||
+                      owner, nullptr) ||
       !CreateControls()) {
     ShowError(owner, u"キーボードマップの画面を作成できませんでした。");
     return;
   }
-  GrowToMinimum(kMinTrackW, kMinTrackH);
   CenterOnPrimary(hwnd_);
   FocusOnActivate(ListView1);
-  FormShow();
   ShowModal(owner);
 }
 
@@ -61,8 +60,7 @@ bool TFormKeyMap::CreateControls() {
     if (!h) return false;
   }
   ListView_SetExtendedListViewStyle(ListView1, LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
-  uiFont_ = MakeUiFont(dpi_);
-  SetFontAll(hwnd_, uiFont_.get());
+  GiveUiFont();
 
   const int panelTop = kDesignClient.cy - kPanel1Height;
   layout_ = {
@@ -71,6 +69,8 @@ bool TFormKeyMap::CreateControls() {
       {ButtonSort1, 150, panelTop + 10, 140, 25, kLeft | kBottom},
       {ButtonCopyToClip, 290, panelTop + 10, 160, 25, kLeft | kBottom},
   };
+  panels_ = {{0, panelTop, kDesignClient.cx, kPanel1Height, kLeft | kRight | kBottom}};
+  Layout();
   return true;
 }
 
@@ -106,23 +106,15 @@ void TFormKeyMap::FormShow() {
   if (!timerMessage_.empty()) SetTimer(hwnd_, kTimer1, 100, nullptr);
 }
 
+// The command column takes what the others leave of the client width.
 void TFormKeyMap::FormResize() {
-  if (!hwnd_ || layout_.empty()) return;
   RECT rc{};
   GetClientRect(hwnd_, &rc);
-  ApplyLayout(layout_, kDesignClient, {rc.right, rc.bottom}, dpi_);
-  panel1_ = {0, rc.bottom - Scale(kPanel1Height, dpi_), rc.right, rc.bottom};
-  InvalidateRect(hwnd_, &panel1_, TRUE);
   const int fixed[] = {110, -1, 200, 60, 10};
   for (int i = 0; i < 5; ++i) {
     const int width = fixed[i] >= 0 ? Scale(fixed[i], dpi_) : std::max<int>(0, rc.right - Scale(kCommandColumnGap, dpi_));
     ListView_SetColumnWidth(ListView1, i, width);
   }
-}
-
-void TFormKeyMap::WmGetMinMaxInfo(MINMAXINFO* info) {
-  info->ptMinTrackSize.x = Scale(kMinTrackW, dpi_);
-  info->ptMinTrackSize.y = Scale(kMinTrackH, dpi_);
 }
 
 void TFormKeyMap::Timer1Timer() {
@@ -183,25 +175,11 @@ void TFormKeyMap::OnCommand(WORD id, WORD code) {
   }
 }
 
-bool TFormKeyMap::PreviewMessage(MSG& msg) {
-  // FormKeyDown: Esc alone closes; Ctrl+Esc and the like do not.
-  if (msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE && !AnyModifierHeld()) {
-    EndModal(IDCANCEL);
-    return true;
-  }
-  return false;
-}
-
 LRESULT TFormKeyMap::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case WM_COMMAND: OnCommand(LOWORD(wp), HIWORD(wp)); return 0;
-    case WM_SIZE: FormResize(); return 0;
-    case WM_GETMINMAXINFO: WmGetMinMaxInfo(reinterpret_cast<MINMAXINFO*>(lp)); return 0;
     case WM_TIMER: if (wp == kTimer1) Timer1Timer(); return 0;
     case WM_CLOSE: EndModal(IDCANCEL); return 0;
-    case WM_ACTIVATE: return 0;  // the focused control is kept by the base window
-    case WM_PAINT: PaintPanels({panel1_}); return 0;
-    case WM_DPICHANGED: RescaleUiFont(wp, lp, uiFont_); return 0;
     default: return Default(msg, wp, lp);
   }
 }

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "core/KeySort.h"
-#include "forms/Win.h"
+#include "forms/Form.h"
 
 namespace tovo {
 
@@ -17,13 +17,11 @@ class TFormKeyMap : public win::Form {
 
  protected:
   LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
-  bool PreviewMessage(MSG& msg) override;
+  void FormShow() override;
+  void FormResize() override;
 
  private:
   bool CreateControls();
-  void FormShow();
-  void FormResize();
-  void WmGetMinMaxInfo(MINMAXINFO* info);
   void Timer1Timer();
   void OnCommand(WORD id, WORD code);
   void ButtonSort0Click() { SetKeySort0(); }
@@ -37,9 +35,6 @@ class TFormKeyMap : public win::Form {
 
   HWND ListView1 = nullptr;
   HWND ButtonSort0 = nullptr, ButtonSort1 = nullptr, ButtonCopyToClip = nullptr;
-  std::vector<win::LayoutItem> layout_;
-  RECT panel1_{};
-  win::UniqueFont uiFont_;
 
   bool BoolFileExist = false;
   std::vector<std::u16string> StrListKeyMap;

@@ -8,7 +8,8 @@
 #include <memory>
 
 #include "forms/CsvList.h"
-#include "forms/Win.h"
+#include "forms/Form.h"
+#include "forms/Text.h"
 
 namespace {
 

@@ -5,6 +5,7 @@
 #include <commctrl.h>
 
 #include <memory>
+#include <string>
 
 using namespace tovotest;
 
@@ -131,6 +132,31 @@ TEST_F(Jump, EscapeAndCancelKeepTheStoredNumber) {
   ASSERT_TRUE(ClickButton(FindChildByText(dialog, L"ｷｬﾝｾﾙ(&C)", L"Button")));
   ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }));
   EXPECT_EQ(IniRead(L"Editor", L"Jump"), L"12");
+}
+
+// Real key presses, so the dialog sees the modifiers held: with any of them Enter and Esc do
+// nothing (the dialog manager would read them as OK and Cancel); alone, Enter confirms.
+TEST_F(Jump, EnterAndEscapeActOnlyWithoutModifiers) {
+  Open(Lines(25));
+  HWND edit = OpenDialog();
+  ASSERT_TRUE(edit);
+  TypeChars(edit, L"7");
+  const struct {
+    const char* held;
+    bool shift, ctrl, alt;
+  } modifiers[] = {{"Shift", true, false, false}, {"Ctrl", false, true, false}, {"Alt", false, false, true}};
+  for (const auto& m : modifiers) {
+    for (UINT key : {VK_ESCAPE, VK_RETURN}) {
+      SCOPED_TRACE(std::string(m.held) + (key == VK_ESCAPE ? "+Esc" : "+Enter"));
+      ASSERT_TRUE(session->PressKeys(dialog, key, m.shift, m.ctrl, m.alt));
+      ASSERT_TRUE(session->Sync());
+      ASSERT_TRUE(IsWindow(dialog) && IsWindowVisible(dialog));
+    }
+  }
+  EXPECT_FALSE(IniRead(L"Editor", L"Jump"));
+  ASSERT_TRUE(session->PressKeys(dialog, VK_RETURN));
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }));
+  EXPECT_EQ(IniRead(L"Editor", L"Jump"), L"7");
 }
 
 TEST_F(Jump, OnlyDigitsCanBeTyped) {

@@ -29,6 +29,8 @@ class Paging : public ListWindowTest {
       auto box = session->WaitMessageBox();
       ASSERT_TRUE(box) << session->DescribeWindows();
       EXPECT_EQ(box->text, kLongLineText);
+      // Modal from the start: the editor takes no input (its command would open a second list).
+      EXPECT_FALSE(IsWindowEnabled(host.Window()));
       ASSERT_TRUE(session->Answer(*box, IDOK));
     }
     FindWindowAndControls();
