@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include "core/IniValues.h"
 
 using namespace tovo;
@@ -47,12 +49,22 @@ TEST(IniValues, FlagsReadAnyIntegerAndFallBack) {
   EXPECT_FALSE(IniFlagOr(u"", false));
 }
 
-TEST(IniValues, EveryColourNameRoundTripsAndTheFirstNameWins) {
-  const ColorName* names = ColorNames();
-  for (int i = 0; i < kColorNameCount; ++i) {
-    EXPECT_EQ(ParseIniColor(names[i].name), names[i].value);
-    EXPECT_EQ(ColorToIniText(names[i].value), names[i].name);
+TEST(IniValues, ColourNamesReadAndWriteTheirValues) {
+  // Written out here rather than taken from the product's table, so a wrong entry there fails.
+  const std::pair<std::u16string, uint32_t> known[] = {
+      {u"clBlack", 0x00000000},       {u"clMaroon", 0x00000080},     {u"clOlive", 0x00008080},
+      {u"clNavy", 0x00800000},        {u"clSilver", 0x00C0C0C0},     {u"clLime", 0x0000FF00},
+      {u"clAqua", 0x00FFFF00},        {u"clWhite", 0x00FFFFFF},      {u"clMoneyGreen", 0x00C0DCC0},
+      {u"clSkyBlue", 0x00F0CAA6},     {u"clCream", 0x00F0FBFF},      {u"clMedGray", 0x00A4A0A0},
+      {u"clActiveBorder", 0xFF00000A}, {u"clBtnFace", 0xFF00000F},   {u"clDefault", 0x20000000},
+      {u"clNone", 0x1FFFFFFF},        {u"clScrollBar", 0xFF000000},  {u"cl3DDkShadow", 0xFF000015},
+      {u"cl3DLight", 0xFF000016},     {u"clWindowText", 0xFF000008},
+  };
+  for (const auto& [name, value] : known) {
+    EXPECT_EQ(ParseIniColor(name), value) << std::string(name.begin(), name.end());
+    EXPECT_EQ(ColorToIniText(value), name) << std::string(name.begin(), name.end());
   }
+  EXPECT_EQ(kColorNameCount, 52);
   EXPECT_EQ(ColorToIniText(0x000000FF), u"clRed");
   EXPECT_EQ(ColorToIniText(0x00123456), u"$00123456");
   EXPECT_EQ(ColorToIniText(0xFF000099), u"$FF000099");

@@ -1,5 +1,5 @@
 // What the editor reads from the DLL: the exports, the texts, the resources, and one command run.
-#include "driver/Driver.h"
+#include "driver/ListWindowTest.h"
 
 #include <cstring>
 
@@ -8,7 +8,6 @@ using namespace tovotest;
 namespace {
 
 constexpr WORD kJapanese = MAKELANGID(LANG_JAPANESE, SUBLANG_DEFAULT);
-constexpr wchar_t kListCaption[] = L"CsvList表示";
 constexpr wchar_t kUntouched = 0xCCCC;
 
 std::string_view ResourceBytes(LPCWSTR type, LPCWSTR name, WORD language) {
@@ -68,7 +67,7 @@ std::wstring Expected(std::wstring_view written) {
   return expected;
 }
 
-class Exports : public WinTest {};
+class Exports : public ListWindowTest {};
 
 TEST_F(Exports, PluginProcAnswersNameAndVersion) {
   struct Case {
@@ -200,8 +199,7 @@ HWND RowsPerPageBox(HWND window) {
 }
 
 TEST_F(Exports, CommandReturnsOnlyAfterTheWindowClosedAndStartsAfreshEachTime) {
-  FakeHost host;
-  host.lines = {L"a,b", L"c,d", L"e"};
+  const std::vector<std::wstring> lines = {L"a,b", L"c,d", L"e"};
   int32_t checked = 5;
   EXPECT_EQ(Plugin().QueryStatus(nullptr, &checked), -1);
   EXPECT_EQ(checked, 0);
@@ -212,22 +210,22 @@ TEST_F(Exports, CommandReturnsOnlyAfterTheWindowClosedAndStartsAfreshEachTime) {
   };
   for (const Run run : {Run{nullptr, L"20"}, Run{L"0", L"10"}}) {
     if (run.dispNum) IniWrite(L"CsvList", L"DispNum", run.dispNum);
-    Session s(host);
-    HWND w = s.WaitWindow(kListCaption);
-    ASSERT_TRUE(w) << s.DescribeWindows();
-    HWND rows = RowsPerPageBox(w);
+    Launch(lines);
+    window = session->WaitWindow(kListCaption);
+    ASSERT_TRUE(window) << session->DescribeWindows();
+    HWND rows = RowsPerPageBox(window);
     ASSERT_TRUE(rows);
     EXPECT_EQ(ComboText(rows), run.rows);
     checked = 5;
     EXPECT_EQ(Plugin().QueryStatus(nullptr, &checked), -1);
     EXPECT_EQ(checked, 0);
-    ASSERT_TRUE(s.Sync());
-    EXPECT_FALSE(s.Returned());
+    ASSERT_TRUE(session->Sync());
+    EXPECT_FALSE(session->Returned());
     const ULONGLONG closing = GetTickCount64();
-    s.CloseWindow(w);
-    ASSERT_TRUE(s.WaitReturned());
-    EXPECT_GE(s.ReturnedAt(), closing);
-    EXPECT_FALSE(IsWindow(w));
+    session->CloseWindow(window);
+    ASSERT_TRUE(session->WaitReturned());
+    EXPECT_GE(session->ReturnedAt(), closing);
+    EXPECT_FALSE(IsWindow(window));
   }
   checked = 5;
   EXPECT_EQ(Plugin().QueryStatus(nullptr, &checked), -1);
@@ -235,12 +233,10 @@ TEST_F(Exports, CommandReturnsOnlyAfterTheWindowClosedAndStartsAfreshEachTime) {
 }
 
 TEST_F(Exports, LinesAreAskedLengthFirstThenCopiedIntoThatCapacity) {
-  FakeHost host;
-  host.lines = {L"a,b", L"", L"日本,語"};
-  Session s(host);
-  HWND w = s.WaitWindow(kListCaption);
-  ASSERT_TRUE(w) << s.DescribeWindows();
-  HWND list = FindChildByClass(w, L"SysListView32");
+  Launch({L"a,b", L"", L"日本,語"});
+  window = session->WaitWindow(kListCaption);
+  ASSERT_TRUE(window) << session->DescribeWindows();
+  list = FindChildByClass(window, L"SysListView32");
   ASSERT_TRUE(WaitUntil([&] { return ListRowCount(list) == 3; }))
       << ListRowCount(list) << " rows after " << host.CountRequests(tovo::kMsgGetLine) << " line requests";
 
@@ -275,8 +271,8 @@ TEST_F(Exports, LinesAreAskedLengthFirstThenCopiedIntoThatCapacity) {
   }
   EXPECT_EQ(linesRead, (std::vector<int>{0, 1, 2}));
   EXPECT_EQ(Utf8(ListCell(list, 2, 1)), Utf8(L"日本"));
-  s.CloseWindow(w);
-  EXPECT_TRUE(s.WaitReturned());
+  session->CloseWindow(window);
+  EXPECT_TRUE(session->WaitReturned());
 }
 
 // A host that passes no pointer must not bring the editor down.

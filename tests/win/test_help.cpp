@@ -1,6 +1,6 @@
 // The help window: opening over the list, the help file's text and encodings, tab stops, the
 // size limits, and closing on Esc only.
-#include "driver/Driver.h"
+#include "driver/ListWindowTest.h"
 
 #include <cstdlib>
 
@@ -8,24 +8,8 @@ using namespace tovotest;
 
 namespace {
 
-constexpr wchar_t kListCaption[] = L"CsvList表示";
 constexpr wchar_t kHelpCaption[] = L"ヘルプ表示";
 constexpr wchar_t kHelpFile[] = L"TovoCsvList.txt";
-
-struct Opened {
-  HWND list = nullptr;
-  HWND help = nullptr;
-  HWND memo = nullptr;
-};
-
-Opened OpenHelp(Session& s) {
-  Opened o;
-  o.list = s.WaitWindow(kListCaption);
-  if (!o.list || !s.MenuCommand(o.list, L"ヘルプ表示(&C)...")) return o;
-  o.help = s.WaitWindow(kHelpCaption);
-  if (o.help) o.memo = FindChildByClass(o.help, L"Edit");
-  return o;
-}
 
 int PosX(HWND memo, int charIndex) { return static_cast<short>(LOWORD(Send(memo, EM_POSFROMCHAR, charIndex))); }
 
@@ -46,33 +30,50 @@ std::string Utf16(std::wstring_view text, bool bigEndian) {
   return bytes;
 }
 
-class Help : public WinTest {
+class Help : public ListWindowTest {
  protected:
-  FakeHost host;
-  void SetUp() override {
-    WinTest::SetUp();
-    host.lines = {L"a,b", L"c,d"};
+  void StartCommand() { Launch({L"a,b", L"c,d"}); }
+
+  // Opens the help window from the list window's menu.
+  void OpenHelp() {
+    help = memo = nullptr;
+    window = session->WaitWindow(kListCaption);
+    if (!window || !session->MenuCommand(window, L"ヘルプ表示(&C)...")) return;
+    help = session->WaitWindow(kHelpCaption);
+    if (help) memo = FindChildByClass(help, L"Edit");
   }
+
+  // A test may end with the help window open: it goes first, as the user would close it.
+  void TearDown() override {
+    if (session && help && IsWindow(help)) {
+      session->CloseWindow(help);
+      WaitUntil([&] { return !IsWindow(help); });
+    }
+    ListWindowTest::TearDown();
+  }
+
+  HWND help = nullptr;
+  HWND memo = nullptr;
 };
 
 }  // namespace
 
 TEST_F(Help, OpensEmptyWithoutFileModalCentredAndAtLeastMinimumSize) {
-  Session s(host);
-  Opened o = OpenHelp(s);
-  ASSERT_TRUE(o.help && o.memo) << s.DescribeWindows();
-  EXPECT_TRUE(s.NoMessageBoxWithin(200));
-  EXPECT_EQ(WindowText(o.memo), L"");
+  StartCommand();
+  OpenHelp();
+  ASSERT_TRUE(help && memo) << session->DescribeWindows();
+  EXPECT_TRUE(session->NoMessageBoxWithin(200));
+  EXPECT_EQ(WindowText(memo), L"");
 
-  const auto style = static_cast<DWORD>(GetWindowLongPtrW(o.help, GWL_STYLE));
+  const auto style = static_cast<DWORD>(GetWindowLongPtrW(help, GWL_STYLE));
   EXPECT_TRUE(style & WS_THICKFRAME);
   EXPECT_TRUE(style & WS_MAXIMIZEBOX);
   EXPECT_FALSE(style & WS_MINIMIZEBOX);
-  const auto memoStyle = static_cast<DWORD>(GetWindowLongPtrW(o.memo, GWL_STYLE));
+  const auto memoStyle = static_cast<DWORD>(GetWindowLongPtrW(memo, GWL_STYLE));
   for (DWORD bit : {DWORD(ES_MULTILINE), DWORD(ES_READONLY), DWORD(ES_AUTOHSCROLL), DWORD(WS_HSCROLL), DWORD(WS_VSCROLL)})
     EXPECT_TRUE(memoStyle & bit) << std::hex << bit;
 
-  const RECT rc = WindowRectOf(o.help);
+  const RECT rc = WindowRectOf(help);
   EXPECT_GE(rc.right - rc.left, 800);
   EXPECT_GE(rc.bottom - rc.top, 600);
   RECT work{};
@@ -81,71 +82,71 @@ TEST_F(Help, OpensEmptyWithoutFileModalCentredAndAtLeastMinimumSize) {
   EXPECT_NEAR((rc.top + rc.bottom) / 2, (work.top + work.bottom) / 2, 1);
 
   // The memo fills the client area, also after a resize.
-  const SIZE client = ClientSizeOf(o.help);
-  RECT memoRc = WindowRectOf(o.memo);
+  const SIZE client = ClientSizeOf(help);
+  RECT memoRc = WindowRectOf(memo);
   EXPECT_EQ(memoRc.right - memoRc.left, client.cx);
   EXPECT_EQ(memoRc.bottom - memoRc.top, client.cy);
-  SetWindowPos(o.help, nullptr, 0, 0, 1000, 700, SWP_NOMOVE | SWP_NOZORDER);
-  ASSERT_TRUE(s.Sync());
-  memoRc = WindowRectOf(o.memo);
-  EXPECT_EQ(memoRc.right - memoRc.left, ClientSizeOf(o.help).cx);
+  SetWindowPos(help, nullptr, 0, 0, 1000, 700, SWP_NOMOVE | SWP_NOZORDER);
+  ASSERT_TRUE(session->Sync());
+  memoRc = WindowRectOf(memo);
+  EXPECT_EQ(memoRc.right - memoRc.left, ClientSizeOf(help).cx);
   // Smaller than the minimum is refused.
-  SetWindowPos(o.help, nullptr, 0, 0, 300, 200, SWP_NOMOVE | SWP_NOZORDER);
-  const RECT small = WindowRectOf(o.help);
+  SetWindowPos(help, nullptr, 0, 0, 300, 200, SWP_NOMOVE | SWP_NOZORDER);
+  const RECT small = WindowRectOf(help);
   EXPECT_GE(small.right - small.left, 800);
   EXPECT_GE(small.bottom - small.top, 600);
 
-  EXPECT_FALSE(IsWindowEnabled(o.list));
-  s.CloseWindow(o.help);
-  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(o.help); }));
-  EXPECT_TRUE(IsWindowEnabled(o.list));
+  EXPECT_FALSE(IsWindowEnabled(window));
+  session->CloseWindow(help);
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(help); }));
+  EXPECT_TRUE(IsWindowEnabled(window));
 }
 
 TEST_F(Help, EscClosesButShiftEscDoesNot) {
   WriteUtf8(kHelpFile, L"text");
-  Session s(host);
-  Opened o = OpenHelp(s);
-  ASSERT_TRUE(o.help) << s.DescribeWindows();
+  StartCommand();
+  OpenHelp();
+  ASSERT_TRUE(help) << session->DescribeWindows();
 
-  ASSERT_TRUE(s.PressKeys(o.help, VK_ESCAPE, /*shift=*/true));
-  ASSERT_TRUE(s.Sync());
-  EXPECT_TRUE(IsWindow(o.help) && IsWindowVisible(o.help));
-  ASSERT_TRUE(s.PressKeys(o.help, VK_ESCAPE, false, /*ctrl=*/true));
-  ASSERT_TRUE(s.Sync());
-  EXPECT_TRUE(IsWindow(o.help) && IsWindowVisible(o.help));
+  ASSERT_TRUE(session->PressKeys(help, VK_ESCAPE, /*shift=*/true));
+  ASSERT_TRUE(session->Sync());
+  EXPECT_TRUE(IsWindow(help) && IsWindowVisible(help));
+  ASSERT_TRUE(session->PressKeys(help, VK_ESCAPE, false, /*ctrl=*/true));
+  ASSERT_TRUE(session->Sync());
+  EXPECT_TRUE(IsWindow(help) && IsWindowVisible(help));
 
-  ASSERT_TRUE(s.PressKeys(o.help, VK_ESCAPE));
-  EXPECT_TRUE(WaitUntil([&] { return !IsWindow(o.help); }));
-  EXPECT_TRUE(IsWindow(o.list)) << "Esc in the help window must not close the list";
+  ASSERT_TRUE(session->PressKeys(help, VK_ESCAPE));
+  EXPECT_TRUE(WaitUntil([&] { return !IsWindow(help); }));
+  EXPECT_TRUE(IsWindow(window)) << "Esc in the help window must not close the list";
 }
 
 TEST_F(Help, TabsStopEvery16DialogUnitsAndLinesAreNotWrapped) {
   const std::wstring longLine(600, L'x');
   WriteUtf8(kHelpFile, L"a\tX\r\nabc\tY\r\nabcde\tZ\r\n" + longLine + L"\r\n", /*bom=*/true);
-  Session s(host);
-  Opened o = OpenHelp(s);
-  ASSERT_TRUE(o.memo) << s.DescribeWindows();
+  StartCommand();
+  OpenHelp();
+  ASSERT_TRUE(memo) << session->DescribeWindows();
 
-  EXPECT_EQ(WindowText(o.memo), L"a\tX\r\nabc\tY\r\nabcde\tZ\r\n" + longLine);
-  EXPECT_EQ(Send(o.memo, EM_GETLINECOUNT), 4);
-  EXPECT_EQ(Line(o.memo, 0), L"a\tX");
+  EXPECT_EQ(WindowText(memo), L"a\tX\r\nabc\tY\r\nabcde\tZ\r\n" + longLine);
+  EXPECT_EQ(Send(memo, EM_GETLINECOUNT), 4);
+  EXPECT_EQ(Line(memo, 0), L"a\tX");
 
-  const int start = PosX(o.memo, 0);
-  const int x = PosX(o.memo, 2);
-  const int y = PosX(o.memo, static_cast<int>(Send(o.memo, EM_LINEINDEX, 1)) + 4);
-  const int z = PosX(o.memo, static_cast<int>(Send(o.memo, EM_LINEINDEX, 2)) + 6);
+  const int start = PosX(memo, 0);
+  const int x = PosX(memo, 2);
+  const int y = PosX(memo, static_cast<int>(Send(memo, EM_LINEINDEX, 1)) + 4);
+  const int z = PosX(memo, static_cast<int>(Send(memo, EM_LINEINDEX, 2)) + 6);
   EXPECT_EQ(x, y) << "text after a tab starts at the same stop";
   // The control's own default (32 units) would put Z at X's stop.
   EXPECT_GT(x, start);
   EXPECT_NEAR(z - start, 2 * (x - start), 2);
 
   // Read-only: typing changes nothing, selecting works.
-  TypeChars(o.memo, L"q");
-  ASSERT_TRUE(s.Sync());
-  EXPECT_EQ(Line(o.memo, 0), L"a\tX");
-  Send(o.memo, EM_SETSEL, 0, 3);
+  TypeChars(memo, L"q");
+  ASSERT_TRUE(session->Sync());
+  EXPECT_EQ(Line(memo, 0), L"a\tX");
+  Send(memo, EM_SETSEL, 0, 3);
   DWORD from = 0, to = 0;
-  Send(o.memo, EM_GETSEL, reinterpret_cast<WPARAM>(&from), reinterpret_cast<LPARAM>(&to));
+  Send(memo, EM_GETSEL, reinterpret_cast<WPARAM>(&from), reinterpret_cast<LPARAM>(&to));
   EXPECT_EQ(from, 0u);
   EXPECT_EQ(to, 3u);
 }
@@ -169,12 +170,12 @@ TEST_F(Help, ReadsEveryEncodingAndSurvivesBrokenBytes) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     WriteBytes(kHelpFile, c.bytes);
-    Session s(host);
-    Opened o = OpenHelp(s);
-    ASSERT_TRUE(o.memo) << s.DescribeWindows();
-    EXPECT_EQ(WindowText(o.memo), c.shown);
-    s.CloseWindow(o.help);
-    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(o.help); }));
+    StartCommand();
+    OpenHelp();
+    ASSERT_TRUE(memo) << session->DescribeWindows();
+    EXPECT_EQ(WindowText(memo), c.shown);
+    session->CloseWindow(help);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(help); }));
   }
 }
 
@@ -197,20 +198,20 @@ TEST_F(Help, HugeFilesShowTheirHeadWithANoticeWithoutStalling) {
     WriteBytes(kHelpFile, bytes);
     bytes = std::string();
 
-    Session s(host);
+    StartCommand();
     const ULONGLONG begin = GetTickCount64();
-    Opened o = OpenHelp(s);
-    ASSERT_TRUE(o.memo) << s.DescribeWindows();
+    OpenHelp();
+    ASSERT_TRUE(memo) << session->DescribeWindows();
     const ULONGLONG took = GetTickCount64() - begin;
     std::printf("%s: opened in %llu ms\n", c.name, took);
     EXPECT_LT(took, 5000u);
 
-    EXPECT_NE(Line(o.memo, 0).find(L"大きすぎる"), std::wstring::npos) << Utf8(Line(o.memo, 0));
-    EXPECT_EQ(Line(o.memo, 1), std::wstring(c.lineLength, L'h'));
-    EXPECT_LE(Send(o.memo, EM_GETLINECOUNT), 20001);
-    EXPECT_LE(Send(o.memo, WM_GETTEXTLENGTH), (1 << 20) + (1 << 20) / 10 + 200);
-    ASSERT_TRUE(s.PressKeys(o.help, VK_ESCAPE));
-    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(o.help); }));
+    EXPECT_NE(Line(memo, 0).find(L"大きすぎる"), std::wstring::npos) << Utf8(Line(memo, 0));
+    EXPECT_EQ(Line(memo, 1), std::wstring(c.lineLength, L'h'));
+    EXPECT_LE(Send(memo, EM_GETLINECOUNT), 20001);
+    EXPECT_LE(Send(memo, WM_GETTEXTLENGTH), (1 << 20) + (1 << 20) / 10 + 200);
+    ASSERT_TRUE(session->PressKeys(help, VK_ESCAPE));
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(help); }));
   }
 }
 
@@ -219,14 +220,14 @@ TEST_F(Help, UnreadableFileIsReportedAndTheWindowOpensEmpty) {
   // Held open without sharing: the plug-in cannot open it.
   HANDLE lock = CreateFileW(PluginFile(kHelpFile).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(lock, INVALID_HANDLE_VALUE);
-  Session s(host);
-  HWND list = s.WaitWindow(kListCaption);
-  ASSERT_TRUE(list && s.MenuCommand(list, L"ヘルプ表示(&C)..."));
-  auto box = s.WaitMessageBox();
-  ASSERT_TRUE(box) << s.DescribeWindows();
+  StartCommand();
+  window = session->WaitWindow(kListCaption);
+  ASSERT_TRUE(window && session->MenuCommand(window, L"ヘルプ表示(&C)..."));
+  auto box = session->WaitMessageBox();
+  ASSERT_TRUE(box) << session->DescribeWindows();
   EXPECT_NE(box->text.find(kHelpFile), std::wstring::npos) << Utf8(box->text);
-  EXPECT_TRUE(s.Answer(*box, IDOK));
-  HWND help = s.WaitWindow(kHelpCaption);
+  EXPECT_TRUE(session->Answer(*box, IDOK));
+  help = session->WaitWindow(kHelpCaption);
   ASSERT_TRUE(help);
   EXPECT_EQ(WindowText(FindChildByClass(help, L"Edit")), L"");
   CloseHandle(lock);

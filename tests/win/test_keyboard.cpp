@@ -1,5 +1,5 @@
 // The keyboard settings dialog, opened from the list window as the user does.
-#include "driver/Driver.h"
+#include "driver/ListWindowTest.h"
 
 #include <commctrl.h>
 
@@ -39,65 +39,60 @@ void WriteKeyFile(const std::vector<std::wstring>& lines) {
 }
 
 // The list window with its dialog open; the defaults are what the first opening wrote.
-struct Opened {
-  FakeHost host;
-  std::unique_ptr<Session> s;
-  HWND window = nullptr, dialog = nullptr, list = nullptr;
+class KeyBoard : public ListWindowTest {
+ protected:
+  HWND dialog = nullptr, commands = nullptr;
   HWND combo[5] = {};
   std::vector<std::wstring> defaults;
 
   // `before` runs once the list window is open, before the dialog is.
   bool Open(const std::function<void()>& before = {}) {
-    host.lines = {L"a,b", L"c,d"};
-    s = std::make_unique<Session>(host);
-    window = s->WaitWindow(L"CsvList表示");
+    Launch({L"a,b", L"c,d"});
+    window = session->WaitWindow(kListCaption);
     if (!window) return false;
     defaults = ReadLines(kKeyFile);
     if (before) before();
     return OpenDialog();
   }
   bool OpenDialog() {
-    if (!s->MenuCommand(window, L"キーボード設定(&K)...")) return false;
-    dialog = s->WaitWindow(kDialog);
+    if (!session->MenuCommand(window, L"キーボード設定(&K)...")) return false;
+    dialog = session->WaitWindow(kDialog);
     if (!dialog) return false;
-    list = FindChildByClass(dialog, L"SysListView32");
+    commands = FindChildByClass(dialog, L"SysListView32");
     for (int i = 0; i < 5; ++i) combo[i] = FindChildByClass(dialog, L"ComboBox", i);
-    return list && combo[4];
+    return commands && combo[4];
   }
   HWND Button(const wchar_t* caption) const { return FindChildByText(dialog, caption, L"Button"); }
   // The dialog's window goes before the list window has read the key file again: wait for the
   // UI thread to be back in the list window's loop as well.
-  bool DialogGone() const { return WaitUntil([&] { return !IsWindow(dialog); }) && s->Sync(); }
+  bool DialogGone() const { return WaitUntil([&] { return !IsWindow(dialog); }) && session->Sync(); }
   // Selects a row as a click would (the lists follow the selection).
   void SelectRow(int row) const {
     LVITEMW item{};
     item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
     item.state = LVIS_SELECTED | LVIS_FOCUSED;
-    Send(list, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
+    Send(commands, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
   }
   std::optional<MessageBoxInfo> Choose(int comboIndex, int entry) {
     ChooseCombo(combo[comboIndex], entry);
-    if (!s->Sync()) return std::nullopt;
-    if (s->NoMessageBoxWithin(150)) return std::nullopt;
-    return s->WaitMessageBox();
+    if (!session->Sync()) return std::nullopt;
+    if (session->NoMessageBoxWithin(150)) return std::nullopt;
+    return session->WaitMessageBox();
   }
 };
 
-class KeyBoard : public WinTest {};
-
 TEST_F(KeyBoard, LayoutListsAndFirstCategory) {
-  Opened o;
-  ASSERT_TRUE(o.Open()) << o.s->DescribeWindows();
-  const RECT outer = WindowRectOf(o.dialog);
+  ASSERT_TRUE(Open()) << session->DescribeWindows();
+  const RECT outer = WindowRectOf(dialog);
   EXPECT_GE(outer.right - outer.left, 900);
   EXPECT_GE(outer.bottom - outer.top, 460);
-  const SIZE client = ClientSizeOf(o.dialog);
+  const SIZE client = ClientSizeOf(dialog);
   EXPECT_GE(client.cx, 886);
   EXPECT_GE(client.cy, 423);
 
   auto listRect = [&] {
-    RECT r = WindowRectOf(o.list);
-    MapWindowPoints(nullptr, o.dialog, reinterpret_cast<POINT*>(&r), 2);
+    RECT r = WindowRectOf(commands);
+    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
     return r;
   };
   auto checkList = [&](SIZE c) {
@@ -108,17 +103,17 @@ TEST_F(KeyBoard, LayoutListsAndFirstCategory) {
     EXPECT_EQ(r.bottom - r.top, c.cy - 145);
   };
   checkList(client);
-  SetWindowPos(o.dialog, nullptr, 0, 0, 1200, 700, SWP_NOMOVE | SWP_NOZORDER);
-  ASSERT_TRUE(o.s->Sync());
-  checkList(ClientSizeOf(o.dialog));
+  SetWindowPos(dialog, nullptr, 0, 0, 1200, 700, SWP_NOMOVE | SWP_NOZORDER);
+  ASSERT_TRUE(session->Sync());
+  checkList(ClientSizeOf(dialog));
   MINMAXINFO limits{};
-  Send(o.dialog, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
+  Send(dialog, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
   EXPECT_EQ(limits.ptMinTrackSize.x, 900);
   EXPECT_EQ(limits.ptMinTrackSize.y, 460);
 
   // Tab order: the bottom panel's buttons, then the upper panel's controls as listed.
   std::vector<std::wstring> order;
-  for (HWND c = GetWindow(o.dialog, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+  for (HWND c = GetWindow(dialog, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
     const std::wstring cls = ClassName(c);
     order.push_back(cls == L"Button" || cls == L"Static" ? WindowText(c) : cls);
   }
@@ -126,89 +121,87 @@ TEST_F(KeyBoard, LayoutListsAndFirstCategory) {
                                               L"ComboBox", L"SysListView32", L"新キー(&N)", L"ComboBox", L"ComboBox",
                                               L"ComboBox", L"ComboBox", L"ｸﾘｱ(&R)", L"初期化(&I)"}));
 
-  EXPECT_EQ(ListColumnCount(o.list), 4);
+  EXPECT_EQ(ListColumnCount(commands), 4);
   const std::pair<const wchar_t*, int> columns[] = {{L"コマンド", 445}, {L"現在のキー", 295}, {L"機能", 60}, {L"", 10}};
   for (int i = 0; i < 4; ++i) {
-    EXPECT_EQ(ListColumnCaption(o.list, i), columns[i].first);
-    EXPECT_EQ(ListColumnWidth(o.list, i), columns[i].second);
+    EXPECT_EQ(ListColumnCaption(commands, i), columns[i].first);
+    EXPECT_EQ(ListColumnWidth(commands, i), columns[i].second);
   }
-  EXPECT_EQ(ComboItems(o.combo[0]),
+  EXPECT_EQ(ComboItems(combo[0]),
             (std::vector<std::wstring>{L"ファイル", L"検索", L"編集", L"表示", L"ツール", L"ヘルプ", L"CSV設定"}));
-  EXPECT_EQ(ComboItems(o.combo[1]), (std::vector<std::wstring>{L" ", L"Shift"}));
-  EXPECT_EQ(ComboItems(o.combo[3]), (std::vector<std::wstring>{L" ", L"Alt"}));
-  const auto keys = ComboItems(o.combo[4]);
+  EXPECT_EQ(ComboItems(combo[1]), (std::vector<std::wstring>{L" ", L"Shift"}));
+  EXPECT_EQ(ComboItems(combo[3]), (std::vector<std::wstring>{L" ", L"Alt"}));
+  const auto keys = ComboItems(combo[4]);
   ASSERT_EQ(keys.size(), 63u);
   EXPECT_EQ(keys[0], L" ");
   EXPECT_EQ(keys[kKeyF3], L"F3");
   EXPECT_EQ(keys[62], L"BkSp");
 
-  EXPECT_EQ(ComboSelected(o.combo[0]), 0);
-  ASSERT_EQ(ListRowCount(o.list), 4);
-  EXPECT_EQ(ListCell(o.list, 0, 0), L"全て表示(&A)");
-  EXPECT_EQ(ListCell(o.list, 3, 2), L"1011");
-  EXPECT_EQ(ListSelected(o.list), 0);
+  EXPECT_EQ(ComboSelected(combo[0]), 0);
+  ASSERT_EQ(ListRowCount(commands), 4);
+  EXPECT_EQ(ListCell(commands, 0, 0), L"全て表示(&A)");
+  EXPECT_EQ(ListCell(commands, 3, 2), L"1011");
+  EXPECT_EQ(ListSelected(commands), 0);
 }
 
 TEST_F(KeyBoard, ComposedKeysAreCheckedBeforeTheyAreAssigned) {
-  Opened o;
-  ASSERT_TRUE(o.Open());
-  ChooseCombo(o.combo[0], 1);  // 検索: 次を検索 F3, 前を検索 Shift+F3
-  ASSERT_TRUE(WaitUntil([&] { return ListRowCount(o.list) == 2; }));
-  EXPECT_EQ(ComboSelected(o.combo[4]), kKeyF3);
-  EXPECT_EQ(ComboSelected(o.combo[1]), 0);
-  o.SelectRow(1);
-  ASSERT_TRUE(o.s->Sync());
-  EXPECT_EQ(ComboSelected(o.combo[1]), 1);  // Shift+F3
+  ASSERT_TRUE(Open());
+  ChooseCombo(combo[0], 1);  // 検索: 次を検索 F3, 前を検索 Shift+F3
+  ASSERT_TRUE(WaitUntil([&] { return ListRowCount(commands) == 2; }));
+  EXPECT_EQ(ComboSelected(combo[4]), kKeyF3);
+  EXPECT_EQ(ComboSelected(combo[1]), 0);
+  SelectRow(1);
+  ASSERT_TRUE(session->Sync());
+  EXPECT_EQ(ComboSelected(combo[1]), 1);  // Shift+F3
 
-  auto box = o.Choose(1, 0);  // Shift off: F3 is 次を検索's
+  auto box = Choose(1, 0);  // Shift off: F3 is 次を検索's
   ASSERT_TRUE(box);
   EXPECT_EQ(Utf8(box->text), Utf8(L"「検索」\r\nで既に使用済みですので設定できません"));
-  ASSERT_TRUE(o.s->Answer(*box, IDOK));
-  box = o.Choose(1, 1);  // back to Shift+F3, the row's own key
+  ASSERT_TRUE(session->Answer(*box, IDOK));
+  box = Choose(1, 1);  // back to Shift+F3, the row's own key
   ASSERT_TRUE(box);
   EXPECT_EQ(Utf8(box->text), Utf8(L"同一の設定です"));
-  ASSERT_TRUE(o.s->Answer(*box, IDOK));
-  EXPECT_EQ(ListCell(o.list, 1, 1), L"Shift+F3");
+  ASSERT_TRUE(session->Answer(*box, IDOK));
+  EXPECT_EQ(ListCell(commands, 1, 1), L"Shift+F3");
 
-  ChooseCombo(o.combo[0], 2);  // 編集: 行へ移動 has Ctrl+G, 先頭 (row 2) none
-  ASSERT_TRUE(WaitUntil([&] { return ListRowCount(o.list) == 6; }));
-  o.SelectRow(2);
-  ASSERT_TRUE(o.s->Sync());
-  EXPECT_EQ(ComboSelected(o.combo[4]), 0);
-  box = o.Choose(2, 1);  // Ctrl without a key
+  ChooseCombo(combo[0], 2);  // 編集: 行へ移動 has Ctrl+G, 先頭 (row 2) none
+  ASSERT_TRUE(WaitUntil([&] { return ListRowCount(commands) == 6; }));
+  SelectRow(2);
+  ASSERT_TRUE(session->Sync());
+  EXPECT_EQ(ComboSelected(combo[4]), 0);
+  box = Choose(2, 1);  // Ctrl without a key
   ASSERT_TRUE(box);
   EXPECT_EQ(Utf8(box->text), Utf8(L"Shift,Ctrl,Altのキーが設定されていますが\r\nキーが設定されていません"));
-  ASSERT_TRUE(o.s->Answer(*box, IDOK));
-  EXPECT_EQ(ComboSelected(o.combo[2]), 1);  // the user's choice stays
-  EXPECT_FALSE(o.Choose(4, kKeyH));         // Ctrl+H is free
-  EXPECT_EQ(ListCell(o.list, 2, 1), L"Ctrl+H");
+  ASSERT_TRUE(session->Answer(*box, IDOK));
+  EXPECT_EQ(ComboSelected(combo[2]), 1);  // the user's choice stays
+  EXPECT_FALSE(Choose(4, kKeyH));         // Ctrl+H is free
+  EXPECT_EQ(ListCell(commands, 2, 1), L"Ctrl+H");
 
   // Typing a letter in the key list picks its entry and assigns it at once.
-  ChooseCombo(o.combo[2], 0);  // Ctrl off: assigns H
-  ASSERT_TRUE(o.s->Sync());
-  EXPECT_EQ(ListCell(o.list, 2, 1), L"H");
-  TypeChars(o.combo[4], L"Q");
-  ASSERT_TRUE(o.s->Sync());
-  EXPECT_EQ(ComboSelected(o.combo[4]), kKeyQ);
-  EXPECT_EQ(ListCell(o.list, 2, 1), L"Q");
-  EXPECT_TRUE(o.s->NoMessageBoxWithin(150));
+  ChooseCombo(combo[2], 0);  // Ctrl off: assigns H
+  ASSERT_TRUE(session->Sync());
+  EXPECT_EQ(ListCell(commands, 2, 1), L"H");
+  TypeChars(combo[4], L"Q");
+  ASSERT_TRUE(session->Sync());
+  EXPECT_EQ(ComboSelected(combo[4]), kKeyQ);
+  EXPECT_EQ(ListCell(commands, 2, 1), L"Q");
+  EXPECT_TRUE(session->NoMessageBoxWithin(150));
 }
 
 TEST_F(KeyBoard, TheListsFollowTheSelectionWheneverItMovesAndOnlyThen) {
-  Opened o;
-  ASSERT_TRUE(o.Open());
-  ChooseCombo(o.combo[0], 1);  // 検索: 次を検索 F3, 前を検索 Shift+F3
-  ASSERT_TRUE(WaitUntil([&] { return ListRowCount(o.list) == 2; }));
-  auto shown = [&] { return std::pair(ComboSelected(o.combo[1]), ComboSelected(o.combo[4])); };
+  ASSERT_TRUE(Open());
+  ChooseCombo(combo[0], 1);  // 検索: 次を検索 F3, 前を検索 Shift+F3
+  ASSERT_TRUE(WaitUntil([&] { return ListRowCount(commands) == 2; }));
+  auto shown = [&] { return std::pair(ComboSelected(combo[1]), ComboSelected(combo[4])); };
 
   // A refused choice stays in the lists through a key that leaves the selection where it is.
-  auto box = o.Choose(1, 1);  // Shift+F3 is 前を検索's
+  auto box = Choose(1, 1);  // Shift+F3 is 前を検索's
   ASSERT_TRUE(box);
-  ASSERT_TRUE(o.s->Answer(*box, IDOK));
-  ASSERT_TRUE(o.s->PostKey(o.list, VK_HOME));
+  ASSERT_TRUE(session->Answer(*box, IDOK));
+  ASSERT_TRUE(session->PostKey(commands, VK_HOME));
   EXPECT_EQ(shown(), std::pair(1, kKeyF3));
-  ASSERT_TRUE(o.s->PostKey(o.list, VK_DOWN));
-  ASSERT_TRUE(o.s->PostKey(o.list, VK_HOME));
+  ASSERT_TRUE(session->PostKey(commands, VK_DOWN));
+  ASSERT_TRUE(session->PostKey(commands, VK_HOME));
   EXPECT_EQ(shown(), std::pair(0, kKeyF3));
 
   // With no row selected, a choice selects the first row, and the lists show that row's key as
@@ -225,15 +218,15 @@ TEST_F(KeyBoard, TheListsFollowTheSelectionWheneverItMovesAndOnlyThen) {
     SCOPED_TRACE(c.what);
     LVITEMW none{};
     none.stateMask = LVIS_SELECTED;
-    Send(o.list, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&none));
-    ASSERT_EQ(ListSelected(o.list), -1);
-    box = o.Choose(c.comboIndex, c.entry);
+    Send(commands, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&none));
+    ASSERT_EQ(ListSelected(commands), -1);
+    box = Choose(c.comboIndex, c.entry);
     EXPECT_EQ(box.has_value(), c.refused);
     if (box) {
-      ASSERT_TRUE(o.s->Answer(*box, IDOK));
+      ASSERT_TRUE(session->Answer(*box, IDOK));
     }
-    EXPECT_EQ(ListSelected(o.list), 0);
-    EXPECT_EQ(ListCell(o.list, 0, 1), c.rowKey);
+    EXPECT_EQ(ListSelected(commands), 0);
+    EXPECT_EQ(ListCell(commands, 0, 1), c.rowKey);
     EXPECT_EQ(shown(), c.lists);
   }
 }
@@ -248,31 +241,30 @@ TEST_F(KeyBoard, SavedKeysTakeEffectAtOnce) {
   for (const Case& c : {Case{"F5 chosen", false, L"F5", VK_F5, VK_F3}, Case{"cleared", true, L"", 0, VK_F3}}) {
     SCOPED_TRACE(c.what);
     ResetPluginsDir();
-    Opened o;
-    ASSERT_TRUE(o.Open());
-    SetComboText(FindChildByClass(o.window, L"ComboBox", 0), L"zzz");
-    ChooseCombo(o.combo[0], 1);
-    ASSERT_TRUE(WaitUntil([&] { return ListRowCount(o.list) == 2; }));
+    ASSERT_TRUE(Open());
+    SetComboText(FindChildByClass(window, L"ComboBox", 0), L"zzz");
+    ChooseCombo(combo[0], 1);
+    ASSERT_TRUE(WaitUntil([&] { return ListRowCount(commands) == 2; }));
     if (c.clear) {
-      ASSERT_TRUE(ClickButton(o.Button(L"ｸﾘｱ(&R)")));
+      ASSERT_TRUE(ClickButton(Button(L"ｸﾘｱ(&R)")));
     } else {
-      ChooseCombo(o.combo[4], kKeyF5);
+      ChooseCombo(combo[4], kKeyF5);
     }
-    ASSERT_TRUE(o.s->Sync());
-    EXPECT_EQ(ListCell(o.list, 0, 1), c.key);
-    ASSERT_TRUE(ClickButton(o.Button(L"保存(&S)")));
-    ASSERT_TRUE(o.DialogGone());
+    ASSERT_TRUE(session->Sync());
+    EXPECT_EQ(ListCell(commands, 0, 1), c.key);
+    ASSERT_TRUE(ClickButton(Button(L"保存(&S)")));
+    ASSERT_TRUE(DialogGone());
 
     EXPECT_EQ(LineOf(ReadLines(kKeyFile), L"1101"), std::wstring(L"検索\t次を検索(&N)\t") + c.key + L"\t1101");
-    EXPECT_EQ(MenuItemText(o.window, L"次を検索(&N)"), std::wstring(L"次を検索(&N)") + (*c.key ? L"\t" : L"") + c.key);
-    ASSERT_TRUE(o.s->PressKeys(o.window, c.dead));
-    EXPECT_TRUE(o.s->NoMessageBoxWithin(300));
+    EXPECT_EQ(MenuItemText(window, L"次を検索(&N)"), std::wstring(L"次を検索(&N)") + (*c.key ? L"\t" : L"") + c.key);
+    ASSERT_TRUE(session->PressKeys(window, c.dead));
+    EXPECT_TRUE(session->NoMessageBoxWithin(300));
     if (c.works) {
-      ASSERT_TRUE(o.s->PressKeys(o.window, c.works));
-      auto box = o.s->WaitMessageBox();
+      ASSERT_TRUE(session->PressKeys(window, c.works));
+      auto box = session->WaitMessageBox();
       ASSERT_TRUE(box);
       EXPECT_EQ(Utf8(box->text), Utf8(L"検索しましたが見つかりませんでした\r\nzzz"));
-      ASSERT_TRUE(o.s->Answer(*box, IDOK));
+      ASSERT_TRUE(session->Answer(*box, IDOK));
     }
   }
 }
@@ -281,101 +273,96 @@ TEST_F(KeyBoard, EscLeavesWithoutSavingFromAnyControl) {
   // Alt+L and Alt+N are the labels' access keys: the focus goes to the category or Shift list.
   for (UINT accessKey : {UINT('L'), UINT('N')}) {
     ResetPluginsDir();
-    Opened o;
-    ASSERT_TRUE(o.Open());
+    ASSERT_TRUE(Open());
     const auto before = ReadBytes(kKeyFile);
-    ChooseCombo(o.combo[4], kKeyF5);
-    ASSERT_TRUE(o.s->Sync());
-    ASSERT_EQ(ListCell(o.list, 0, 1), L"F5");
-    ASSERT_TRUE(o.s->PressKeys(o.dialog, accessKey, false, false, true));
-    ASSERT_TRUE(o.s->PressKeys(o.dialog, VK_ESCAPE));
-    ASSERT_TRUE(o.DialogGone());
+    ChooseCombo(combo[4], kKeyF5);
+    ASSERT_TRUE(session->Sync());
+    ASSERT_EQ(ListCell(commands, 0, 1), L"F5");
+    ASSERT_TRUE(session->PressKeys(dialog, accessKey, false, false, true));
+    ASSERT_TRUE(session->PressKeys(dialog, VK_ESCAPE));
+    ASSERT_TRUE(DialogGone());
     EXPECT_EQ(ReadBytes(kKeyFile), before);
-    EXPECT_FALSE(o.s->Returned());  // the list window stays
-    EXPECT_EQ(MenuItemText(o.window, L"全て表示(&A)"), L"全て表示(&A)");
+    EXPECT_FALSE(session->Returned());  // the list window stays
+    EXPECT_EQ(MenuItemText(window, L"全て表示(&A)"), L"全て表示(&A)");
   }
 }
 
 TEST_F(KeyBoard, InitialiseAsksThenWritesTheCommandTable) {
-  Opened o;
-  const auto custom = [&] { return WithKey(WithKey(o.defaults, L"1101", L"F5"), L"1001", L"F6"); };
-  ASSERT_TRUE(o.Open([&] { WriteKeyFile(custom()); }));
-  EXPECT_EQ(ListCell(o.list, 0, 1), L"F6");
+  const auto custom = [&] { return WithKey(WithKey(defaults, L"1101", L"F5"), L"1001", L"F6"); };
+  ASSERT_TRUE(Open([&] { WriteKeyFile(custom()); }));
+  EXPECT_EQ(ListCell(commands, 0, 1), L"F6");
 
   for (int answer : {IDNO, IDYES}) {
-    ASSERT_TRUE(ClickButton(o.Button(L"初期化(&I)")));
-    auto box = o.s->WaitMessageBox();
+    ASSERT_TRUE(ClickButton(Button(L"初期化(&I)")));
+    auto box = session->WaitMessageBox();
     ASSERT_TRUE(box);
     EXPECT_EQ(Utf8(box->text), Utf8(L"設定を初期化して保存します。初期化を実行しますか？"));
     EXPECT_TRUE(box->hasYes && box->hasNo);
     EXPECT_EQ(box->icon, BoxIcon::Information);
-    ASSERT_TRUE(o.s->Answer(*box, answer));
-    ASSERT_TRUE(o.s->Sync());
-    EXPECT_EQ(ReadLines(kKeyFile), answer == IDYES ? o.defaults : custom());
+    ASSERT_TRUE(session->Answer(*box, answer));
+    ASSERT_TRUE(session->Sync());
+    EXPECT_EQ(ReadLines(kKeyFile), answer == IDYES ? defaults : custom());
   }
-  EXPECT_EQ(ComboSelected(o.combo[0]), 0);
-  EXPECT_EQ(ListCell(o.list, 0, 1), L"");
+  EXPECT_EQ(ComboSelected(combo[0]), 0);
+  EXPECT_EQ(ListCell(commands, 0, 1), L"");
   // Leaving without saving keeps what the reset wrote.
-  ASSERT_TRUE(ClickButton(o.Button(L"閉じる(&C)")));
-  ASSERT_TRUE(o.DialogGone());
-  EXPECT_EQ(ReadLines(kKeyFile), o.defaults);
-  EXPECT_EQ(MenuItemText(o.window, L"次を検索(&N)"), L"次を検索(&N)\tF3");
+  ASSERT_TRUE(ClickButton(Button(L"閉じる(&C)")));
+  ASSERT_TRUE(DialogGone());
+  EXPECT_EQ(ReadLines(kKeyFile), defaults);
+  EXPECT_EQ(MenuItemText(window, L"次を検索(&N)"), L"次を検索(&N)\tF3");
 }
 
 TEST_F(KeyBoard, TheChosenRowStaysAquaWhileTheListHasNoFocus) {
-  Opened o;
-  ASSERT_TRUE(o.Open());
-  ASSERT_TRUE(o.s->Sync());
-  const RECT first = ListCellRect(o.list, 0, 3);  // the narrow last column: no text in it
-  const RECT second = ListCellRect(o.list, 1, 3);
+  ASSERT_TRUE(Open());
+  ASSERT_TRUE(session->Sync());
+  const RECT first = ListCellRect(commands, 0, 3);  // the narrow last column: no text in it
+  const RECT second = ListCellRect(commands, 1, 3);
   auto colourAt = [&](const RECT& r) {
-    return CaptureWindowPixels(o.list).At((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    return CaptureWindowPixels(commands).At((r.left + r.right) / 2, (r.top + r.bottom) / 2);
   };
   EXPECT_EQ(colourAt(first), kAqua);
   EXPECT_NE(colourAt(second), kAqua);
-  ASSERT_TRUE(o.s->PressKeys(o.dialog, VK_TAB));  // from the category list to the command list
+  ASSERT_TRUE(session->PressKeys(dialog, VK_TAB));  // from the category list to the command list
   ASSERT_TRUE(WaitUntil([&] {
     GUITHREADINFO info{};
     info.cbSize = sizeof info;
-    return GetGUIThreadInfo(o.s->UiThreadId(), &info) && info.hwndFocus == o.list;
+    return GetGUIThreadInfo(session->UiThreadId(), &info) && info.hwndFocus == commands;
   }));
-  ASSERT_TRUE(o.s->Sync());
+  ASSERT_TRUE(session->Sync());
   EXPECT_NE(colourAt(first), kAqua);
 }
 
 TEST_F(KeyBoard, AMissingFileGivesEmptyListsAndSavingWritesAnEmptyFile) {
-  Opened o;
-  ASSERT_TRUE(o.Open([] { DeleteFileIn(kKeyFile); }));
-  EXPECT_TRUE(ComboItems(o.combo[0]).empty());
-  EXPECT_EQ(ListRowCount(o.list), 0);
-  EXPECT_FALSE(o.Choose(4, kKeyF5));  // nothing to assign to, and no message
-  ASSERT_TRUE(ClickButton(o.Button(L"保存(&S)")));
-  ASSERT_TRUE(o.DialogGone());
+  ASSERT_TRUE(Open([] { DeleteFileIn(kKeyFile); }));
+  EXPECT_TRUE(ComboItems(combo[0]).empty());
+  EXPECT_EQ(ListRowCount(commands), 0);
+  EXPECT_FALSE(Choose(4, kKeyF5));  // nothing to assign to, and no message
+  ASSERT_TRUE(ClickButton(Button(L"保存(&S)")));
+  ASSERT_TRUE(DialogGone());
   EXPECT_EQ(ReadBytes(kKeyFile), std::optional<std::string>(""));
-  EXPECT_EQ(MenuItemText(o.window, L"次を検索(&N)"), L"次を検索(&N)\tF3");  // an empty map changes nothing
+  EXPECT_EQ(MenuItemText(window, L"次を検索(&N)"), L"次を検索(&N)\tF3");  // an empty map changes nothing
 }
 
 TEST_F(KeyBoard, ASaveThatFailsIsReportedAndTheDialogStays) {
-  Opened o;
   // Held open for reading only: the file cannot be replaced.
   HANDLE hold = INVALID_HANDLE_VALUE;
-  ASSERT_TRUE(o.Open([&] {
+  ASSERT_TRUE(Open([&] {
     hold = CreateFileW(PluginFile(kKeyFile).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
   }));
   ASSERT_NE(hold, INVALID_HANDLE_VALUE);
-  ChooseCombo(o.combo[4], kKeyF5);
-  ASSERT_TRUE(o.s->Sync());
-  ASSERT_TRUE(ClickButton(o.Button(L"保存(&S)")));
-  auto box = o.s->WaitMessageBox();
-  ASSERT_TRUE(box) << o.s->DescribeWindows();
+  ChooseCombo(combo[4], kKeyF5);
+  ASSERT_TRUE(session->Sync());
+  ASSERT_TRUE(ClickButton(Button(L"保存(&S)")));
+  auto box = session->WaitMessageBox();
+  ASSERT_TRUE(box) << session->DescribeWindows();
   EXPECT_NE(box->text.find(L"保存できませんでした"), std::wstring::npos) << Utf8(box->text);
-  ASSERT_TRUE(o.s->Answer(*box, IDOK));
-  EXPECT_TRUE(IsWindowVisible(o.dialog));
+  ASSERT_TRUE(session->Answer(*box, IDOK));
+  EXPECT_TRUE(IsWindowVisible(dialog));
   CloseHandle(hold);
-  ASSERT_TRUE(o.s->PressKeys(o.dialog, VK_ESCAPE));
-  ASSERT_TRUE(o.DialogGone());
-  EXPECT_EQ(ReadLines(kKeyFile), o.defaults);
-  EXPECT_EQ(MenuItemText(o.window, L"次を検索(&N)"), L"次を検索(&N)\tF3");
+  ASSERT_TRUE(session->PressKeys(dialog, VK_ESCAPE));
+  ASSERT_TRUE(DialogGone());
+  EXPECT_EQ(ReadLines(kKeyFile), defaults);
+  EXPECT_EQ(MenuItemText(window, L"次を検索(&N)"), L"次を検索(&N)\tF3");
 }
 
 }  // namespace

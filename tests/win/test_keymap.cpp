@@ -1,5 +1,5 @@
 // The keyboard map window, opened from the keyboard settings dialog.
-#include "driver/Driver.h"
+#include "driver/ListWindowTest.h"
 
 #include <commctrl.h>
 
@@ -43,71 +43,66 @@ std::wstring Joined(const std::vector<std::wstring>& lines) {
   return text;
 }
 
-struct Opened {
-  FakeHost host;
-  std::unique_ptr<Session> s;
-  HWND window = nullptr, dialog = nullptr, map = nullptr, list = nullptr;
+class KeyMap : public ListWindowTest {
+ protected:
+  HWND dialog = nullptr, map = nullptr, mapList = nullptr;
   std::vector<std::wstring> defaults;
 
   // `before` runs with the settings dialog open, just before the map window is asked for.
   bool Open(const std::function<void()>& before = {}) {
-    host.lines = {L"a,b"};
-    s = std::make_unique<Session>(host);
-    window = s->WaitWindow(L"CsvList表示");
+    Launch({L"a,b"});
+    window = session->WaitWindow(kListCaption);
     if (!window) return false;
     defaults = ReadLines(kKeyFile);
-    if (!s->MenuCommand(window, L"キーボード設定(&K)...")) return false;
-    dialog = s->WaitWindow(L"キーボード設定");
+    if (!session->MenuCommand(window, L"キーボード設定(&K)...")) return false;
+    dialog = session->WaitWindow(L"キーボード設定");
     if (!dialog) return false;
     if (before) before();
     if (!ClickButton(FindChildByText(dialog, L"キーボードマップを表示(&M)", L"Button"))) return false;
-    map = s->WaitWindow(kMapCaption);
-    list = map ? FindChildByClass(map, L"SysListView32") : nullptr;
-    return list != nullptr;
+    map = session->WaitWindow(kMapCaption);
+    mapList = map ? FindChildByClass(map, L"SysListView32") : nullptr;
+    return mapList != nullptr;
   }
   bool Click(const wchar_t* caption) {
-    return ClickButton(FindChildByText(map, caption, L"Button")) && s->Sync();
+    return ClickButton(FindChildByText(map, caption, L"Button")) && session->Sync();
   }
   std::vector<std::wstring> ShownIds() const {
     std::vector<std::wstring> ids;
-    for (int row = 0; row < ListRowCount(list); ++row) ids.push_back(ListCell(list, row, 3));
+    for (int row = 0; row < ListRowCount(mapList); ++row) ids.push_back(ListCell(mapList, row, 3));
     return ids;
   }
 };
 
-class KeyMap : public WinTest {};
-
 TEST_F(KeyMap, ShowsTheFileThenGroupsSortsAndCopies) {
-  Opened o;
   std::vector<std::wstring> lines;
-  ASSERT_TRUE(o.Open([&] {
-    lines = WithKey(WithKey(WithKey(o.defaults, L"1001", L"Ctrl+F10"), L"1002", L"Ctrl+F2"), L"1003", L"Alt+Shift+X");
+  ASSERT_TRUE(Open([&] {
+    lines = WithKey(WithKey(WithKey(defaults, L"1001", L"Ctrl+F10"), L"1002", L"Ctrl+F2"), L"1003", L"Alt+Shift+X");
     WriteText(kKeyFile, Joined(lines));
-  })) << o.s->DescribeWindows();
-  EXPECT_TRUE(o.s->NoMessageBoxWithin(300));
+  })) << session->DescribeWindows();
+  EXPECT_TRUE(session->NoMessageBoxWithin(300));
 
-  const RECT outer = WindowRectOf(o.map);
+  const RECT outer = WindowRectOf(map);
   EXPECT_GE(outer.right - outer.left, 800);
   EXPECT_GE(outer.bottom - outer.top, 480);
-  const SIZE client = ClientSizeOf(o.map);
+  const SIZE client = ClientSizeOf(map);
   const std::pair<const wchar_t*, int> columns[] = {
       {L"カテゴリ", 110}, {L"コマンド", static_cast<int>(client.cx) - 420}, {L"現在のキー", 200}, {L"機能", 60}, {L"", 10}};
-  ASSERT_EQ(ListColumnCount(o.list), 5);
+  ASSERT_EQ(ListColumnCount(mapList), 5);
   for (int i = 0; i < 5; ++i) {
-    EXPECT_EQ(ListColumnCaption(o.list, i), columns[i].first);
-    EXPECT_EQ(ListColumnWidth(o.list, i), columns[i].second);
+    EXPECT_EQ(ListColumnCaption(mapList, i), columns[i].first);
+    EXPECT_EQ(ListColumnWidth(mapList, i), columns[i].second);
   }
 
   // File order first.
-  ASSERT_EQ(ListRowCount(o.list), 24);
-  EXPECT_EQ(ListCell(o.list, 0, 0), L"ファイル");
-  EXPECT_EQ(ListCell(o.list, 0, 1), L"全て表示(&A)");
-  EXPECT_EQ(ListCell(o.list, 0, 2), L"Ctrl+F10");
-  EXPECT_EQ(ListCell(o.list, 0, 3), L"1001");
-  EXPECT_EQ(ListSelected(o.list), 0);
+  ASSERT_EQ(ListRowCount(mapList), 24);
+  EXPECT_EQ(ListCell(mapList, 0, 0), L"ファイル");
+  EXPECT_EQ(ListCell(mapList, 0, 1), L"全て表示(&A)");
+  EXPECT_EQ(ListCell(mapList, 0, 2), L"Ctrl+F10");
+  EXPECT_EQ(ListCell(mapList, 0, 3), L"1001");
+  EXPECT_EQ(ListSelected(mapList), 0);
 
   // No modifier, Shift, Shift+Alt, Ctrl (F10 before F2 before G), then the keyless in file order.
-  ASSERT_TRUE(o.Click(L"ソート有(&K)"));
+  ASSERT_TRUE(Click(L"ソート有(&K)"));
   std::vector<std::wstring> sortedIds = {L"1101", L"1102", L"1003", L"1001", L"1002", L"1201"};
   std::vector<std::wstring> sortedLines;
   for (const auto& id : sortedIds)
@@ -118,47 +113,45 @@ TEST_F(KeyMap, ShowsTheFileThenGroupsSortsAndCopies) {
     sortedIds.push_back(IdOf(line));
     sortedLines.push_back(line);
   }
-  EXPECT_EQ(o.ShownIds(), sortedIds);
-  EXPECT_EQ(ListSelected(o.list), 0);
-  ASSERT_TRUE(o.Click(L"ｸﾘｯﾌﾟへｺﾋﾟｰ(&C)"));
+  EXPECT_EQ(ShownIds(), sortedIds);
+  EXPECT_EQ(ListSelected(mapList), 0);
+  ASSERT_TRUE(Click(L"ｸﾘｯﾌﾟへｺﾋﾟｰ(&C)"));
   EXPECT_EQ(Utf8(ClipboardText()), Utf8(Joined(sortedLines)));
 
-  ASSERT_TRUE(o.Click(L"ソート無(&N)"));
-  EXPECT_EQ(ListCell(o.list, 0, 3), L"1001");
-  ASSERT_TRUE(o.Click(L"ｸﾘｯﾌﾟへｺﾋﾟｰ(&C)"));
+  ASSERT_TRUE(Click(L"ソート無(&N)"));
+  EXPECT_EQ(ListCell(mapList, 0, 3), L"1001");
+  ASSERT_TRUE(Click(L"ｸﾘｯﾌﾟへｺﾋﾟｰ(&C)"));
   EXPECT_EQ(Utf8(ClipboardText()), Utf8(Joined(lines)));
 
   // The command column follows the width.
-  SetWindowPos(o.map, nullptr, 0, 0, 1100, 600, SWP_NOMOVE | SWP_NOZORDER);
-  ASSERT_TRUE(o.s->Sync());
-  EXPECT_EQ(ListColumnWidth(o.list, 1), ClientSizeOf(o.map).cx - 420);
-  EXPECT_EQ(ListColumnWidth(o.list, 2), 200);
+  SetWindowPos(map, nullptr, 0, 0, 1100, 600, SWP_NOMOVE | SWP_NOZORDER);
+  ASSERT_TRUE(session->Sync());
+  EXPECT_EQ(ListColumnWidth(mapList, 1), ClientSizeOf(map).cx - 420);
+  EXPECT_EQ(ListColumnWidth(mapList, 2), 200);
 }
 
 TEST_F(KeyMap, AMissingFileIsSaidOnceTheWindowIsShown) {
-  Opened o;
-  ASSERT_TRUE(o.Open([] { DeleteFileIn(kKeyFile); }));
-  auto box = o.s->WaitMessageBox();
-  ASSERT_TRUE(box) << o.s->DescribeWindows();
+  ASSERT_TRUE(Open([] { DeleteFileIn(kKeyFile); }));
+  auto box = session->WaitMessageBox();
+  ASSERT_TRUE(box) << session->DescribeWindows();
   EXPECT_EQ(Utf8(box->text), Utf8(L"キーボード設定のファイルが在りませんでした"));
-  EXPECT_TRUE(IsWindowVisible(o.map));
-  ASSERT_TRUE(o.s->Answer(*box, IDOK));
-  EXPECT_EQ(ListRowCount(o.list), 0);
-  ASSERT_TRUE(o.Click(L"ソート有(&K)"));
-  EXPECT_EQ(ListRowCount(o.list), 0);
-  EXPECT_TRUE(o.s->NoMessageBoxWithin(200));
+  EXPECT_TRUE(IsWindowVisible(map));
+  ASSERT_TRUE(session->Answer(*box, IDOK));
+  EXPECT_EQ(ListRowCount(mapList), 0);
+  ASSERT_TRUE(Click(L"ソート有(&K)"));
+  EXPECT_EQ(ListRowCount(mapList), 0);
+  EXPECT_TRUE(session->NoMessageBoxWithin(200));
   EXPECT_FALSE(FileExists(kKeyFile));  // the window never writes
 }
 
 TEST_F(KeyMap, EscClosesButCtrlEscDoesNot) {
-  Opened o;
-  ASSERT_TRUE(o.Open());
-  ASSERT_TRUE(o.s->PressKeys(o.map, VK_ESCAPE, false, true, false));
-  ASSERT_TRUE(o.s->Sync());
-  EXPECT_TRUE(IsWindowVisible(o.map));
-  ASSERT_TRUE(o.s->PressKeys(o.map, VK_ESCAPE));
-  EXPECT_TRUE(WaitUntil([&] { return !IsWindow(o.map); }));
-  EXPECT_TRUE(IsWindowVisible(o.dialog));  // only the map window closed
+  ASSERT_TRUE(Open());
+  ASSERT_TRUE(session->PressKeys(map, VK_ESCAPE, false, true, false));
+  ASSERT_TRUE(session->Sync());
+  EXPECT_TRUE(IsWindowVisible(map));
+  ASSERT_TRUE(session->PressKeys(map, VK_ESCAPE));
+  EXPECT_TRUE(WaitUntil([&] { return !IsWindow(map); }));
+  EXPECT_TRUE(IsWindowVisible(dialog));  // only the map window closed
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 // Shortcut keys in the list window: the key-assignment file at start-up, the keys on the menu,
 // and key presses finding their commands.
-#include "driver/Driver.h"
+#include "driver/ListWindowTest.h"
 
 #include <commctrl.h>
 
@@ -10,7 +10,6 @@ using namespace tovotest;
 
 namespace {
 
-constexpr wchar_t kCaption[] = L"CsvList表示";
 constexpr wchar_t kKeyFile[] = L"TovoCsvList-KeyMap.txt";
 constexpr wchar_t kResetMessage[] = L"キーボード設定項目が変更になったので、キーボード設定を初期化しました";
 constexpr wchar_t kNotFound[] = L"検索しましたが見つかりませんでした\r\n";
@@ -61,18 +60,6 @@ void WriteKeyFile(const std::vector<std::wstring>& lines, std::wstring_view tail
   WriteText(kKeyFile, text + std::wstring(tail));
 }
 
-struct Opened {
-  FakeHost host;
-  std::unique_ptr<Session> session;
-  HWND window = nullptr;
-};
-
-void Open(Opened& o, std::vector<std::wstring> lines = {L"a,b", L"c,d", L"e,f"}) {
-  o.host.lines = std::move(lines);
-  o.session = std::make_unique<Session>(o.host);
-  o.window = o.session->WaitWindow(kCaption);
-}
-
 HWND SearchBox(HWND window) { return FindChildByClass(window, L"ComboBox", 0); }
 
 // Puts the focus into the search box's edit, as a click into it would.
@@ -87,13 +74,19 @@ bool FocusSearchBox(Session& s, HWND box) {
   });
 }
 
-class Keys : public WinTest {};
+class Keys : public ListWindowTest {
+ protected:
+  // Opens the window on the settings as they stand.
+  void Open(std::vector<std::wstring> lines = {L"a,b", L"c,d", L"e,f"}) {
+    Launch(std::move(lines));
+    window = session->WaitWindow(kListCaption);
+  }
+};
 
 TEST_F(Keys, FirstOpeningWritesTheCommandTableAndShowsTheDefaultKeys) {
-  Opened o;
-  Open(o);
-  ASSERT_TRUE(o.window) << o.session->DescribeWindows();
-  EXPECT_TRUE(o.session->NoMessageBoxWithin(400));
+  Open();
+  ASSERT_TRUE(window) << session->DescribeWindows();
+  EXPECT_TRUE(session->NoMessageBoxWithin(400));
   EXPECT_EQ(ReadLines(kKeyFile), DefaultLines());
   // Written in the ANSI code page where it holds the Japanese names (932), otherwise as UTF-8
   // with a mark so they survive; every line ended by CR LF.
@@ -102,10 +95,10 @@ TEST_F(Keys, FirstOpeningWritesTheCommandTableAndShowsTheDefaultKeys) {
   EXPECT_EQ(bytes->substr(0, 9), JapaneseCodePage() ? "\x83t\x83@\x83""C\x83\x8B\t" : "\xEF\xBB\xBF\xE3\x83\x95\xE3\x82\xA1");
   EXPECT_EQ(bytes->substr(bytes->size() - 7), "\t1602\r\n");
 
-  EXPECT_EQ(MenuItemText(o.window, L"次を検索(&N)"), L"次を検索(&N)\tF3");
-  EXPECT_EQ(MenuItemText(o.window, L"前を検索(&P)"), L"前を検索(&P)\tShift+F3");
-  EXPECT_EQ(MenuItemText(o.window, L"行へ移動(&G)..."), L"行へ移動(&G)...\tCtrl+G");
-  EXPECT_EQ(MenuItemText(o.window, L"先頭(&T)"), L"先頭(&T)");
+  EXPECT_EQ(MenuItemText(window, L"次を検索(&N)"), L"次を検索(&N)\tF3");
+  EXPECT_EQ(MenuItemText(window, L"前を検索(&P)"), L"前を検索(&P)\tShift+F3");
+  EXPECT_EQ(MenuItemText(window, L"行へ移動(&G)..."), L"行へ移動(&G)...\tCtrl+G");
+  EXPECT_EQ(MenuItemText(window, L"先頭(&T)"), L"先頭(&T)");
 }
 
 TEST_F(Keys, FileWithTheWrongLineCountIsResetWithOneMessage) {
@@ -122,21 +115,21 @@ TEST_F(Keys, FileWithTheWrongLineCountIsResetWithOneMessage) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
+    EndSession();
     ResetPluginsDir();
     WriteKeyFile(c.lines, c.tail);
-    Opened o;
-    Open(o);
-    ASSERT_TRUE(o.window);
-    auto box = o.session->WaitMessageBox();
-    ASSERT_TRUE(box) << o.session->DescribeWindows();
+    Open();
+    ASSERT_TRUE(window);
+    auto box = session->WaitMessageBox();
+    ASSERT_TRUE(box) << session->DescribeWindows();
     EXPECT_EQ(Utf8(box->text), Utf8(kResetMessage));
     EXPECT_TRUE(box->hasOk);
-    EXPECT_TRUE(IsWindowVisible(o.window));  // the message comes after the window
-    ASSERT_TRUE(o.session->Answer(*box, IDOK));
-    EXPECT_TRUE(o.session->NoMessageBoxWithin(400));
+    EXPECT_TRUE(IsWindowVisible(window));  // the message comes after the window
+    ASSERT_TRUE(session->Answer(*box, IDOK));
+    EXPECT_TRUE(session->NoMessageBoxWithin(400));
     EXPECT_EQ(ReadLines(kKeyFile), DefaultLines());
-    EXPECT_EQ(MenuItemText(o.window, L"先頭(&T)"), L"先頭(&T)");
-    EXPECT_EQ(MenuItemText(o.window, L"次を検索(&N)"), L"次を検索(&N)\tF3");
+    EXPECT_EQ(MenuItemText(window, L"先頭(&T)"), L"先頭(&T)");
+    EXPECT_EQ(MenuItemText(window, L"次を検索(&N)"), L"次を検索(&N)\tF3");
   }
 }
 
@@ -146,39 +139,37 @@ TEST_F(Keys, LinesInAnotherOrderAreTakenByIdentifier) {
   std::reverse(lines.begin(), lines.end());
   WriteKeyFile(lines);
   const auto before = ReadBytes(kKeyFile);
-  Opened o;
-  Open(o);
-  ASSERT_TRUE(o.window);
-  EXPECT_TRUE(o.session->NoMessageBoxWithin(400));
+  Open();
+  ASSERT_TRUE(window);
+  EXPECT_TRUE(session->NoMessageBoxWithin(400));
   EXPECT_EQ(ReadBytes(kKeyFile), before);
-  EXPECT_EQ(MenuItemText(o.window, L"先頭(&T)"), L"先頭(&T)\tShift+Ctrl+Alt+Del");
-  EXPECT_EQ(MenuItemText(o.window, L"次を検索(&N)"), L"次を検索(&N)");
-  EXPECT_EQ(MenuItemText(o.window, L"次ページ(&N)"), L"次ページ(&N)");
-  EXPECT_EQ(MenuItemText(o.window, L"前を検索(&P)"), L"前を検索(&P)\tShift+F3");
+  EXPECT_EQ(MenuItemText(window, L"先頭(&T)"), L"先頭(&T)\tShift+Ctrl+Alt+Del");
+  EXPECT_EQ(MenuItemText(window, L"次を検索(&N)"), L"次を検索(&N)");
+  EXPECT_EQ(MenuItemText(window, L"次ページ(&N)"), L"次ページ(&N)");
+  EXPECT_EQ(MenuItemText(window, L"前を検索(&P)"), L"前を検索(&P)\tShift+F3");
 }
 
 TEST_F(Keys, F3SearchesAndEscCloses) {
-  Opened o;
-  Open(o);
-  ASSERT_TRUE(o.window);
-  HWND list = FindChildByClass(o.window, L"SysListView32");
+  Open();
+  ASSERT_TRUE(window);
+  HWND list = FindChildByClass(window, L"SysListView32");
   ASSERT_TRUE(WaitUntil([&] { return ListRowCount(list) == 3; })) << ListRowCount(list);
 
-  ASSERT_TRUE(SetComboText(SearchBox(o.window), L"zzz"));
-  ASSERT_TRUE(o.session->PressKeys(o.window, VK_F3));
-  auto box = o.session->WaitMessageBox();
-  ASSERT_TRUE(box) << o.session->DescribeWindows();
+  ASSERT_TRUE(SetComboText(SearchBox(window), L"zzz"));
+  ASSERT_TRUE(session->PressKeys(window, VK_F3));
+  auto box = session->WaitMessageBox();
+  ASSERT_TRUE(box) << session->DescribeWindows();
   EXPECT_EQ(Utf8(box->text), Utf8(std::wstring(kNotFound) + L"zzz"));
-  ASSERT_TRUE(o.session->Answer(*box, IDOK));
+  ASSERT_TRUE(session->Answer(*box, IDOK));
 
-  ASSERT_TRUE(SetComboText(SearchBox(o.window), L"f"));
-  ASSERT_TRUE(o.session->PressKeys(o.window, VK_F3));
+  ASSERT_TRUE(SetComboText(SearchBox(window), L"f"));
+  ASSERT_TRUE(session->PressKeys(window, VK_F3));
   EXPECT_TRUE(WaitUntil([&] { return ListSelected(list) == 2; })) << ListSelected(list);
-  EXPECT_TRUE(o.session->NoMessageBoxWithin(200));
+  EXPECT_TRUE(session->NoMessageBoxWithin(200));
 
   // The window is gone before the key comes up: the press is not waited for.
-  o.session->PressKeys(o.window, VK_ESCAPE, false, false, false, 500);
-  EXPECT_TRUE(o.session->WaitReturned());
+  session->PressKeys(window, VK_ESCAPE, false, false, false, 500);
+  EXPECT_TRUE(session->WaitReturned());
 }
 
 TEST_F(Keys, AnAssignedKeyTakesPrecedenceOverItsOwnMeaning) {
@@ -191,124 +182,121 @@ TEST_F(Keys, AnAssignedKeyTakesPrecedenceOverItsOwnMeaning) {
   };
   for (const Case& c : {Case{"enabled item", L"1401", true}, Case{"disabled item", L"1602", false}}) {
     SCOPED_TRACE(c.what);
+    EndSession();
     ResetPluginsDir();
     WriteKeyFile(WithKey(DefaultLines(), c.id, L"Esc"));
-    Opened o;
-    Open(o);
-    ASSERT_TRUE(o.window);
-    ASSERT_TRUE(o.session->PressKeys(o.window, VK_ESCAPE));
-    ASSERT_TRUE(o.session->Sync());
-    EXPECT_FALSE(o.session->Returned());
-    HWND dialog = o.session->WaitWindow(L"キーボード設定", c.opensDialog ? kTimeoutMs : 300);
+    Open();
+    ASSERT_TRUE(window);
+    ASSERT_TRUE(session->PressKeys(window, VK_ESCAPE));
+    ASSERT_TRUE(session->Sync());
+    EXPECT_FALSE(session->Returned());
+    HWND dialog = session->WaitWindow(L"キーボード設定", c.opensDialog ? kTimeoutMs : 300);
     EXPECT_EQ(dialog != nullptr, c.opensDialog);
     if (dialog) {
-      ASSERT_TRUE(o.session->PressKeys(dialog, VK_ESCAPE));  // the dialog's own Esc
+      ASSERT_TRUE(session->PressKeys(dialog, VK_ESCAPE));  // the dialog's own Esc
       ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }));
     }
-    EXPECT_TRUE(o.session->NoMessageBoxWithin(200));
-    EXPECT_FALSE(o.session->Returned());
-    o.session->CloseWindow(o.window);
-    EXPECT_TRUE(o.session->WaitReturned());
+    EXPECT_TRUE(session->NoMessageBoxWithin(200));
+    EXPECT_FALSE(session->Returned());
+    session->CloseWindow(window);
+    EXPECT_TRUE(session->WaitReturned());
   }
 }
 
 // Each label's access key moves the focus into the box after it, from anywhere in the window.
 TEST_F(Keys, LabelAccessKeysFocusTheirBoxes) {
-  Opened o;
-  Open(o);
-  ASSERT_TRUE(o.window) << o.session->DescribeWindows();
+  Open();
+  ASSERT_TRUE(window) << session->DescribeWindows();
   const struct {
     UINT key;
     int box;  // among the window's combo boxes: search, rows per page, width
   } cases[] = {{'D', 0}, {'L', 1}, {'W', 2}, {'D', 0}};
   for (const auto& c : cases) {
-    HWND box = FindChildByClass(o.window, L"ComboBox", c.box);
+    HWND box = FindChildByClass(window, L"ComboBox", c.box);
     ASSERT_TRUE(box);
-    ASSERT_TRUE(o.session->PressKeys(o.window, c.key, false, false, true));
+    ASSERT_TRUE(session->PressKeys(window, c.key, false, false, true));
     EXPECT_TRUE(WaitUntil([&] {
       GUITHREADINFO info{};
       info.cbSize = sizeof info;
-      return GetGUIThreadInfo(o.session->UiThreadId(), &info) && info.hwndFocus &&
+      return GetGUIThreadInfo(session->UiThreadId(), &info) && info.hwndFocus &&
              (info.hwndFocus == box || IsChild(box, info.hwndFocus));
     }, 2000)) << "Alt+" << static_cast<char>(c.key);
   }
   // In the go-to-line dialog the label's key selects the number, so typing replaces it.
-  ASSERT_TRUE(o.session->MenuCommand(o.window, L"行へ移動(&G)..."));
-  HWND jump = o.session->WaitWindow(L"行へ移動");
-  ASSERT_TRUE(jump) << o.session->DescribeWindows();
+  ASSERT_TRUE(session->MenuCommand(window, L"行へ移動(&G)..."));
+  HWND jump = session->WaitWindow(L"行へ移動");
+  ASSERT_TRUE(jump) << session->DescribeWindows();
   HWND edit = FindChildByClass(jump, L"Edit");
   ASSERT_TRUE(edit);
   SendMessageW(edit, EM_SETSEL, 0, 0);
-  ASSERT_TRUE(o.session->PressKeys(jump, VK_TAB));  // on to the OK button
-  ASSERT_TRUE(o.session->PressKeys(jump, 'N', false, false, true));
+  ASSERT_TRUE(session->PressKeys(jump, VK_TAB));  // on to the OK button
+  ASSERT_TRUE(session->PressKeys(jump, 'N', false, false, true));
   DWORD from = 1, to = 0;
   SendMessageW(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&from), reinterpret_cast<LPARAM>(&to));
   EXPECT_EQ(from, 0u);
   EXPECT_EQ(to, static_cast<DWORD>(WindowText(edit).size()));
   EXPECT_GT(to, 0u);
-  o.session->CloseWindow(jump);
+  session->CloseWindow(jump);
   ASSERT_TRUE(WaitUntil([&] { return !IsWindow(jump); }));
 }
 
 TEST_F(Keys, ALetterRunsItsCommandFromTheSearchBoxAndIsNotTyped) {
   WriteKeyFile(WithKey(DefaultLines(), L"1101", L"Q"));
-  Opened o;
-  Open(o);
-  ASSERT_TRUE(o.window);
-  HWND box = SearchBox(o.window);
+  Open();
+  ASSERT_TRUE(window);
+  HWND box = SearchBox(window);
   ASSERT_TRUE(SetComboText(box, L"zzz"));
-  ASSERT_TRUE(FocusSearchBox(*o.session, box));
+  ASSERT_TRUE(FocusSearchBox(*session, box));
 
-  ASSERT_TRUE(o.session->PressKeys(o.window, 'Q'));
-  auto message = o.session->WaitMessageBox();
-  ASSERT_TRUE(message) << o.session->DescribeWindows();
+  ASSERT_TRUE(session->PressKeys(window, 'Q'));
+  auto message = session->WaitMessageBox();
+  ASSERT_TRUE(message) << session->DescribeWindows();
   EXPECT_EQ(Utf8(message->text), Utf8(std::wstring(kNotFound) + L"zzz"));
-  ASSERT_TRUE(o.session->Answer(*message, IDOK));
+  ASSERT_TRUE(session->Answer(*message, IDOK));
   EXPECT_EQ(ComboText(box), L"zzz");
 
   // A letter that is no command's key is typed as usual.
-  ASSERT_TRUE(FocusSearchBox(*o.session, box));
-  ASSERT_TRUE(o.session->PressKeys(o.window, 'W'));
-  ASSERT_TRUE(o.session->Sync());
+  ASSERT_TRUE(FocusSearchBox(*session, box));
+  ASSERT_TRUE(session->PressKeys(window, 'W'));
+  ASSERT_TRUE(session->Sync());
   EXPECT_NE(ComboText(box).find_first_of(L"wW"), std::wstring::npos) << Utf8(ComboText(box));
 }
 
 TEST_F(Keys, AKeyFileThatCannotBeReadOrWrittenIsReportedAndTheKeysStay) {
   WriteKeyFile(DefaultLines());
-  Opened o;
-  Open(o);
-  ASSERT_TRUE(o.window);
-  ASSERT_TRUE(SetComboText(SearchBox(o.window), L"zzz"));
+  Open();
+  ASSERT_TRUE(window);
+  ASSERT_TRUE(SetComboText(SearchBox(window), L"zzz"));
 
   // Held open without sharing: neither the dialog nor the list window can read it.
   HANDLE lock = CreateFileW(PluginFile(kKeyFile).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(lock, INVALID_HANDLE_VALUE);
-  ASSERT_TRUE(o.session->MenuCommand(o.window, L"キーボード設定(&K)..."));
-  HWND dialog = o.session->WaitWindow(L"キーボード設定");
+  ASSERT_TRUE(session->MenuCommand(window, L"キーボード設定(&K)..."));
+  HWND dialog = session->WaitWindow(L"キーボード設定");
   ASSERT_TRUE(dialog);
-  auto box = o.session->WaitMessageBox();
-  ASSERT_TRUE(box) << o.session->DescribeWindows();
+  auto box = session->WaitMessageBox();
+  ASSERT_TRUE(box) << session->DescribeWindows();
   EXPECT_NE(box->text.find(L"読み込めませんでした"), std::wstring::npos) << Utf8(box->text);
-  ASSERT_TRUE(o.session->Answer(*box, IDOK));
+  ASSERT_TRUE(session->Answer(*box, IDOK));
   // Saving the empty key map it has would wipe the file: refused with a message.
   ASSERT_TRUE(ClickButton(FindChildByText(dialog, L"保存(&S)", L"Button")));
-  box = o.session->WaitMessageBox();
+  box = session->WaitMessageBox();
   ASSERT_TRUE(box);
-  ASSERT_TRUE(o.session->Answer(*box, IDOK));
+  ASSERT_TRUE(session->Answer(*box, IDOK));
   EXPECT_TRUE(IsWindowVisible(dialog));
   ASSERT_TRUE(ClickButton(FindChildByText(dialog, L"閉じる(&C)", L"Button")));
-  box = o.session->WaitMessageBox();
-  ASSERT_TRUE(box) << o.session->DescribeWindows();
+  box = session->WaitMessageBox();
+  ASSERT_TRUE(box) << session->DescribeWindows();
   EXPECT_NE(box->text.find(L"読み込めませんでした"), std::wstring::npos) << Utf8(box->text);
-  ASSERT_TRUE(o.session->Answer(*box, IDOK));
+  ASSERT_TRUE(session->Answer(*box, IDOK));
   CloseHandle(lock);
 
-  EXPECT_EQ(MenuItemText(o.window, L"次を検索(&N)"), L"次を検索(&N)\tF3");
-  ASSERT_TRUE(o.session->PressKeys(o.window, VK_F3));
-  box = o.session->WaitMessageBox();
+  EXPECT_EQ(MenuItemText(window, L"次を検索(&N)"), L"次を検索(&N)\tF3");
+  ASSERT_TRUE(session->PressKeys(window, VK_F3));
+  box = session->WaitMessageBox();
   ASSERT_TRUE(box);
   EXPECT_EQ(Utf8(box->text), Utf8(std::wstring(kNotFound) + L"zzz"));
-  ASSERT_TRUE(o.session->Answer(*box, IDOK));
+  ASSERT_TRUE(session->Answer(*box, IDOK));
 }
 
 TEST_F(Keys, AResetThatCannotBeWrittenIsReportedAfterTheResetMessage) {
@@ -317,20 +305,19 @@ TEST_F(Keys, AResetThatCannotBeWrittenIsReportedAfterTheResetMessage) {
   HANDLE hold = CreateFileW(PluginFile(kKeyFile).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
                             nullptr);
   ASSERT_NE(hold, INVALID_HANDLE_VALUE);
-  Opened o;
-  Open(o);
-  ASSERT_TRUE(o.window);
-  auto box = o.session->WaitMessageBox();
+  Open();
+  ASSERT_TRUE(window);
+  auto box = session->WaitMessageBox();
   ASSERT_TRUE(box);
   EXPECT_EQ(Utf8(box->text), Utf8(kResetMessage));
-  ASSERT_TRUE(o.session->Answer(*box, IDOK));
-  box = o.session->WaitMessageBox();
-  ASSERT_TRUE(box) << o.session->DescribeWindows();
+  ASSERT_TRUE(session->Answer(*box, IDOK));
+  box = session->WaitMessageBox();
+  ASSERT_TRUE(box) << session->DescribeWindows();
   EXPECT_NE(box->text.find(L"保存できませんでした"), std::wstring::npos) << Utf8(box->text);
-  ASSERT_TRUE(o.session->Answer(*box, IDOK));
+  ASSERT_TRUE(session->Answer(*box, IDOK));
   CloseHandle(hold);
   // The defaults are in force even though the file keeps its old text.
-  EXPECT_EQ(MenuItemText(o.window, L"次を検索(&N)"), L"次を検索(&N)\tF3");
+  EXPECT_EQ(MenuItemText(window, L"次を検索(&N)"), L"次を検索(&N)\tF3");
   EXPECT_EQ(ReadLines(kKeyFile).size(), 25u);
 }
 

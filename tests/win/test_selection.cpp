@@ -4,6 +4,7 @@
 // reference; the window's own row moves (go-to-line, start position, a search hit) select and
 // centre their row, leaving no other selected.
 #include "driver/ListWindowTest.h"
+#include "forms/CsvListIds.h"
 
 #include <commctrl.h>
 
@@ -185,7 +186,7 @@ TEST_F(Selection, EveryMoveLandsWhereTheListPutsIt) {
         ASSERT_TRUE(session->MenuCommand(window, L"開始時へ移動(S)..."));
         break;
       case Find:
-        ASSERT_TRUE(SetComboText(FindChildById(window, 111), step.text));
+        ASSERT_TRUE(SetComboText(FindChildById(window, tovo::IdComboBox3), step.text));
         ASSERT_TRUE(session->MenuCommand(window, L"次を検索(&N)"));
         break;
     }

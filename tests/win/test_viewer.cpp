@@ -2,6 +2,7 @@
 // sideways, tooltips of cut-off cells and of lines with more fields than shown, and Ctrl+C.
 // Locale-neutral: nothing here reads or writes Japanese text.
 #include "driver/ListWindowTest.h"
+#include "forms/CsvListIds.h"
 
 #include <commctrl.h>
 
@@ -265,7 +266,7 @@ TEST_F(Viewer, CommandsThatChangeCaptionsOrWidthsTakeTheTooltipAway) {
   OpenAndWait({L"a,long " + std::wstring(200, L'x') + L",c", L"d,e,f"});
   SetForegroundWindow(window);
   ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == window; }));
-  HWND widthBox = FindChildById(window, 115);
+  HWND widthBox = FindChildById(window, tovo::IdComboBox2);
   // Fitting last: the cell is no longer cut off after it.
   const struct {
     const char* what;

@@ -29,13 +29,26 @@ class ListWindowTest : public WinTest {
     }
   }
 
-  // Runs the command on `lines` with ten rows a page (the first entry of the rows-per-page box),
-  // the editor's caret on `currentLine`.
-  void Start(std::vector<std::wstring> lines, int currentLine = 0) {
-    IniWrite(L"CsvList", L"DispNum", L"0");
+  // Ends a run still going, as ~Session does (boxes answered, windows closed): before a test
+  // changes the files for the next run.
+  void EndSession() {
+    session.reset();
+    window = list = status = nullptr;
+  }
+
+  // Runs the command on `lines` as the settings file stands, the editor's caret on `currentLine`.
+  void Launch(std::vector<std::wstring> lines, int currentLine = 0) {
+    EndSession();
     host.lines = std::move(lines);
     host.currentLine = currentLine;
     session = std::make_unique<Session>(host);
+  }
+
+  // The same with ten rows a page (the first entry of the rows-per-page box).
+  void Start(std::vector<std::wstring> lines, int currentLine = 0) {
+    EndSession();
+    IniWrite(L"CsvList", L"DispNum", L"0");
+    Launch(std::move(lines), currentLine);
   }
 
   // Waits for the window and finds the list and the status bar.
