@@ -96,15 +96,12 @@ void HighLightWords::Load(const std::vector<std::u16string>& words)
     states_.clear();
     label_.clear();
     root_.clear();
+    dense_.clear();
     wordCount_ = words.size();
 
-    std::vector<std::u16string> upper;
     std::vector<uint32_t> ids;  // the non-empty words, sorted by their upper-cased text
     size_t units = 0;
-    upper.reserve(words.size());
     for (size_t i = 0; i < words.size(); ++i) {
-        upper.push_back(words[i]);
-        for (char16_t& c : upper.back()) c = AsciiUpper(c);
         if (!words[i].empty()) ids.push_back(static_cast<uint32_t>(i));
         units += words[i].size();
     }
@@ -113,9 +110,26 @@ void HighLightWords::Load(const std::vector<std::u16string>& words)
     if (words.size() >= kNoWord || units >= kNoWord - 1) throw std::length_error("word list too large");
     // Equal words keep list order, so the first of them names the state.
     std::sort(ids.begin(), ids.end(), [&](uint32_t a, uint32_t b) {
-        const int c = upper[a].compare(upper[b]);
-        return c < 0 || (c == 0 && a < b);
+        const std::u16string& x = words[a];
+        const std::u16string& y = words[b];
+        const size_t n = std::min(x.size(), y.size());
+        for (size_t i = 0; i < n; ++i) {
+            const char16_t p = AsciiUpper(x[i]), q = AsciiUpper(y[i]);
+            if (p != q) return p < q;
+        }
+        return x.size() != y.size() ? x.size() < y.size() : a < b;
     });
+    // The upper-cased words back to back in sorted order: the levels below read unit `depth` of
+    // every word in a range, which must not cost a cache miss per word.
+    std::vector<char16_t> text;
+    std::vector<uint32_t> start;
+    text.reserve(units);
+    start.reserve(ids.size() + 1);
+    for (const uint32_t id : ids) {
+        start.push_back(static_cast<uint32_t>(text.size()));
+        for (const char16_t c : words[id]) text.push_back(AsciiUpper(c));
+    }
+    start.push_back(static_cast<uint32_t>(text.size()));
 
     // The trie, one depth at a time: a state stands for the range of sorted words that share its
     // prefix, and its children are that range's runs of equal units at the next position. Building
@@ -124,23 +138,23 @@ void HighLightWords::Load(const std::vector<std::u16string>& words)
         uint32_t lo, hi;
     };
     std::vector<Range> level{{0, static_cast<uint32_t>(ids.size())}}, next;
-    states_.push_back({0, 0, kNoWord});
+    states_.push_back({0, 0, kNoWord, 0});
     label_.push_back(0);
     uint32_t levelFirst = 0;
-    for (size_t depth = 0; !level.empty(); ++depth) {
+    for (uint32_t depth = 0; !level.empty(); ++depth) {
         next.clear();
         for (size_t k = 0; k < level.size(); ++k) {
             const size_t s = levelFirst + k;
             auto [lo, hi] = level[k];
             // Words ending at this depth sort first in the range.
-            if (upper[ids[lo]].size() == depth) states_[s].word = ids[lo];
-            while (lo < hi && upper[ids[lo]].size() == depth) ++lo;
+            if (start[lo + 1] - start[lo] == depth) states_[s].word = ids[lo];
+            while (lo < hi && start[lo + 1] - start[lo] == depth) ++lo;
             states_[s].first = static_cast<uint32_t>(states_.size());
             while (lo < hi) {
-                const char16_t c = upper[ids[lo]][depth];
+                const char16_t c = text[start[lo] + depth];
                 uint32_t end = lo + 1;
-                while (end < hi && upper[ids[end]][depth] == c) ++end;
-                states_.push_back({0, 0, kNoWord});
+                while (end < hi && text[start[end] + depth] == c) ++end;
+                states_.push_back({0, 0, kNoWord, 0});
                 label_.push_back(c);
                 next.push_back({lo, end});
                 lo = end;
@@ -149,12 +163,24 @@ void HighLightWords::Load(const std::vector<std::u16string>& words)
         levelFirst += static_cast<uint32_t>(level.size());
         std::swap(level, next);
     }
-    upper = {};
+    text = {};
+    start = {};
     const auto count = static_cast<uint32_t>(states_.size());
-    states_.push_back({count, 0, kNoWord});
+    states_.push_back({count, 0, kNoWord, 0});
 
     root_.assign(65536, 0);
     for (uint32_t c = states_[0].first; c < states_[1].first; ++c) root_[label_[c]] = c;
+    // States with many children are where text walks most (near the root): their ASCII children
+    // get a direct table; only states with at least kDenseChildren children, so a table costs at
+    // most 32 bytes a child.
+    for (uint32_t s = 1; s < count; ++s) {
+        const uint32_t lo = states_[s].first, hi = states_[s + 1].first;
+        if (hi - lo < kDenseChildren) continue;
+        states_[s].dense = static_cast<uint32_t>(dense_.size() / kDenseUnits) + 1;
+        dense_.resize(dense_.size() + kDenseUnits, 0);
+        uint32_t* table = dense_.data() + dense_.size() - kDenseUnits;
+        for (uint32_t c = lo; c < hi && label_[c] < kDenseUnits; ++c) table[label_[c]] = c;
+    }
     // Breadth-first order: a child's fail state is shallower than the child, so its own fail
     // link and word are final by the time the child needs them.
     for (uint32_t s = 1; s < count; ++s) {
@@ -168,6 +194,7 @@ void HighLightWords::Load(const std::vector<std::u16string>& words)
 
 uint32_t HighLightWords::Child(uint32_t s, char16_t unit) const
 {
+    if (states_[s].dense != 0 && unit < kDenseUnits) return dense_[(states_[s].dense - 1) * kDenseUnits + unit];
     const uint32_t lo = states_[s].first;
     const uint32_t hi = states_[s + 1].first;
     // Deep states have one or two children: a scan beats a binary search there.

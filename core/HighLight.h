@@ -60,8 +60,9 @@ private:
 // All words are matched in one pass over the field: an automaton over the
 // upper-cased words (a trie whose states are numbered breadth-first, so each
 // state's children are consecutive, with failure links), so a field costs
-// about one step per unit whatever the number of words. Memory: about 14
-// bytes per unit of distinct word prefix, plus a 256 KB table for the root.
+// about one step per unit whatever the number of words. Memory: 18 bytes per
+// unit of distinct word prefix at most, a 512-byte table for each state with
+// 16 children or more (at most 32 bytes a child) and 256 KB for the root.
 class HighLightWords {
 public:
     void Load(const std::vector<std::u16string>& words);
@@ -75,10 +76,13 @@ public:
 
 private:
     static constexpr uint32_t kNoWord = UINT32_MAX;
+    static constexpr uint32_t kDenseUnits = 128;
+    static constexpr uint32_t kDenseChildren = 16;
     struct State {
         uint32_t first;  // children are states first .. (next state's first) - 1
         uint32_t fail;   // longest proper suffix that is also a state
         uint32_t word;   // lowest word index ending here or along the fail chain
+        uint32_t dense;  // 1 + the block of dense_ holding its ASCII children, or 0
     };
     uint32_t Child(uint32_t s, char16_t unit) const;
     uint32_t Next(uint32_t s, char16_t unit) const;
@@ -86,6 +90,7 @@ private:
     std::vector<State> states_;    // plus one sentinel holding the end of the last children
     std::vector<char16_t> label_;  // the unit on the edge into each state
     std::vector<uint32_t> root_;   // the root's child for every unit, 0 for none
+    std::vector<uint32_t> dense_;  // blocks of kDenseUnits children by unit, 0 for none
     size_t wordCount_ = 0;
 };
 
