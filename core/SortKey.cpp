@@ -1,6 +1,7 @@
 #include "core/SortKey.h"
 
 #include <algorithm>
+#include <unordered_map>
 
 namespace tovo {
 
@@ -207,14 +208,66 @@ int CompareSortFields(std::u16string_view a, std::u16string_view b, bool descend
     return descending ? -c : c;
 }
 
+namespace {
+
+// Heterogeneous lookup, so finding a field allocates nothing.
+struct TextHash {
+    using is_transparent = void;
+    size_t operator()(std::u16string_view s) const { return std::hash<std::u16string_view>{}(s); }
+};
+
+// Replaces the text keys of `rows` by their rank among the column's distinct texts, so the sort
+// compares texts only while ranking the distinct ones. False (keys unchanged) when the column
+// holds more than `maxRanked` distinct texts: then the sort compares the fields themselves.
+bool RankTexts(const std::vector<uint32_t>& rows, std::vector<uint64_t>& keys, const SortFieldOf& fieldOf,
+               const SortTextCompare& text, size_t maxRanked)
+{
+    std::unordered_map<std::u16string, uint32_t, TextHash, std::equal_to<>> ids;
+    std::vector<const std::u16string*> distinct;
+    std::u16string scratch;
+    for (const uint32_t r : rows) {
+        if (ClassOf(keys[r]) != kClassText) continue;
+        const std::u16string_view field = fieldOf(r, scratch);
+        auto it = ids.find(field);
+        if (it == ids.end()) {
+            if (distinct.size() == maxRanked) {
+                for (const uint32_t k : rows) {
+                    if (ClassOf(keys[k]) == kClassText) keys[k] = kClassText << kClassShift;
+                }
+                return false;
+            }
+            it = ids.emplace(std::u16string(field), static_cast<uint32_t>(distinct.size())).first;
+            distinct.push_back(&it->first);
+        }
+        keys[r] = (kClassText << kClassShift) | it->second;
+    }
+    std::vector<uint32_t> order(distinct.size());
+    for (uint32_t i = 0; i < order.size(); ++i) order[i] = i;
+    std::sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) { return text(*distinct[a], *distinct[b]) < 0; });
+    // Texts the comparison calls equal share a rank.
+    std::vector<uint32_t> rank(distinct.size());
+    uint32_t current = 0;
+    for (size_t i = 0; i < order.size(); ++i) {
+        if (i > 0 && text(*distinct[order[i - 1]], *distinct[order[i]]) != 0) ++current;
+        rank[order[i]] = current;
+    }
+    for (const uint32_t r : rows) {
+        if (ClassOf(keys[r]) == kClassText) keys[r] = (kClassText << kClassShift) | rank[keys[r] & 0xFFFFFFFFu];
+    }
+    return true;
+}
+
+}  // namespace
+
 void SortRows(std::vector<uint32_t>& rows, uint32_t rowCount, const SortFieldOf& fieldOf, bool descending,
-              const SortTextCompare& text)
+              const SortTextCompare& text, size_t maxRankedTexts)
 {
     std::vector<uint64_t> keys(rowCount);
     std::u16string scratchA, scratchB;
     for (const uint32_t r : rows) keys[r] = SortKeyOf(fieldOf(r, scratchA));
-    // Numbers and most classes are settled by the keys alone; only text against text (and numbers
-    // too long for their keys) read the fields again.
+    const bool ranked = RankTexts(rows, keys, fieldOf, text, maxRankedTexts);
+    // The keys settle numbers (but those too long for them) and, once ranked, texts; otherwise
+    // text against text reads both fields again.
     std::sort(rows.begin(), rows.end(), [&](uint32_t a, uint32_t b) {
         const uint64_t ka = keys[a], kb = keys[b];
         int c = 0;
@@ -222,7 +275,7 @@ void SortRows(std::vector<uint32_t>& rows, uint32_t rowCount, const SortFieldOf&
             const bool ea = ClassOf(ka) == kClassEmpty, eb = ClassOf(kb) == kClassEmpty;
             if (ea || eb) return eb;
             c = ka < kb ? -1 : 1;
-        } else if (SortKeyNeedsText(ka)) {
+        } else if (SortKeyNeedsText(ka) && !(ranked && ClassOf(ka) == kClassText)) {
             c = CompareEqualKeys(ka, fieldOf(a, scratchA), fieldOf(b, scratchB), text);
         }
         if (descending) c = -c;

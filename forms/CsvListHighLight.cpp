@@ -16,9 +16,9 @@ using namespace win;
 
 namespace {
 
-// A word file is a short list; one this large is a mistake, and every fill would test each field
-// against all of its lines.
-constexpr uint64_t kWordFileMaxBytes = 1u << 20;
+// Only memory limits a word file: fields are matched against all words at once, but the matcher
+// takes about 14 bytes a character of the words, on top of the words themselves.
+constexpr uint64_t kWordFileMaxBytes = 64u << 20;
 
 uint32_t SysColor(int index) { return GetSysColor(index); }
 
@@ -118,7 +118,7 @@ void TFormCsvList::LoadHighLightWords(const std::u16string& path) {
   if (!read.exists) return;  // the old words stay; the name is kept by the caller
   if (!read.readable) {
     const std::u16string reason = read.error == ERROR_FILE_TOO_LARGE
-                                      ? std::u16string(u"ファイルが大きすぎます (上限 1 MB)。")
+                                      ? std::u16string(u"ファイルが大きすぎます (上限 64 MB)。")
                                       : ErrorText(read.error);
     ShowMessage(hwnd_, u"強調表示のファイルを読み込めませんでした。単語は前のままです。\r\n" + path + u"\r\n" + reason,
                 MB_OK | MB_ICONWARNING);

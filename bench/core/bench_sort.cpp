@@ -24,7 +24,7 @@ const std::vector<std::u16string>& Column(bool numbers)
         char buf[32];
         for (auto& f : c) {
             if (amounts) {
-                std::snprintf(buf, sizeof buf, "%u.%02u", rng() % 100000, rng() % 100);
+                std::snprintf(buf, sizeof buf, "%u.%02u", static_cast<unsigned>(rng() % 100000), static_cast<unsigned>(rng() % 100));
                 f.assign(buf, buf + std::char_traits<char>::length(buf));
             } else {
                 f = names[rng() % 6];

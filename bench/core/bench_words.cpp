@@ -39,14 +39,15 @@ const tovo::RowModel& Rows()
                                          u"delta", u"大阪", u"omega", u"42", u"z9", u"品番", u"ok"};
         const char16_t* const names[] = {u"山田太郎", u"Smith", u"佐藤花子", u"Müller", u"Lee", u"鈴木一郎"};
         std::mt19937 rng(12345);
+        auto pick = [&](unsigned n) { return static_cast<unsigned>(rng() % n); };
         tovo::RowModel r;
         std::u16string line;
         char buf[64];
         for (int i = 0; i < 100'000; ++i) {
-            std::snprintf(buf, sizeof buf, "%07d,2024-%02u-%02u,", i + 1, rng() % 12 + 1, rng() % 28 + 1);
+            std::snprintf(buf, sizeof buf, "%07d,2024-%02u-%02u,", i + 1, pick(12) + 1, pick(28) + 1);
             line.assign(buf, buf + std::char_traits<char>::length(buf));
             line += names[rng() % 6];
-            std::snprintf(buf, sizeof buf, ",%u.%02u", rng() % 100000, rng() % 100);
+            std::snprintf(buf, sizeof buf, ",%u.%02u", pick(100000), pick(100));
             line.append(buf, buf + std::char_traits<char>::length(buf));
             for (int f = 4; f < 12; ++f) {
                 line += u',';

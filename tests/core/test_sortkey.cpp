@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <string>
 #include <vector>
@@ -112,6 +113,33 @@ TEST(SortKey, SortRowsKeepsLineOrderForEqualFieldsAndEmptiesLast)
         std::vector<uint32_t> rows = c.rows;
         tovo::SortRows(rows, static_cast<uint32_t>(column.size()), fieldOf, c.descending, kText);
         EXPECT_EQ(rows, c.sorted) << c.descending;
+    }
+}
+
+// Both ways of ordering texts (ranking the distinct ones, or comparing fields when there are too
+// many) against the plain comparison of fields.
+TEST(SortKey, SortRowsAgreesWithComparingFields)
+{
+    std::mt19937 rng(3);
+    for (const size_t maxRanked : {size_t{65'536}, size_t{20}}) {
+        const uint32_t distinctTexts = 50;
+        std::vector<std::u16string> column(3'000);
+        for (auto& f : column) {
+            const uint32_t pick = static_cast<uint32_t>(rng() % 10);
+            const std::string n = std::to_string(rng() % distinctTexts);
+            if (pick < 6) f = std::u16string(n.begin(), n.end()) + (pick % 2 ? u"x" : u"X");  // equal in pairs
+            else if (pick < 9) f = std::u16string(n.begin(), n.end());
+        }
+        const tovo::SortFieldOf fieldOf = [&](uint32_t row, std::u16string&) { return std::u16string_view(column[row]); };
+        for (const bool descending : {false, true}) {
+            std::vector<uint32_t> rows(column.size()), expected(column.size());
+            for (uint32_t i = 0; i < rows.size(); ++i) rows[i] = expected[i] = i;
+            tovo::SortRows(rows, static_cast<uint32_t>(column.size()), fieldOf, descending, kText, maxRanked);
+            std::stable_sort(expected.begin(), expected.end(), [&](uint32_t a, uint32_t b) {
+                return CompareSortFields(column[a], column[b], descending, kText) < 0;
+            });
+            ASSERT_EQ(rows, expected) << maxRanked << ' ' << descending;
+        }
     }
 }
 
