@@ -93,10 +93,14 @@ bool HighLightMarks::WalkHasCell(int32_t rowKey, int32_t field) const
 
 void HighLightWords::Load(const std::vector<std::u16string>& words)
 {
-    states_.clear();
-    label_.clear();
-    root_.clear();
-    dense_.clear();
+    // Built aside: a list too large for memory leaves the old words whole.
+    HighLightWords built;
+    built.Build(words);
+    *this = std::move(built);
+}
+
+void HighLightWords::Build(const std::vector<std::u16string>& words)
+{
     wordCount_ = words.size();
 
     std::vector<uint32_t> ids;  // the non-empty words, sorted by their upper-cased text

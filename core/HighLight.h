@@ -65,6 +65,7 @@ private:
 // 16 children or more (at most 32 bytes a child) and 256 KB for the root.
 class HighLightWords {
 public:
+    // Replaces the words; on an exception (no memory) the old ones stay.
     void Load(const std::vector<std::u16string>& words);
     bool empty() const { return states_.empty(); }
     size_t size() const { return wordCount_; }
@@ -84,6 +85,7 @@ private:
         uint32_t word;   // lowest word index ending here or along the fail chain
         uint32_t dense;  // 1 + the block of dense_ holding its ASCII children, or 0
     };
+    void Build(const std::vector<std::u16string>& words);
     uint32_t Child(uint32_t s, char16_t unit) const;
     uint32_t Next(uint32_t s, char16_t unit) const;
 

@@ -316,7 +316,7 @@ TEST_F(HighLight, NewWordFileTakesEffectAtTheNextFillAndBadFilesKeepTheOldWords)
 TEST_F(HighLight, FiveMegabyteWordFileMarksItsLastWord) {
   Mode(L"0", L"0", L"1");
   std::string words;
-  for (int i = 0; i < 100'000; ++i) words += "w" + std::to_string(i) + std::string(44, "qrstuv"[i % 6]) + "\r\n";
+  for (int i = 0; i < 100'000; ++i) words += "w" + std::to_string(i) + std::string(45, "qrstuv"[i % 6]) + "\r\n";
   words += "XYZ\r\n";
   ASSERT_GT(words.size(), 5u << 20);
   WriteBytes(L"words.txt", words);
