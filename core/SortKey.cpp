@@ -1,6 +1,7 @@
 #include "core/SortKey.h"
 
 #include <algorithm>
+#include <stdexcept>
 #include <unordered_map>
 
 namespace tovo {
@@ -264,7 +265,10 @@ void SortRows(std::vector<uint32_t>& rows, uint32_t rowCount, const SortFieldOf&
 {
     std::vector<uint64_t> keys(rowCount);
     std::u16string scratchA, scratchB;
-    for (const uint32_t r : rows) keys[r] = SortKeyOf(fieldOf(r, scratchA));
+    for (const uint32_t r : rows) {
+        if (r >= rowCount) throw std::out_of_range("row index past the row count");
+        keys[r] = SortKeyOf(fieldOf(r, scratchA));
+    }
     const bool ranked = RankTexts(rows, keys, fieldOf, text, maxRankedTexts);
     // The keys settle numbers (but those too long for them) and, once ranked, texts; otherwise
     // text against text reads both fields again.
