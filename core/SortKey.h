@@ -57,13 +57,13 @@ int CompareSortFields(std::u16string_view a, std::u16string_view b, bool descend
 // from different scratch strings are in use at once.
 using SortFieldOf = std::function<std::u16string_view(uint32_t row, std::u16string& scratch)>;
 
-// Sorts `rows` (row indexes, each below `rowCount`) by the column; equal fields in ascending row
-// index. Each row's field is read for its key, and its text once more to rank the column's
-// distinct texts (the text comparison then runs only between distinct texts); a column of more
-// than `maxRankedTexts` distinct texts is sorted by comparing its fields instead, reading them per
-// comparison. Memory while sorting: 8 bytes a row of `rowCount` and the distinct texts (at most
-// `maxRankedTexts`); nothing after. The sort needs no buffer: the row index breaks ties, so an unstable
-// sort is stable.
+// Sorts `rows` (row indexes, each below `rowCount`, else std::out_of_range) by the column; equal
+// fields in ascending row index. Each row's field is read for its key, and its text once more to
+// rank the column's distinct texts (the text comparison then runs only between distinct texts);
+// a column of more than `maxRankedTexts` distinct texts is sorted by comparing its fields
+// instead, reading them per comparison. Memory while sorting: 8 bytes a row of `rowCount` and the
+// distinct texts (at most `maxRankedTexts`); nothing after. The sort needs no buffer: the row
+// index breaks ties, so an unstable sort is stable.
 void SortRows(std::vector<uint32_t>& rows, uint32_t rowCount, const SortFieldOf& fieldOf, bool descending,
               const SortTextCompare& text, size_t maxRankedTexts = 65'536);
 
