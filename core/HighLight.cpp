@@ -1,6 +1,7 @@
 #include "core/HighLight.h"
 
 #include <algorithm>
+#include <stdexcept>
 
 #include "core/RowModel.h"
 
@@ -11,21 +12,6 @@ namespace {
 constexpr char16_t AsciiUpper(char16_t c)
 {
     return static_cast<char16_t>(static_cast<unsigned>(c - u'a') < 26u ? c - 0x20 : c);
-}
-
-bool ContainsUpperedWord(std::u16string_view field, std::u16string_view word)
-{
-    const size_t n = field.size();
-    const size_t m = word.size();
-    if (m == 0 || m > n) return false;
-    const char16_t first = word[0];
-    for (size_t i = 0; i + m <= n; ++i) {
-        if (AsciiUpper(field[i]) != first) continue;
-        size_t k = 1;
-        while (k < m && AsciiUpper(field[i + k]) == word[k]) ++k;
-        if (k == m) return true;
-    }
-    return false;
 }
 
 }  // namespace
@@ -123,22 +109,159 @@ bool HighLightMarks::WalkHasCell(int32_t rowKey, int32_t field) const
     return false;
 }
 
-void HighLightWords::Load(std::vector<std::u16string> words)
+void HighLightWords::Load(const std::vector<std::u16string>& words)
 {
-    words_ = std::move(words);
-    anyWord_ = false;
-    for (std::u16string& w : words_) {
-        for (char16_t& c : w) c = AsciiUpper(c);
-        anyWord_ = anyWord_ || !w.empty();
+    // Built aside: a list too large for memory leaves the old words whole.
+    HighLightWords built;
+    built.Build(words);
+    *this = std::move(built);
+}
+
+void HighLightWords::Build(const std::vector<std::u16string>& words)
+{
+    wordCount_ = words.size();
+
+    std::vector<uint32_t> ids;  // the non-empty words, sorted by their upper-cased text
+    size_t units = 0;
+    for (size_t i = 0; i < words.size(); ++i) {
+        if (!words[i].empty()) ids.push_back(static_cast<uint32_t>(i));
+        units += words[i].size();
     }
+    if (ids.empty()) return;
+    // State numbers are 32-bit; a word list this large would not fit in memory anyway.
+    if (words.size() >= kNoWord || units >= kNoWord - 1) throw std::length_error("word list too large");
+    // Equal words keep list order, so the first of them names the state.
+    std::sort(ids.begin(), ids.end(), [&](uint32_t a, uint32_t b) {
+        const std::u16string& x = words[a];
+        const std::u16string& y = words[b];
+        const size_t n = std::min(x.size(), y.size());
+        for (size_t i = 0; i < n; ++i) {
+            const char16_t p = AsciiUpper(x[i]), q = AsciiUpper(y[i]);
+            if (p != q) return p < q;
+        }
+        return x.size() != y.size() ? x.size() < y.size() : a < b;
+    });
+    // The upper-cased words back to back in sorted order: the levels below read unit `depth` of
+    // every word in a range, which must not cost a cache miss per word.
+    std::vector<char16_t> text;
+    std::vector<uint32_t> start;
+    text.reserve(units);
+    start.reserve(ids.size() + 1);
+    for (const uint32_t id : ids) {
+        start.push_back(static_cast<uint32_t>(text.size()));
+        for (const char16_t c : words[id]) text.push_back(AsciiUpper(c));
+    }
+    start.push_back(static_cast<uint32_t>(text.size()));
+
+    // The trie, one depth at a time: a state stands for the range of sorted words that share its
+    // prefix, and its children are that range's runs of equal units at the next position. Building
+    // the levels in order numbers the states breadth-first.
+    struct Range {
+        uint32_t lo, hi;
+    };
+    std::vector<Range> level{{0, static_cast<uint32_t>(ids.size())}}, next;
+    states_.push_back({0, 0, kNoWord, 0});
+    label_.push_back(0);
+    uint32_t levelFirst = 0;
+    for (uint32_t depth = 0; !level.empty(); ++depth) {
+        next.clear();
+        for (size_t k = 0; k < level.size(); ++k) {
+            const size_t s = levelFirst + k;
+            auto [lo, hi] = level[k];
+            // Words ending at this depth sort first in the range.
+            if (start[lo + 1] - start[lo] == depth) states_[s].word = ids[lo];
+            while (lo < hi && start[lo + 1] - start[lo] == depth) ++lo;
+            states_[s].first = static_cast<uint32_t>(states_.size());
+            while (lo < hi) {
+                const char16_t c = text[start[lo] + depth];
+                uint32_t end = lo + 1;
+                while (end < hi && text[start[end] + depth] == c) ++end;
+                states_.push_back({0, 0, kNoWord, 0});
+                label_.push_back(c);
+                next.push_back({lo, end});
+                lo = end;
+            }
+        }
+        levelFirst += static_cast<uint32_t>(level.size());
+        std::swap(level, next);
+    }
+    text = {};
+    start = {};
+    const auto count = static_cast<uint32_t>(states_.size());
+    states_.push_back({count, 0, kNoWord, 0});
+
+    root_.assign(65536, 0);
+    for (uint32_t c = states_[0].first; c < states_[1].first; ++c) root_[label_[c]] = c;
+    // States with many children are where text walks most (near the root): their ASCII children
+    // get a direct table; only states with at least kDenseChildren children, so a table costs at
+    // most 32 bytes a child.
+    for (uint32_t s = 1; s < count; ++s) {
+        const uint32_t lo = states_[s].first, hi = states_[s + 1].first;
+        if (hi - lo < kDenseChildren) continue;
+        states_[s].dense = static_cast<uint32_t>(dense_.size() / kDenseUnits) + 1;
+        dense_.resize(dense_.size() + kDenseUnits, 0);
+        uint32_t* table = dense_.data() + dense_.size() - kDenseUnits;
+        for (uint32_t c = lo; c < hi && label_[c] < kDenseUnits; ++c) table[label_[c]] = c;
+    }
+    // Breadth-first order: a child's fail state is shallower than the child, so its own fail
+    // link and word are final by the time the child needs them.
+    for (uint32_t s = 1; s < count; ++s) {
+        for (uint32_t c = states_[s].first; c < states_[s + 1].first; ++c) {
+            const uint32_t f = Next(states_[s].fail, label_[c]);
+            states_[c].fail = f;
+            states_[c].word = std::min(states_[c].word, states_[f].word);
+        }
+    }
+}
+
+uint32_t HighLightWords::Child(uint32_t s, char16_t unit) const
+{
+    if (states_[s].dense != 0 && unit < kDenseUnits) return dense_[(states_[s].dense - 1) * kDenseUnits + unit];
+    const uint32_t lo = states_[s].first;
+    const uint32_t hi = states_[s + 1].first;
+    // Deep states have one or two children: a scan beats a binary search there.
+    if (hi - lo <= 8) {
+        for (uint32_t c = lo; c < hi; ++c) {
+            if (label_[c] == unit) return c;
+        }
+        return 0;
+    }
+    const auto at = std::lower_bound(label_.begin() + lo, label_.begin() + hi, unit);
+    return at != label_.begin() + hi && *at == unit ? static_cast<uint32_t>(at - label_.begin()) : 0;
+}
+
+uint32_t HighLightWords::Next(uint32_t s, char16_t unit) const
+{
+    // Falling back along the fail links costs no more in total than the steps forward.
+    while (s != 0) {
+        if (const uint32_t c = Child(s, unit)) return c;
+        s = states_[s].fail;
+    }
+    return root_[unit];
 }
 
 int HighLightWords::MatchField(std::u16string_view field) const
 {
-    for (size_t i = 0; i < words_.size(); ++i) {
-        if (ContainsUpperedWord(field, words_[i])) return static_cast<int>(i);
+    if (empty()) return -1;
+    uint32_t best = kNoWord;
+    uint32_t s = 0;
+    for (const char16_t c : field) {
+        s = Next(s, AsciiUpper(c));
+        best = std::min(best, states_[s].word);
+        if (best == 0) break;
     }
-    return -1;
+    return best == kNoWord ? -1 : static_cast<int>(best);
+}
+
+bool HighLightWords::AnyInField(std::u16string_view field) const
+{
+    if (empty()) return false;
+    uint32_t s = 0;
+    for (const char16_t c : field) {
+        s = Next(s, AsciiUpper(c));
+        if (states_[s].word != kNoWord) return true;
+    }
+    return false;
 }
 
 void MarkRow(HighLightMarks& marks, const HighLightWords& words, const RowModel& rows, int row, int32_t rowKey)
@@ -147,7 +270,7 @@ void MarkRow(HighLightMarks& marks, const HighLightWords& words, const RowModel&
     // Cells past FieldCount are empty and hold no word.
     const int stop = rows.FieldCount(row);
     for (int c = 0; c < stop; ++c) {
-        if (words.MatchField(rows.Field(row, c)) >= 0) marks.Add(rowKey, c);
+        if (words.AnyInField(rows.Field(row, c))) marks.Add(rowKey, c);
     }
 }
 

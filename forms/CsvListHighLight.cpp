@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <new>
+#include <stdexcept>
 
 #include "core/IniValues.h"
 #include "forms/Files.h"
@@ -18,9 +20,9 @@ using namespace win;
 
 namespace {
 
-// A word file is a short list; one this large is a mistake, and every fill would test each field
-// against all of its lines.
-constexpr uint64_t kWordFileMaxBytes = 1u << 20;
+// Only memory limits a word file: fields are matched against all words at once, but the matcher
+// takes about 14 bytes a character of the words, on top of the words themselves.
+constexpr uint64_t kWordFileMaxBytes = 64u << 20;
 
 uint32_t SysColor(int index) { return GetSysColor(index); }
 
@@ -121,16 +123,25 @@ void TFormCsvList::MenuCsvListHiLightColClick() { SetHighLightMode(MenuCsvListHi
 void TFormCsvList::LoadHighLightWords(const std::u16string& path) {
   TextRead read = ReadTextLines(path, kWordFileMaxBytes);
   if (!read.exists) return;  // the old words stay; the name is kept by the caller
-  if (!read.readable) {
-    const std::u16string reason = read.error == ERROR_FILE_TOO_LARGE
-                                      ? std::u16string(u"ファイルが大きすぎます (上限 1 MB)。")
-                                      : ErrorText(read.error);
+  auto refuse = [&](const std::u16string& reason) {
     ShowMessage(hwnd_, u"強調表示のファイルを読み込めませんでした。単語は前のままです。\r\n" + path + u"\r\n" + reason,
                 MB_OK | MB_ICONWARNING);
+  };
+  if (!read.readable) {
+    refuse(read.error == ERROR_FILE_TOO_LARGE ? std::u16string(u"ファイルが大きすぎます (上限 64 MB)。")
+                                              : ErrorText(read.error));
+    return;
+  }
+  try {
+    words_.Load(read.lines);  // keeps the old words when it throws
+  } catch (const std::bad_alloc&) {
+    refuse(ErrorText(ERROR_NOT_ENOUGH_MEMORY));
+    return;
+  } catch (const std::length_error&) {
+    refuse(ErrorText(ERROR_NOT_ENOUGH_MEMORY));
     return;
   }
   StrListHighLight = std::move(read.lines);
-  words_.Load(StrListHighLight);
 }
 
 void TFormCsvList::MenuCsvListHiligtFileClick() {

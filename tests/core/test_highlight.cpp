@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 #include <vector>
 
@@ -29,11 +30,59 @@ TEST(HighLightWords, MarkingRule)
         {{u"a b"}, u"A B", 0},      // spaces are part of the word
         {{u"abc"}, u"", -1},
         {{}, u"abc", -1},
+        {{u"abcd", u"bce"}, u"xabce", 1},  // found only by falling back from a longer word
+        {{u"abc", u"ab"}, u"ab", 1},
+        {{u"b", u"abc"}, u"abc", 0},       // list order, not position in the field
+        {{u"zz", u"AB", u"ab"}, u"xaB", 1},
+        {{u"aa"}, u"a", -1},
+        {{u"\xFFFF\xD800"}, u"a\xFFFF\xD800", 0},
     };
     for (const auto& c : cases) {
         HighLightWords words;
         words.Load(c.words);
         EXPECT_EQ(words.MatchField(c.field), c.match) << std::string(c.field.begin(), c.field.end());
+    }
+}
+
+// The rule written out word by word, to hold the automaton to it.
+int FirstWordByWord(const std::vector<std::u16string>& words, std::u16string_view field)
+{
+    auto upper = [](std::u16string_view s) {
+        std::u16string u(s);
+        for (char16_t& c : u) c = (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - 0x20) : c;
+        return u;
+    };
+    const std::u16string f = upper(field);
+    for (size_t i = 0; i < words.size(); ++i) {
+        if (!words[i].empty() && f.find(upper(words[i])) != std::u16string::npos) return static_cast<int>(i);
+    }
+    return -1;
+}
+
+TEST(HighLightWords, AgreesWithWordByWordOnRandomLists)
+{
+    std::mt19937 rng(7);
+    // A narrow alphabet makes overlaps and shared prefixes common; a wide one, with words that
+    // mostly begin alike, gives states with many children (the ASCII tables and the search).
+    for (const std::u16string& alphabet : {std::u16string(u"abAB"), std::u16string(u"abcdefghijklmnopqrstXYZ\x3042")}) {
+        auto text = [&](size_t maxLength, bool alike) {
+            std::u16string s(rng() % (maxLength + 1), u' ');
+            for (char16_t& c : s) c = alphabet[rng() % alphabet.size()];
+            if (alike && !s.empty() && rng() % 4) s[0] = u'a';
+            return s;
+        };
+        for (int round = 0; round < 300; ++round) {
+            std::vector<std::u16string> words(rng() % 60);
+            for (auto& w : words) w = text(5, true);
+            HighLightWords matcher;
+            matcher.Load(words);
+            for (int f = 0; f < 20; ++f) {
+                const std::u16string field = text(12, false);
+                const int expected = FirstWordByWord(words, field);
+                ASSERT_EQ(matcher.MatchField(field), expected);
+                ASSERT_EQ(matcher.AnyInField(field), expected >= 0);
+            }
+        }
     }
 }
 

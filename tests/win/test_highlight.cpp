@@ -311,7 +311,7 @@ TEST_F(HighLight, FieldColourItemOnlyExplainsTheFixedColours) {
 TEST_F(HighLight, NewWordFileTakesEffectAtTheNextFillAndBadFilesKeepTheOldWords) {
   Mode(L"0", L"0", L"1");
   WriteUtf8(L"xyz.txt", L"xyz");
-  WriteBytes(L"huge.txt", std::string(50u << 20, 'a'));
+  WriteBytes(L"huge.txt", std::string((64u << 20) + 1, 'a'));
   std::string binary;
   for (int i = 0; i < 4096; ++i) binary += static_cast<char>(i * 7 % 251);
   WriteBytes(L"binary.txt", binary);
@@ -363,4 +363,22 @@ TEST_F(HighLight, NewWordFileTakesEffectAtTheNextFillAndBadFilesKeepTheOldWords)
   session->CloseWindow(window);
   ASSERT_TRUE(session->WaitReturned());
   EXPECT_EQ(IniRead(L"CsvListHighLight", L"FileName"), PluginFile(L"binary.txt"));
+}
+
+// A word file of 5 MB (100,000 words) marks as a short one does: its last word, in another case,
+// marks; none of the others occurs.
+TEST_F(HighLight, FiveMegabyteWordFileMarksItsLastWord) {
+  Mode(L"0", L"0", L"1");
+  std::string words;
+  for (int i = 0; i < 100'000; ++i) words += "w" + std::to_string(i) + std::string(45, "qrstuv"[i % 6]) + "\r\n";
+  words += "XYZ\r\n";
+  ASSERT_GT(words.size(), 5u << 20);
+  WriteBytes(L"words.txt", words);
+  Session s(host);
+  Opened o = Open(s);
+  ASSERT_TRUE(o.list) << s.DescribeWindows();
+  const Pixels p = CaptureWindowPixels(o.list);
+  const Ink xyz = CellInk(p, o.list, 3, 2), abc = CellInk(p, o.list, 3, 1);
+  EXPECT_TRUE(xyz.red > 0 && xyz.blue == 0) << Describe(xyz);
+  EXPECT_TRUE(abc.blue > 0 && abc.red == 0) << Describe(abc);
 }

@@ -197,7 +197,7 @@ TEST_F(HostileFiles, StrangeKeyFilesOfTwentyFourLinesAreUsedAndNeverRewritten) {
 TEST_F(HostileFiles, HugeWordFileNamedInTheSettingsIsReportedAtStart) {
   MakeOrdinaryFiles();
   if (HasFatalFailure()) return;
-  WriteBytes(L"words.txt", std::string(50u << 20, 'w'));
+  WriteBytes(L"words.txt", std::string((64u << 20) + 1, 'w'));
   IniWrite(L"CsvListHighLight", L"FileName", PluginFile(L"words.txt"));
   IniWrite(L"CsvListHighLight", L"Col", L"1");
   const FolderPrint before = PrintPluginsFolder();
@@ -206,9 +206,9 @@ TEST_F(HostileFiles, HugeWordFileNamedInTheSettingsIsReportedAtStart) {
   OpenAsIs({L"a,www", L"c,d"});
   auto box = session->WaitMessageBox();
   ASSERT_TRUE(box) << session->DescribeWindows();
-  std::printf("50 MB word file: message after %llu ms\n", Since(start));
+  std::printf("64 MB word file: message after %llu ms\n", Since(start));
   EXPECT_NE(box->text.find(PluginFile(L"words.txt")), std::wstring::npos) << Utf8(box->text);
-  EXPECT_NE(box->text.find(L"1 MB"), std::wstring::npos) << Utf8(box->text);
+  EXPECT_NE(box->text.find(L"64 MB"), std::wstring::npos) << Utf8(box->text);
   EXPECT_TRUE(box->hasOk);
   ASSERT_TRUE(session->Answer(*box, IDOK));
   FindWindowAndControls();

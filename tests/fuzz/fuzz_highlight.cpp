@@ -1,0 +1,48 @@
+// The highlight matcher: for any word list and field, the automaton names the same word as
+// testing the words one by one would (upper-casing a to z only, empty words never matching).
+#include <string>
+#include <vector>
+
+#include "core/HighLight.h"
+#include "tests/fuzz/FuzzInput.h"
+
+namespace {
+
+std::u16string Upper(std::u16string_view s)
+{
+    std::u16string u(s);
+    for (char16_t& c : u) c = (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - 0x20) : c;
+    return u;
+}
+
+int FirstWordByWord(const std::vector<std::u16string>& words, std::u16string_view field)
+{
+    const std::u16string f = Upper(field);
+    for (size_t i = 0; i < words.size(); ++i) {
+        if (!words[i].empty() && f.find(Upper(words[i])) != std::u16string::npos) return static_cast<int>(i);
+    }
+    return -1;
+}
+
+}  // namespace
+
+// Input: UTF-16 lines; the first unit picks how many of the following lines are words, the rest
+// are fields.
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    const std::u16string text = fuzz::Utf16FromBytes(data, size);
+    if (text.empty()) return 0;
+    std::vector<std::u16string> lines = fuzz::SplitOn(std::u16string_view(text).substr(1), u'\n', 512);
+    const size_t wordCount = text[0] % (lines.size() + 1);
+    const std::vector<std::u16string> words(lines.begin(), lines.begin() + static_cast<ptrdiff_t>(wordCount));
+
+    tovo::HighLightWords matcher;
+    matcher.Load(words);
+    FUZZ_CHECK(matcher.size() == words.size());
+    for (size_t i = wordCount; i < lines.size(); ++i) {
+        const int expected = FirstWordByWord(words, lines[i]);
+        FUZZ_CHECK(matcher.MatchField(lines[i]) == expected);
+        FUZZ_CHECK(matcher.AnyInField(lines[i]) == (expected >= 0));
+    }
+    return 0;
+}
