@@ -381,11 +381,25 @@ void TFormCsvList::FormShow() {
   StrDllFilePath = PluginFolder();
   StrIniFileName = StrDllFilePath + u"TovoCsvList.ini";
 
-  // The search history; the box's text starts empty. A file that is there but cannot be
-  // read is never replaced: the box's list written over it would lose the user's terms.
+  // A file that is there but cannot be read (locked by another program, no rights) is never
+  // replaced: the defaults or an empty history written over it would lose what the user kept.
+  // The profile functions cannot tell such a file from a missing one, so it is tried first.
+  std::vector<std::u16string> unreadable;
+  DWORD iniError = 0;
+  settingsUnreadable_ = FileExists(StrIniFileName) && !ReadWholeFile(StrIniFileName, kIniMaxBytes, &iniError);
+  if (settingsUnreadable_) {
+    unreadable.push_back(u"設定ファイルを読み込めませんでした。\r\n" + StrIniFileName + u"\r\n" + ErrorText(iniError) +
+                         u"\r\n既定の設定で続けます。このファイルは書き換えません。");
+  }
+
+  // The search history; the box's text starts empty.
   const std::u16string historyPath = StrDllFilePath + kHistoryFile;
   TextRead history = ReadTextLines(historyPath);
   historyUnreadable_ = history.exists && !history.readable;
+  if (historyUnreadable_) {
+    unreadable.push_back(u"検索履歴のファイルを読み込めませんでした。\r\n" + historyPath + u"\r\n" +
+                         ErrorText(history.error) + u"\r\n履歴なしで続けます。このファイルは書き換えません。");
+  }
   SetComboItems(ComboBox3, history.lines);
   SetWindowTextW(ComboBox3, L"");
 
@@ -422,9 +436,8 @@ void TFormCsvList::FormShow() {
   SetListData();
 
   KeyMapStartUp();
-  if (historyUnreadable_) {
-    keyMapNotices_.push_back(u"検索履歴のファイルを読み込めませんでした。\r\n" + historyPath + u"\r\n" +
-                             ErrorText(history.error) + u"\r\n履歴なしで続けます。このファイルは書き換えません。");
+  if (!unreadable.empty()) {
+    keyMapNotices_.insert(keyMapNotices_.end(), unreadable.begin(), unreadable.end());
     SetTimer(hwnd_, kTimer1, 100, nullptr);
   }
 }
@@ -489,7 +502,7 @@ void TFormCsvList::ApplyListColors() {
 
 void TFormCsvList::FormClose() {
   std::vector<std::u16string> failures;
-  {
+  if (!settingsUnreadable_) {
     IniWriter ini(StrIniFileName);
     for (const Setting& setting : Settings()) {
       if (auto value = setting.save(*this)) ini.Set(setting.section, setting.key, SettingText(setting.form, *value));

@@ -304,9 +304,10 @@ class TFormCsvList : public win::Form {
   std::u16string StrSearchValue;
   int32_t IntSearchRow = 0;
   int32_t IntSearchCol = 0;
-  // The history file was there but could not be read: told with the start-up notices, and the
-  // close does not replace it.
+  // The history or settings file was there but could not be read: told with the start-up
+  // notices, and the close does not replace it.
   bool historyUnreadable_ = false;
+  bool settingsUnreadable_ = false;
 
   // ---------------------------------------------------------------- keys
   std::array<uint16_t, kCommandCount> shortCuts_{};  // per command table row
