@@ -9,19 +9,22 @@
 
 #include "forms/CsvList.h"
 #include "forms/Win.h"
+#include "TovoVersion.h"
 
 namespace {
 
 constexpr wchar_t kPluginName[] = L"TovoCsvList";
-constexpr wchar_t kPluginVersion[] = L"1.08";
+constexpr wchar_t kPluginVersion[] = L"" TOVO_VERSION_TEXT;
 
-LRESULT CopyText(const wchar_t* text, int length, WPARAM size, LPARAM buffer) {
+// Answers the text's length in units, without its terminator.
+template <size_t N>
+LRESULT CopyText(const wchar_t (&text)[N], WPARAM size, LPARAM buffer) {
   // Bounded copy: at most size - 1 units and a terminator; a size of 0 writes nothing.
   if (buffer != 0 && size > 0) {
     int limit = size > static_cast<WPARAM>(INT_MAX) ? INT_MAX : static_cast<int>(size);
     lstrcpynW(reinterpret_cast<wchar_t*>(buffer), text, limit);
   }
-  return length;
+  return static_cast<LRESULT>(N - 1);
 }
 
 void ReportFatal(HWND owner, const char* what) noexcept {
@@ -71,8 +74,8 @@ TOVO_EXPORT void OnEvents(HWND, UINT, LPARAM) {}
 
 TOVO_EXPORT LRESULT PluginProc(HWND, UINT nID, WPARAM wParam, LPARAM lParam) {
   switch (nID) {
-    case tovo::kPluginProcName: return CopyText(kPluginName, 11, wParam, lParam);
-    case tovo::kPluginProcVersion: return CopyText(kPluginVersion, 4, wParam, lParam);
+    case tovo::kPluginProcName: return CopyText(kPluginName, wParam, lParam);
+    case tovo::kPluginProcVersion: return CopyText(kPluginVersion, wParam, lParam);
     default: return 0;
   }
 }
