@@ -26,8 +26,9 @@ list(SORT TOVO_MINGW_GCC_DIRS COMPARE NATURAL ORDER DESCENDING)
 list(GET TOVO_MINGW_GCC_DIRS 0 TOVO_MINGW_GCC)
 set(CMAKE_CXX_FLAGS_INIT
     "-nostdinc++ -isystem ${TOVO_MINGW_GCC}/include/c++ -isystem ${TOVO_MINGW_GCC}/include/c++/${TOVO_MINGW_TRIPLE} -isystem ${TOVO_MINGW_GCC}/include/c++/backward")
-# lld resolves archives in any order, so -lpthread may come before libstdc++.
-set(TOVO_MINGW_LINK_FLAGS "-fuse-ld=lld -L${TOVO_MINGW_GCC} -lpthread")
+# lld resolves archives in any order, so -lpthread may come before libstdc++. Link lines repeat
+# the compile flags, where -nostdinc++ means nothing.
+set(TOVO_MINGW_LINK_FLAGS "-fuse-ld=lld -L${TOVO_MINGW_GCC} -lpthread -Wno-unused-command-line-argument")
 set(CMAKE_EXE_LINKER_FLAGS_INIT "${TOVO_MINGW_LINK_FLAGS}")
 set(CMAKE_SHARED_LINKER_FLAGS_INIT "${TOVO_MINGW_LINK_FLAGS}")
 set(CMAKE_MODULE_LINKER_FLAGS_INIT "${TOVO_MINGW_LINK_FLAGS}")
