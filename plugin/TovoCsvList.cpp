@@ -10,11 +10,12 @@
 #include "forms/CsvList.h"
 #include "forms/Form.h"
 #include "forms/Text.h"
+#include "TovoVersion.h"
 
 namespace {
 
 constexpr wchar_t kPluginName[] = L"TovoCsvList";
-constexpr wchar_t kPluginVersion[] = L"1.08";
+constexpr wchar_t kPluginVersion[] = L"" TOVO_VERSION_TEXT;
 
 // Returns the text's length in units, the terminator not counted.
 template <size_t N>
