@@ -556,6 +556,7 @@ LRESULT TFormCsvList::OnNotify(NMHDR* hdr) {
     case LVN_GETDISPINFOW: ListView1GetDispInfo(reinterpret_cast<NMLVDISPINFOW*>(hdr)); return 0;
     case NM_CUSTOMDRAW: return ListView1CustomDraw(reinterpret_cast<NMLVCUSTOMDRAW*>(hdr));
     case NM_CLICK: ListView1Click(); return 0;
+    case LVN_COLUMNCLICK: ListView1ColumnClick(reinterpret_cast<NMLISTVIEW*>(hdr)->iSubItem); return 0;
     default: return 0;
   }
 }

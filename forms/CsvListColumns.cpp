@@ -95,7 +95,7 @@ std::pair<int, int> MeasureAutoSizePadding(HWND parent, HFONT font, const CharWi
 
 void TFormCsvList::MenuAddHeaderClick() {
   if (busy_) return;
-  const int selected = SelectedRow();
+  const int selected = ModelRow(SelectedRow());
   if (rows_.RowCount() == 0 || selected < 0 || selected >= rows_.RowCount()) return;
 
   // Built before the loop: a command handled inside it may replace the rows.
@@ -223,7 +223,7 @@ void TFormCsvList::ButtonFitColumnWidthClick() { MenuCsvListFitColumnWidthClick(
 void TFormCsvList::MenuMoveStartPositionClick() {
   if (busy_) return;
   if (BoolLoadAll) {
-    CenterListRow(IntStartNum);
+    CenterListRow(ViewRowOfLine(IntStartNum));
     if (rows_.RowCount() > 0) {
       SetStatus(1, rows_.Caption(0));
       SetStatus(2, rows_.Caption(rows_.RowCount() - 1));
@@ -235,6 +235,7 @@ void TFormCsvList::MenuMoveStartPositionClick() {
   IntLineStart = page.start;
   IntLineEnd = page.end;
   SetListData();
+  if (!order_.Identity()) CenterListRow(ViewRowOfLine(IntStartNum));  // a sorted page puts it elsewhere
 }
 
 void TFormCsvList::CenterListRow(int row) {

@@ -102,7 +102,7 @@ bool TFormCsvList::PumpWhileBusy(int32_t progressLine) {
   if (!listRedrawSuspended_) {
     SendMessageW(ListView1, WM_SETREDRAW, FALSE, 0);
     listRedrawSuspended_ = true;
-    ListView_SetItemCountEx(ListView1, rows_.RowCount(), LVSICF_NOSCROLL);
+    ListView_SetItemCountEx(ListView1, ViewRowCount(), LVSICF_NOSCROLL);
   }
   if (progressLine >= 0) {
     const std::u16string text = DecimalText(int64_t{progressLine} + 1, 5);
@@ -117,8 +117,8 @@ bool TFormCsvList::PumpWhileBusy(int32_t progressLine) {
 
 void TFormCsvList::EndFill() {
   // A fill stopped early (closing, an exception) leaves the count matching the rows it made.
-  if (ListView_GetItemCount(ListView1) != rows_.RowCount()) {
-    ListView_SetItemCountEx(ListView1, rows_.RowCount(), LVSICF_NOSCROLL);
+  if (ListView_GetItemCount(ListView1) != ViewRowCount()) {
+    ListView_SetItemCountEx(ListView1, ViewRowCount(), LVSICF_NOSCROLL);
   }
   if (listRedrawSuspended_) {
     SendMessageW(ListView1, WM_SETREDRAW, TRUE, 0);
@@ -137,6 +137,7 @@ void TFormCsvList::EndFill() {
 // scroll-bar update under Wine); a cell asked for past rows_ reads empty.
 void TFormCsvList::ClearRows() {
   HideCellTip();  // its text is of a row about to go
+  order_.Reset();
   rows_.Clear();
 }
 
@@ -195,8 +196,9 @@ bool TFormCsvList::FillRows(const LineStore& lines, bool loadAll) {
     if (marking) MarkRow(marks_, words_, rows_, row, Narrow(int64_t{IntLineStart} + row));
   }
 
-  if (ListView_GetItemCount(ListView1) != rows_.RowCount()) {
-    ListView_SetItemCountEx(ListView1, rows_.RowCount(), LVSICF_NOSCROLL);
+  if (completed) ReorderAfterFill();
+  if (ListView_GetItemCount(ListView1) != ViewRowCount()) {
+    ListView_SetItemCountEx(ListView1, ViewRowCount(), LVSICF_NOSCROLL);
   }
   InvalidateRect(ListView1, nullptr, TRUE);
   if (rows_.RowCount() > 0) {
@@ -218,17 +220,18 @@ void TFormCsvList::ListView1GetDispInfo(NMLVDISPINFOW* info) {
   LVITEMW& item = info->item;
   if (!(item.mask & LVIF_TEXT) || !item.pszText || item.cchTextMax <= 0) return;
   // Rows and the list's count can differ while a fill runs or after the window closed.
-  if (item.iItem < 0 || item.iItem >= rows_.RowCount() || item.iSubItem < 0 || item.iSubItem > kFieldColumns) {
+  const int row = ModelRow(item.iItem);
+  if (row < 0 || item.iSubItem < 0 || item.iSubItem > kFieldColumns) {
     item.pszText[0] = L'\0';
     return;
   }
   if (item.iSubItem == 0) {
     char16_t caption[kDecimalBufferSize];
-    const int length = RowModel::FormatCaption(rows_.LineNumber(item.iItem) + 1, caption);
+    const int length = RowModel::FormatCaption(rows_.LineNumber(row) + 1, caption);
     CopyCellText({caption, static_cast<size_t>(length)}, item);
     return;
   }
-  CopyCellText(rows_.Field(item.iItem, item.iSubItem - 1), item);
+  CopyCellText(rows_.Field(row, item.iSubItem - 1), item);
 }
 
 std::u16string TFormCsvList::RowCaption(int row) const {
