@@ -63,7 +63,7 @@ TEST(SortNumber, WhatReadsAsANumber)
 TEST(SortRows, NumbersBeforeTextEmptiesLastTiesInLineOrder)
 {
     //                          0       1       2        3      4      5         6     7
-    const Table t({u"b,x", u"10,x", u"", u"apple,x", u"9,x", u"B,x", u"1,000,x", u"ａ"});
+    const Table t({u"b,x", u"10,x", u"", u"apple,x", u"9,x", u"B,x", u"\"1,000\",x", u"ａ"});
     // "b" and "B" tie without regard to case and keep line order in both directions; the empty
     // line stays last.
     EXPECT_EQ(t.Sorted(0, false), (std::vector<uint32_t>{4, 1, 6, 3, 0, 5, 7, 2}));
