@@ -316,7 +316,10 @@ LRESULT TFormCsvList::HeaderMessage(HWND header, UINT msg, WPARAM wp, LPARAM lp)
       return TRUE;
     }
     case WM_LBUTTONDOWN: case WM_LBUTTONDBLCLK: case WM_RBUTTONDOWN:
-      if (InFrozenHeader(header, {static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))})) return 0;
+      if (InFrozenHeader(header, {static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))})) {
+        if (msg == WM_LBUTTONDOWN) ListView1ColumnClick(0);  // the "No" the user sees
+        return 0;
+      }
       break;
     case WM_WINDOWPOSCHANGED: {
       // Moved sideways by a scroll: the copied pixels carry the old frozen item along.

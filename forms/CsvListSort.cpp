@@ -260,6 +260,7 @@ int TFormCsvList::ColumnAt(POINT screen) const {
   RECT headerRect{};
   GetClientRect(header, &headerRect);
   if (PtInRect(&headerRect, inHeader)) {
+    if (InFrozenHeader(header, inHeader)) return 0;
     HDHITTESTINFO hit{};
     hit.pt = inHeader;
     const int item = static_cast<int>(SendMessageW(header, HDM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
@@ -269,6 +270,8 @@ int TFormCsvList::ColumnAt(POINT screen) const {
   hit.pt = screen;
   ScreenToClient(ListView1, &hit.pt);
   if (ListView_SubItemHitTest(ListView1, &hit) < 0) return -1;
+  // Over the frozen strip the user sees "No", whatever column lies beneath.
+  if (hit.pt.x < ListView_GetColumnWidth(ListView1, 0) && ListOriginX() > 0) return 0;
   return hit.iSubItem;
 }
 

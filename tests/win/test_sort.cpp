@@ -126,6 +126,17 @@ TEST_F(Sort, CaptionClicksCycleAscendingDescendingLineOrderWithTheArrow) {
   ClickCaption(0);  // "No": line order
   EXPECT_EQ(Shown(), lineOrder);
   EXPECT_EQ(Arrow(2), 0);
+
+  // Scrolled right, the "No" kept in view answers a click as "No" does.
+  ClickCaption(2);
+  Send(list, LVM_SCROLL, 600, 0);
+  POINT frozen{5, 5};
+  MapWindowPoints(list, ListView_GetHeader(list), &frozen, 1);
+  ASSERT_GT(frozen.x, 100);  // over a field caption of the scrolled header
+  PostMessageW(ListView_GetHeader(list), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(frozen.x, frozen.y));
+  PostMessageW(ListView_GetHeader(list), WM_LBUTTONUP, 0, MAKELPARAM(frozen.x, frozen.y));
+  ASSERT_TRUE(session->Sync());
+  EXPECT_EQ(Shown(), lineOrder);
 }
 
 TEST_F(Sort, ANewPageIsShownSortedByTheSameColumn) {
