@@ -317,7 +317,10 @@ void TFormCsvList::ShowListContextMenu(const POINT* mouse) {
     RECT row{};
     const int selected = SelectedRow();
     if (selected >= 0 && ListView_GetItemRect(ListView1, selected, &row, LVIR_LABEL)) {
-      at = {row.left, row.bottom};
+      // A row scrolled out of view puts the menu at the list's nearest edge.
+      RECT client{};
+      GetClientRect(ListView1, &client);
+      at = {std::clamp<LONG>(row.left, 0, client.right), std::clamp<LONG>(row.bottom, 0, client.bottom)};
     }
     ClientToScreen(ListView1, &at);
   }

@@ -75,6 +75,7 @@ class Sort : public ListWindowTest {
   // Opens the context menu (over `row`, `column` by mouse, or by the Apps key) and picks an item
   // by its access key.
   void MenuPick(wchar_t accessKey, int row = -1, int column = 0) {
+    ASSERT_TRUE(WaitUntil([&] { return !OpenPopupMenu(session->UiThreadId()); }));
     if (row >= 0) {
       const RECT cell = ListCellRect(list, row, column);
       POINT at{(cell.left + cell.right) / 2, (cell.top + cell.bottom) / 2};
@@ -186,6 +187,7 @@ TEST_F(Sort, ContextMenuByMouseAndKeyboardSortsFiltersAndShowsAll) {
   ASSERT_TRUE(box);
   EXPECT_EQ(box->text, L"検索語が設定されていません");
   ASSERT_TRUE(session->Answer(*box, IDOK));
+  ASSERT_TRUE(session->Sync());
 
   MenuPick(L'l');  // back to line order keeps the filter
   EXPECT_EQ(Shown(), (std::vector<int>{3, 6, 9}));
