@@ -35,6 +35,19 @@ HWND OpenPopupMenu(DWORD thread) {
   return found;
 }
 
+std::wstring ClipboardText() {
+  if (!OpenClipboard(nullptr)) return L"<clipboard busy>";
+  std::wstring text;
+  if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+    if (const auto* p = static_cast<const wchar_t*>(GlobalLock(data))) {
+      text = p;
+      GlobalUnlock(data);
+    }
+  }
+  CloseClipboard();
+  return text;
+}
+
 class Sort : public ListWindowTest {
  protected:
   void OpenAll(int count) {
@@ -230,7 +243,9 @@ TEST_F(Sort, SearchAndGoToFollowTheRowsShown) {
   EXPECT_EQ(ListSelected(list), 23);
   EXPECT_EQ(ListCell(list, 23, 0), Caption(7));
 
-  // The header row command takes the selected row wherever it stands.
+  // Ctrl+C and the header row command take the selected row wherever it stands.
+  ASSERT_TRUE(session->PressKeys(window, 'C', false, true));
+  EXPECT_TRUE(WaitUntil([&] { return ClipboardText().rfind(L"7\tDog\t28", 0) == 0; })) << Utf8(ClipboardText());
   ASSERT_TRUE(session->MenuCommand(window, L"現在行をヘッダーに設定(&H)"));
   ASSERT_TRUE(session->Sync());
   EXPECT_EQ(ListColumnCaption(list, 1), L"01 7");
