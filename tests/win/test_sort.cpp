@@ -164,6 +164,9 @@ TEST_F(Sort, ANewPageIsShownSortedByTheSameColumn) {
   EXPECT_EQ(Shown(), (std::vector<int>{20, 19, 18, 17, 16, 15, 14, 13, 12, 11}));
   EXPECT_EQ(Arrow(1), HDF_SORTDOWN);
   EXPECT_EQ(StatusText(status, 1), Caption(11));  // the page's lines, whatever their order
+  JumpTo(5);  // lines 5 … 14, shown 14 … 5
+  EXPECT_EQ(ListSelected(list), 9);
+  EXPECT_EQ(ListCell(list, 9, 0), Caption(5));
 }
 
 TEST_F(Sort, ContextMenuByMouseAndKeyboardSortsFiltersAndShowsAll) {
