@@ -1,6 +1,7 @@
 #include "core/RowOrder.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <numeric>
 
@@ -28,6 +29,52 @@ char16_t NarrowUnit(char16_t c)
 }
 
 bool IsDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
+
+// Beyond this a double no longer holds every integer: such numbers are compared digit by digit,
+// or long identifiers would tie or swap.
+constexpr double kExactDoubleLimit = 9007199254740992.0;  // 2^53
+
+struct NumberDigits {
+    bool negative = false;
+    std::string integer;   // no leading zeros
+    std::string fraction;  // no trailing zeros
+};
+
+// Of a field ParseSortNumber accepts.
+NumberDigits DigitsOf(std::u16string_view field)
+{
+    NumberDigits d;
+    bool inFraction = false;
+    for (char16_t unit : field) {
+        const char16_t c = NarrowUnit(unit);
+        if (c == u'-') d.negative = true;
+        if (c == u'.') inFraction = true;
+        if (!IsDigit(c)) continue;
+        if (inFraction) {
+            d.fraction.push_back(static_cast<char>(c));
+        } else if (!d.integer.empty() || c != u'0') {
+            d.integer.push_back(static_cast<char>(c));
+        }
+    }
+    while (!d.fraction.empty() && d.fraction.back() == '0') d.fraction.pop_back();
+    if (d.integer.empty() && d.fraction.empty()) d.negative = false;  // -0 is 0
+    return d;
+}
+
+int CompareExact(std::u16string_view a, std::u16string_view b)
+{
+    const NumberDigits x = DigitsOf(a), y = DigitsOf(b);
+    if (x.negative != y.negative) return x.negative ? -1 : 1;
+    int c = 0;
+    if (x.integer.size() != y.integer.size()) {
+        c = x.integer.size() < y.integer.size() ? -1 : 1;
+    } else if (const int i = x.integer.compare(y.integer); i != 0) {
+        c = i < 0 ? -1 : 1;
+    } else if (const int f = x.fraction.compare(y.fraction); f != 0) {
+        c = f < 0 ? -1 : 1;
+    }
+    return x.negative ? -c : c;
+}
 
 enum class KeyKind : uint8_t { Number, Text, Empty };
 
@@ -143,9 +190,15 @@ void SortRowsByField(std::vector<uint32_t>& rows, const RowModel& model, int fie
         key.length = static_cast<uint32_t>(bytes.size() - key.offset);
     }
     // <0, 0, >0 as a precedes, ties or follows b in ascending order.
-    auto ascending = [&bytes](const SortKey& a, const SortKey& b) -> int {
+    auto ascending = [&](const SortKey& a, const SortKey& b) -> int {
         if (a.kind != b.kind) return a.kind < b.kind ? -1 : 1;
-        if (a.kind == KeyKind::Number) return a.value < b.value ? -1 : (b.value < a.value ? 1 : 0);
+        if (a.kind == KeyKind::Number) {
+            if (std::fabs(a.value) >= kExactDoubleLimit || std::fabs(b.value) >= kExactDoubleLimit) {
+                return CompareExact(model.Field(static_cast<int>(a.row), field),
+                                    model.Field(static_cast<int>(b.row), field));
+            }
+            return a.value < b.value ? -1 : (b.value < a.value ? 1 : 0);
+        }
         const int c = std::memcmp(bytes.data() + a.offset, bytes.data() + b.offset, std::min(a.length, b.length));
         if (c != 0) return c;
         return a.length < b.length ? -1 : (a.length > b.length ? 1 : 0);

@@ -72,6 +72,14 @@ TEST(SortRows, NumbersBeforeTextEmptiesLastTiesInLineOrder)
     EXPECT_EQ(t.Sorted(5, false), (std::vector<uint32_t>{0, 1, 2, 3, 4, 5, 6, 7}));
 }
 
+TEST(SortRows, LongNumbersCompareByEveryDigit)
+{
+    // Beyond 2^53 neighbours round to one double; they must still sort by value.
+    const Table t({u"12345678901234567891", u"12345678901234567890", u"-99999999999999999999", u"5",
+                   u"12345678901234567890.5", u"-0099999999999999999998"});
+    EXPECT_EQ(t.Sorted(0, false), (std::vector<uint32_t>{2, 5, 3, 1, 4, 0}));
+}
+
 TEST(RowOrder, MapsBothWaysAndHidesFilteredRows)
 {
     RowOrder order;
