@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/RowModel.h"
+#include "core/RowOrder.h"
 
 namespace tovo {
 
@@ -71,22 +72,27 @@ char16_t UpperUnit(char16_t c)
 }
 
 template <class Walk>
-SearchResult SearchRows(const RowModel& rows, int selectedRow, int searchCol, const TermMatcher& matcher, Walk next)
+SearchResult SearchRows(const RowModel& rows, const RowOrder& order, int selectedRow, int searchCol,
+                        const TermMatcher& matcher, Walk next)
 {
     SearchResult result;
-    if (selectedRow < 0 || selectedRow >= rows.RowCount()) return result;
+    // Rows are walked in the order shown; selectedRow and the hit are rows shown.
+    const int count = order.Count(rows.RowCount());
+    if (selectedRow < 0 || selectedRow >= count) return result;
     // Past field 96 (or a corrupt negative column) the selected row is
     // skipped or searched whole, never indexed out of range.
     const int firstCol = static_cast<int>(std::clamp<long long>(static_cast<long long>(searchCol) + 1, 0, kShownFields));
-    for (int r = selectedRow; r >= 0 && r < rows.RowCount(); r = next(r)) {
+    for (int v = selectedRow; v >= 0 && v < count; v = next(v)) {
+        const int r = order.ModelRow(v);
+        if (r < 0 || r >= rows.RowCount()) continue;
         // Cells past FieldCount are empty and never match: skip them.
         const int stop = rows.FieldCount(r);
-        for (int c = r == selectedRow ? firstCol : 0; c < stop; ++c) {
+        for (int c = v == selectedRow ? firstCol : 0; c < stop; ++c) {
             if (matcher.Matches(rows.Field(r, c))) result.cols.push_back(c);
         }
         if (!result.cols.empty()) {
             result.found = true;
-            result.row = r;
+            result.row = v;
             result.lastCol = result.cols.back();
             return result;
         }
@@ -157,12 +163,24 @@ bool TermMatcher::Matches(std::u16string_view field) const
 
 SearchResult SearchForward(const RowModel& rows, int selectedRow, int searchCol, const TermMatcher& matcher)
 {
-    return SearchRows(rows, selectedRow, searchCol, matcher, [](int r) { return r + 1; });
+    return SearchForward(rows, RowOrder{}, selectedRow, searchCol, matcher);
 }
 
 SearchResult SearchBackward(const RowModel& rows, int selectedRow, int searchCol, const TermMatcher& matcher)
 {
-    return SearchRows(rows, selectedRow, searchCol, matcher, [](int r) { return r - 1; });
+    return SearchBackward(rows, RowOrder{}, selectedRow, searchCol, matcher);
+}
+
+SearchResult SearchForward(const RowModel& rows, const RowOrder& order, int selectedRow, int searchCol,
+                           const TermMatcher& matcher)
+{
+    return SearchRows(rows, order, selectedRow, searchCol, matcher, [](int r) { return r + 1; });
+}
+
+SearchResult SearchBackward(const RowModel& rows, const RowOrder& order, int selectedRow, int searchCol,
+                            const TermMatcher& matcher)
+{
+    return SearchRows(rows, order, selectedRow, searchCol, matcher, [](int r) { return r - 1; });
 }
 
 std::u16string HitColumnsText(const std::vector<int>& cols)

@@ -9,6 +9,7 @@
 namespace tovo {
 
 class RowModel;
+class RowOrder;
 
 inline constexpr size_t kSearchHistoryMax = 32;
 
@@ -57,6 +58,11 @@ struct SearchResult {
 SearchResult SearchForward(const RowModel& rows, int selectedRow, int searchCol, const TermMatcher& matcher);
 // Backward: the same walk from the selected row up to row 0.
 SearchResult SearchBackward(const RowModel& rows, int selectedRow, int searchCol, const TermMatcher& matcher);
+// The same walks over the rows as shown: selectedRow and the hit's row are shown rows.
+SearchResult SearchForward(const RowModel& rows, const RowOrder& order, int selectedRow, int searchCol,
+                           const TermMatcher& matcher);
+SearchResult SearchBackward(const RowModel& rows, const RowOrder& order, int selectedRow, int searchCol,
+                            const TermMatcher& matcher);
 
 // "03/07": 1-based column numbers as "%.02d" joined by "/".
 std::u16string HitColumnsText(const std::vector<int>& cols);

@@ -642,6 +642,9 @@ LRESULT TFormCsvList::OnNotify(NMHDR* hdr) {
     case NM_CLICK:
       if (Allowed(kListClickDuringFill)) ListView1Click();
       return 0;
+    case LVN_COLUMNCLICK:
+      ListView1ColumnClick(reinterpret_cast<NMLISTVIEW*>(hdr)->iSubItem);
+      return 0;
     default: return 0;
   }
 }

@@ -11,6 +11,7 @@
 //   CsvListHighLight.cpp  custom drawing of marks, font and colour dialogs, word file, help
 //   CsvListKeys.cpp       key map file, shortcut matching, FormKeyDown
 //   CsvListCells.cpp      the "No" column kept in view, cell tooltips, Ctrl+C copying a row
+//   CsvListSort.cpp       sorting by a column, showing only matching rows, the list's context menu
 #pragma once
 #include <windows.h>
 #include <commctrl.h>
@@ -26,6 +27,8 @@
 #include "core/HighLight.h"
 #include "core/LineStore.h"
 #include "core/RowModel.h"
+#include "core/RowOrder.h"
+#include "core/Search.h"
 #include "forms/CsvListIds.h"
 #include "forms/Form.h"
 #include "forms/Handles.h"
@@ -245,6 +248,33 @@ class TFormCsvList : public win::Form {
   int headerLeft_ = 0;
   static constexpr UINT_PTR kTimerTip = 2;
 
+  // ---------------------------------------------------------------- CsvListSort.cpp
+  // The list shows "view rows"; rows_ holds "model rows" in line order.
+  int ViewRowCount() const;
+  int ModelRow(int viewRow) const;  // -1: no such row
+  int ViewRow(int modelRow) const;  // -1: hidden by the filter
+  int ViewRowOfLine(int32_t line);  // shows all rows when the filter hides it; -1: not in the list
+  void ReorderAfterFill();          // a fill ends the filter and keeps the sort
+  void ApplyOrder(std::vector<uint32_t> rows, bool identity, int keepModelRow);
+  std::vector<uint32_t> ShownModelRows() const;
+  void SortByColumn(int column, bool descending);
+  void SortByLine();
+  void FilterByTerm();
+  void ShowAllRows();
+  void ListView1ColumnClick(int column);
+  void UpdateSortArrow();
+  std::u16string FilterNotice() const;
+  void ShowFilterNotice();
+  int ColumnAt(POINT screen) const;
+  bool ListView1SortMessage(UINT msg, WPARAM wp, LPARAM lp);  // true: handled
+  void ShowListContextMenu(const POINT* mouse);  // null: from the keyboard
+  RowOrder order_;
+  int sortColumn_ = 0;  // 0: line order; 1..96 the field column
+  bool sortDescending_ = false;
+  bool filtered_ = false;
+  int keyColumn_ = 1;
+  std::u16string shownNotice_;  // the filter notice panel 4 ends with
+
   // ---------------------------------------------------------------- CsvListKeys.cpp
   void InitKeyMap();
   void KeyMapStartUp();
@@ -317,6 +347,9 @@ class TFormCsvList : public win::Form {
 
 // The one list window while the command runs (the dialogs reach it through this).
 extern TFormCsvList* FormCsvList;
+
+// The search's matching for a term, for the search and the filter alike.
+TermMatcher MakeSearchMatcher(std::u16string_view term);
 
 // Combo box helpers shared by the windows.
 std::vector<std::u16string> ComboItems(HWND combo);

@@ -119,6 +119,7 @@ LRESULT TFormCsvList::ListView1Message(HWND, UINT msg, WPARAM wp, LPARAM lp) {
       break;
     default: break;
   }
+  if (ListView1SortMessage(msg, wp, lp)) return 0;
   if (MayMoveSelection(msg, wp)) return ListView1MoveSelection(msg, wp, lp);
   return CallWindowProcW(listProc_, ListView1, msg, wp, lp);
 }
@@ -211,7 +212,7 @@ void TFormCsvList::ListView1PaintFrozenNumbers(HDC dc) {
   const int origin = ListOriginX();
   if (origin <= 0 || rows_.RowCount() == 0) return;
   const int top = ListView_GetTopIndex(ListView1);
-  const int last = std::min(ListView_GetItemCount(ListView1), rows_.RowCount()) - 1;
+  const int last = std::min(ListView_GetItemCount(ListView1), ViewRowCount()) - 1;
   RECT client{}, first{};
   GetClientRect(ListView1, &client);
   if (top < 0 || top > last || !ListView_GetItemRect(ListView1, top, &first, LVIR_BOUNDS)) return;
@@ -260,7 +261,7 @@ void TFormCsvList::ListView1PaintFrozenNumbers(HDC dc) {
     SetTextColor(dc, text);
     ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &cell, nullptr, 0, nullptr);
     // Drawn as the list draws its text, so placing and the ellipsis of a narrow column match.
-    const int length = RowModel::FormatCaption(rows_.LineNumber(row) + 1, caption);
+    const int length = RowModel::FormatCaption(rows_.LineNumber(ModelRow(row)) + 1, caption);
     RECT textRect{textLeft, y, width, y + rowHeight};
     DrawTextW(dc, W(caption), length, &textRect, DT_LEFT | DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
     if ((state & LVIS_FOCUSED) && focusFrame) {
@@ -317,7 +318,10 @@ LRESULT TFormCsvList::HeaderMessage(HWND header, UINT msg, WPARAM wp, LPARAM lp)
       return TRUE;
     }
     case WM_LBUTTONDOWN: case WM_LBUTTONDBLCLK: case WM_RBUTTONDOWN:
-      if (InFrozenHeader(header, {static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))})) return 0;
+      if (InFrozenHeader(header, {static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))})) {
+        if (msg == WM_LBUTTONDOWN) ListView1ColumnClick(0);  // the "No" the user sees
+        return 0;
+      }
       break;
     case WM_WINDOWPOSCHANGED: {
       // Moved sideways by a scroll: the copied pixels carry the old frozen item along.
@@ -339,7 +343,7 @@ LRESULT TFormCsvList::HeaderMessage(HWND header, UINT msg, WPARAM wp, LPARAM lp)
 TFormCsvList::CellRef TFormCsvList::CellAt(POINT pt) const {
   LVHITTESTINFO hit{};
   hit.pt = pt;
-  if (ListView_SubItemHitTest(ListView1, &hit) < 0 || hit.iItem < 0 || hit.iItem >= rows_.RowCount()) return {};
+  if (ListView_SubItemHitTest(ListView1, &hit) < 0 || hit.iItem < 0 || hit.iItem >= ViewRowCount()) return {};
   if (!(hit.flags & LVHT_ONITEM)) return {};
   int column = hit.iSubItem;
   // Over the frozen strip the user sees the row's number, whatever column lies beneath.
@@ -370,6 +374,7 @@ void TFormCsvList::ListView1MouseMove(POINT pt) {
 }
 
 std::u16string TFormCsvList::CellTipTextAt(CellRef cell) {
+  cell.row = ModelRow(cell.row);
   if (cell.row < 0 || cell.row >= rows_.RowCount()) return {};
   EnsureCharWidths();
   char16_t number[kDecimalBufferSize];
@@ -458,7 +463,7 @@ bool TFormCsvList::ListView1KeyDown(WPARAM key) {
 }
 
 void TFormCsvList::CopySelectedRow() {
-  const int row = SelectedRow();
+  const int row = ModelRow(SelectedRow());
   if (row < 0 || row >= rows_.RowCount()) return;  // nothing selected: the clipboard keeps its text
   if (!CopyTextToClipboard(hwnd_, RowCopyText(rows_, row))) MessageBeep(MB_ICONWARNING);
 }

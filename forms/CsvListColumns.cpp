@@ -96,7 +96,7 @@ std::pair<int, int> MeasureAutoSizePadding(HWND parent, HFONT font, const CharWi
 // ---------------------------------------------------------------- header row
 
 void TFormCsvList::MenuAddHeaderClick() {
-  const int selected = SelectedRow();
+  const int selected = ModelRow(SelectedRow());
   if (rows_.RowCount() == 0 || selected < 0 || selected >= rows_.RowCount()) return;
   HideCellTip();  // it names the caption about to change
 
@@ -222,7 +222,7 @@ void TFormCsvList::ButtonFitColumnWidthClick() { RunCommand(MenuCsvListFitColumn
 
 void TFormCsvList::MenuMoveStartPositionClick() {
   if (BoolLoadAll) {
-    CenterListRow(IntStartNum);
+    CenterListRow(ViewRowOfLine(IntStartNum));
     if (rows_.RowCount() > 0) {
       SetStatus(1, rows_.Caption(0));
       SetStatus(2, rows_.Caption(rows_.RowCount() - 1));
@@ -234,6 +234,7 @@ void TFormCsvList::MenuMoveStartPositionClick() {
   IntLineStart = page.start;
   IntLineEnd = page.end;
   SetListData();
+  if (!order_.Identity()) CenterListRow(ViewRowOfLine(IntStartNum));  // a sorted page puts it elsewhere
 }
 
 void TFormCsvList::CenterListRow(int row) {

@@ -96,8 +96,8 @@ TFormCsvList::FillScope::~FillScope() {
   FillState& fill = form_.fill_;
   HWND list = form_.ListView1;
   // A fill stopped early (closing, an exception) leaves the count matching the rows it made.
-  if (ListView_GetItemCount(list) != form_.rows_.RowCount()) {
-    ListView_SetItemCountEx(list, form_.rows_.RowCount(), LVSICF_NOSCROLL);
+  if (ListView_GetItemCount(list) != form_.ViewRowCount()) {
+    ListView_SetItemCountEx(list, form_.ViewRowCount(), LVSICF_NOSCROLL);
   }
   if (fill.listRedrawSuspended) {
     SendMessageW(list, WM_SETREDRAW, TRUE, 0);
@@ -133,7 +133,7 @@ bool TFormCsvList::PumpWhileBusy(int32_t progressLine) {
   if (!fill_.listRedrawSuspended) {
     SendMessageW(ListView1, WM_SETREDRAW, FALSE, 0);
     fill_.listRedrawSuspended = true;
-    ListView_SetItemCountEx(ListView1, rows_.RowCount(), LVSICF_NOSCROLL);
+    ListView_SetItemCountEx(ListView1, ViewRowCount(), LVSICF_NOSCROLL);
   }
   if (progressLine >= 0) {
     const std::u16string text = DecimalText(int64_t{progressLine} + 1, 5);
@@ -150,6 +150,7 @@ bool TFormCsvList::PumpWhileBusy(int32_t progressLine) {
 // scroll-bar update under Wine); a cell asked for past rows_ reads empty.
 void TFormCsvList::ClearRows() {
   HideCellTip();  // its text is of a row about to go
+  order_.Reset();
   rows_.Clear();
 }
 
@@ -205,8 +206,9 @@ bool TFormCsvList::FillRows(const LineStore& lines, bool loadAll) {
     if (marking) MarkRow(marks_, words_, rows_, row, Narrow(int64_t{IntLineStart} + row));
   }
 
-  if (ListView_GetItemCount(ListView1) != rows_.RowCount()) {
-    ListView_SetItemCountEx(ListView1, rows_.RowCount(), LVSICF_NOSCROLL);
+  if (completed) ReorderAfterFill();
+  if (ListView_GetItemCount(ListView1) != ViewRowCount()) {
+    ListView_SetItemCountEx(ListView1, ViewRowCount(), LVSICF_NOSCROLL);
   }
   InvalidateRect(ListView1, nullptr, TRUE);
   if (rows_.RowCount() > 0) {
@@ -228,17 +230,18 @@ void TFormCsvList::ListView1GetDispInfo(NMLVDISPINFOW* info) {
   LVITEMW& item = info->item;
   if (!(item.mask & LVIF_TEXT) || !item.pszText || item.cchTextMax <= 0) return;
   // Rows and the list's count can differ while a fill runs or after the window closed.
-  if (item.iItem < 0 || item.iItem >= rows_.RowCount() || item.iSubItem < 0 || item.iSubItem > kShownFields) {
+  const int row = ModelRow(item.iItem);
+  if (row < 0 || item.iSubItem < 0 || item.iSubItem > kShownFields) {
     item.pszText[0] = L'\0';
     return;
   }
   if (item.iSubItem == 0) {
     char16_t caption[kDecimalBufferSize];
-    const int length = RowModel::FormatCaption(rows_.LineNumber(item.iItem) + 1, caption);
+    const int length = RowModel::FormatCaption(rows_.LineNumber(row) + 1, caption);
     CopyCellText({caption, static_cast<size_t>(length)}, item);
     return;
   }
-  CopyCellText(rows_.Field(item.iItem, item.iSubItem - 1), item);
+  CopyCellText(rows_.Field(row, item.iSubItem - 1), item);
 }
 
 std::u16string TFormCsvList::RowCaption(int row) const {

@@ -66,7 +66,8 @@ LRESULT TFormCsvList::ListView1CustomDraw(NMLVCUSTOMDRAW* draw) {
 LRESULT TFormCsvList::ListView1AdvancedCustomDrawItem(NMLVCUSTOMDRAW* draw) {
   draw_.rowText = draw_.normalText;
   draw_.rowMarks = {};
-  if (draw_.rowMode || draw_.colMode) draw_.rowMarks = marks_.MarksOfRow(RowKeyOf(IntLineStart, draw->nmcd.dwItemSpec));
+  const int row = ModelRow(static_cast<int>(draw->nmcd.dwItemSpec));
+  if ((draw_.rowMode || draw_.colMode) && row >= 0) draw_.rowMarks = marks_.MarksOfRow(RowKeyOf(IntLineStart, row));
   LRESULT result = CDRF_DODEFAULT;
   if (draw_.rowMode) {
     if (draw_.rowMarks.any) draw_.rowText = draw_.highLightText;
@@ -99,7 +100,10 @@ LRESULT TFormCsvList::ListView1AdvancedCustomDrawSubItem(NMLVCUSTOMDRAW* draw) {
 // The colour of a row's number when it is not selected, as the row's drawing above gives it; for
 // the copy of the number drawn over the scrolled list. Valid during a paint.
 COLORREF TFormCsvList::NumberCellTextColor(int row) const {
-  if (draw_.rowMode && marks_.HasRow(RowKeyOf(IntLineStart, static_cast<DWORD_PTR>(row)))) return draw_.highLightText;
+  const int model = ModelRow(row);
+  if (draw_.rowMode && model >= 0 && marks_.HasRow(RowKeyOf(IntLineStart, static_cast<DWORD_PTR>(model)))) {
+    return draw_.highLightText;
+  }
   return draw_.normalText;
 }
 

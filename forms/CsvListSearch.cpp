@@ -77,6 +77,11 @@ std::u16string PlatformUpper(std::u16string_view text) {
 
 // ---------------------------------------------------------------- search
 
+TermMatcher MakeSearchMatcher(std::u16string_view term) {
+  BuildUpperTable();
+  return TermMatcher(term, &PlatformUpper);
+}
+
 void TFormCsvList::RunSearch(bool forward) {
   const std::u16string term = WindowText(ComboBox3);
   if (term.empty()) {
@@ -89,25 +94,25 @@ void TFormCsvList::RunSearch(bool forward) {
   SetComboItems(ComboBox3, history);
   SetText(ComboBox3, StrSearchValue);
 
-  BuildUpperTable();
-  const TermMatcher matcher(StrSearchValue, &PlatformUpper);
+  const TermMatcher matcher = MakeSearchMatcher(StrSearchValue);
   const int selected = SelectedRow();
   SearchResult result;
   {
     // Under the fill rule like the other loops over every row: nothing replaces the rows it reads.
     FillScope fill(*this);
     // No selected row finds nothing in either direction.
-    result = forward ? SearchForward(rows_, selected, IntSearchCol, matcher)
-                     : SearchBackward(rows_, selected, IntSearchCol, matcher);
+    result = forward ? SearchForward(rows_, order_, selected, IntSearchCol, matcher)
+                     : SearchBackward(rows_, order_, selected, IntSearchCol, matcher);
   }
   if (!result.found) {
-    SetStatus(4, kBlankSearchStatus);
+    SetStatus(4, std::u16string(kBlankSearchStatus) + FilterNotice());
     ShowMessage(hwnd_, u"検索しましたが見つかりませんでした\r\n" + StrSearchValue);
     return;
   }
   IntSearchRow = result.row;
   IntSearchCol = result.lastCol;
-  SetStatus(4, HitStatusText(rows_.Caption(IntSearchRow), result.cols));
+  keyColumn_ = IntSearchCol + 1;
+  SetStatus(4, HitStatusText(rows_.Caption(ModelRow(IntSearchRow)), result.cols) + FilterNotice());
   CenterListRow(IntSearchRow);
 }
 
@@ -129,12 +134,13 @@ void TFormCsvList::MenuCsvListJumpClick() {
   }
   const int32_t line = JumpTargetLine(*number, IntEditorAllCount);
   if (BoolLoadAll) {
-    CenterListRow(line);
+    CenterListRow(ViewRowOfLine(line));
   } else {
     const PageBounds page = JumpPage(line, IntEditorAllCount, IntMoveNum);
     IntLineStart = page.start;
     IntLineEnd = page.end;
     SetListData();
+    if (!order_.Identity()) CenterListRow(ViewRowOfLine(line));  // a sorted page puts it elsewhere
   }
   SetFocus(ListView1);
 }

@@ -1,0 +1,56 @@
+// The order in which the list shows its rows: a map from the rows shown ("view rows") to the
+// rows of the model, for a sort by a column and for showing only some rows.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tovo {
+
+class RowModel;
+class TermMatcher;
+
+// Rows shown in model order, some of them or all in another order. With neither, no vector is
+// held at all; otherwise 4 bytes a shown row, and 4 a model row once a model row is looked up.
+class RowOrder {
+public:
+    bool Identity() const { return !active_; }
+    void Reset();
+    // modelRows: the model's row count. rows: model rows, each at most once.
+    void Assign(std::vector<uint32_t> rows, int modelRows);
+
+    int Count(int modelRows) const { return active_ ? static_cast<int>(order_.size()) : modelRows; }
+    // -1 outside the rows shown.
+    int ModelRow(int viewRow) const;
+    // -1 when the model row is not shown.
+    int ViewRow(int modelRow) const;
+    // The model rows shown, in view order; only while not the identity.
+    const std::vector<uint32_t>& Rows() const { return order_; }
+
+private:
+    std::vector<uint32_t> order_;
+    mutable std::vector<uint32_t> inverse_;  // built at the first ViewRow, not before
+    int modelRows_ = 0;
+    bool active_ = false;
+};
+
+// A field that reads as a number: optional sign, digits with optional thousands separators and
+// one decimal point; full-width digits, signs, commas and points count as their ASCII ones;
+// spaces around it are ignored.
+std::optional<double> ParseSortNumber(std::u16string_view field);
+
+// Appends the text's collation key: comparing keys byte by byte orders the texts.
+using CollationKeyFn = void (*)(std::u16string_view text, std::string& out);
+
+// Orders `rows` by field `field` (0-based): numbers by value before text, text by its collation
+// key, empty fields last in both directions, equal keys in model row order.
+void SortRowsByField(std::vector<uint32_t>& rows, const RowModel& model, int field, bool descending,
+                     CollationKeyFn collate);
+
+// The model rows with a shown field the matcher accepts, in model order.
+std::vector<uint32_t> MatchingRows(const RowModel& model, const TermMatcher& matcher);
+
+}  // namespace tovo
