@@ -31,19 +31,16 @@ std::u16string DecimalText(int64_t value, int minDigits)
     return std::u16string(buffer, static_cast<size_t>(len));
 }
 
-// Stores the first 96 fields of the row being added and counts the rest.
+// Keeps the first 96 fields of the row being split and counts the rest.
 class RowModel::RowSink final : public FieldSink {
 public:
-    RowSink(std::vector<PackedField>& fields) : fields_(fields) {}
+    explicit RowSink(std::vector<PackedField>& fields) : fields_(fields) {}
     void OnField(FieldRef f) override
     {
-        if (shown < static_cast<uint32_t>(kShownFields)) {
+        if (fields_.size() < static_cast<size_t>(kShownFields))
             fields_.push_back({f.offset, f.length | (f.inSide ? kSideBit : 0u)});
-            ++shown;
-        }
         ++total;
     }
-    uint32_t shown = 0;
     uint32_t total = 0;
 
 private:
@@ -53,38 +50,41 @@ private:
 void RowModel::Clear()
 {
     rows_.clear();
-    fields_.clear();
-    side_.clear();
+    cache_.clear();
 }
 
-void RowModel::Reserve(size_t rows, size_t fields)
-{
-    rows_.reserve(rows_.size() + rows);
-    if (fields != 0) fields_.reserve(fields_.size() + fields);
-}
+void RowModel::Reserve(size_t rows) { rows_.reserve(rows_.size() + rows); }
 
-// Per row: the split itself plus 8 bytes per stored field and one Row; no
-// string is built unless the quote-aware splitter changes a field's text.
+// Per row: 16 bytes and no split, so a load of ten million lines costs only their reading.
 void RowModel::AppendRow(int32_t lineNumber0, std::u16string_view lineText, Splitter splitter)
 {
     if (rows_.size() >= static_cast<size_t>(std::numeric_limits<int>::max()))
         throw std::length_error("too many rows");
     if (lineText.size() >= kSideBit) throw std::length_error("line too long for a row");
-    if (fields_.size() + kShownFields > std::numeric_limits<uint32_t>::max())
-        throw std::length_error("too many fields");
+    const uint32_t quoteAware = splitter == Splitter::QuoteAware ? kSideBit : 0u;
+    rows_.push_back({lineText.data(), static_cast<uint32_t>(lineText.size()) | quoteAware, lineNumber0});
+}
 
-    const auto firstField = static_cast<uint32_t>(fields_.size());
-    const size_t sideBefore = side_.size();
-    RowSink sink(fields_);
-    try {
-        SplitLine(splitter, lineText, side_, sink);
-        rows_.push_back({lineText.data(), lineNumber0, firstField, sink.total, static_cast<uint8_t>(sink.shown)});
-    } catch (...) {
-        // Keep the model as it was before this row.
-        fields_.resize(firstField);
-        side_.resize(sideBefore);
-        throw;
+// A row split again costs its length once; a row in the cache costs a compare.
+const RowModel::SplitRow& RowModel::Split(int row) const
+{
+    const Row& r = rows_[static_cast<size_t>(row)];
+    if (cache_.empty()) cache_.resize(kCachedRows);
+    SplitRow& entry = cache_[static_cast<size_t>(row) % kCachedRows];
+    if (entry.row == row) return entry;
+    entry.row = -1;  // half-split if SplitLine throws
+    entry.fields.clear();
+    entry.side.clear();
+    entry.total = 0;
+    const std::u16string_view text(r.text, r.lengthAndQuoteAware & ~kSideBit);
+    if (!text.empty()) {
+        RowSink sink(entry.fields);
+        SplitLine((r.lengthAndQuoteAware & kSideBit) ? Splitter::QuoteAware : Splitter::Auto, text, entry.side, sink);
+        entry.total = sink.total;
     }
+    entry.shown = static_cast<uint8_t>(entry.fields.size());
+    entry.row = row;
+    return entry;
 }
 
 std::u16string RowModel::Caption(int row) const
@@ -94,17 +94,18 @@ std::u16string RowModel::Caption(int row) const
 
 std::u16string_view RowModel::Field(int row, int c) const
 {
-    const Row& r = rows_[static_cast<size_t>(row)];
-    if (c < 0 || c >= r.shown) return {};
-    const PackedField f = fields_[r.firstField + static_cast<uint32_t>(c)];
-    const char16_t* base = (f.lengthAndSide & kSideBit) ? side_.data() : r.text;
+    const SplitRow& s = Split(row);
+    if (c < 0 || c >= s.shown) return {};
+    const PackedField f = s.fields[static_cast<size_t>(c)];
+    const char16_t* base = (f.lengthAndSide & kSideBit) ? s.side.data() : rows_[static_cast<size_t>(row)].text;
     return {base + f.offset, f.lengthAndSide & ~kSideBit};
 }
 
 size_t RowModel::MemoryBytes() const
 {
-    return rows_.capacity() * sizeof(Row) + fields_.capacity() * sizeof(PackedField) +
-           side_.capacity() * sizeof(char16_t);
+    size_t bytes = rows_.capacity() * sizeof(Row) + cache_.capacity() * sizeof(SplitRow);
+    for (const SplitRow& s : cache_) bytes += s.fields.capacity() * sizeof(PackedField) + s.side.capacity() * sizeof(char16_t);
+    return bytes;
 }
 
 }  // namespace tovo

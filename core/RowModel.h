@@ -23,16 +23,20 @@ inline constexpr size_t kDecimalBufferSize = 21;
 int FormatDecimal(int64_t value, int minDigits, char16_t* out);
 std::u16string DecimalText(int64_t value, int minDigits);
 
+// A row keeps its line's text, line number and splitter: 16 bytes beside the
+// text. Its fields are split when asked for (splitting runs at about 1 GB/s)
+// and kept for the last rows asked, so a paint, which asks each visible row
+// for all its cells, splits each row once.
 class RowModel {
 public:
     void Clear();
-    void Reserve(size_t rows, size_t fields = 0);
+    void Reserve(size_t rows);
 
-    // Adds the row of 0-based document line lineNumber0. The row keeps views
-    // into lineText: the caller keeps that text alive and unmoved while the
-    // row exists (a LineStore does so until its Clear). An empty line is not
-    // split and shows 96 empty cells. Only the first 96 fields are stored;
-    // the rest are counted.
+    // Adds the row of 0-based document line lineNumber0. The row keeps a view
+    // of lineText: the caller keeps that text alive and unmoved while the row
+    // exists (a LineStore does so until its Clear). An empty line is not
+    // split and shows 96 empty cells. Only the first 96 fields are shown; the
+    // rest are counted.
     void AppendRow(int32_t lineNumber0, std::u16string_view lineText, Splitter splitter);
 
     int RowCount() const { return static_cast<int>(rows_.size()); }
@@ -43,16 +47,20 @@ public:
     // kDecimalBufferSize units), terminated; returns the length.
     static int FormatCaption(int32_t line1, char16_t* out) { return FormatDecimal(line1, 5, out); }
 
-    // Sub-item c (0..95); empty past the stored fields. The view into the
-    // model's own text is invalidated by the next AppendRow.
+    // Sub-item c (0..95); empty past the shown fields. The view stays valid
+    // until fields of another row that shares its cache entry are asked for
+    // (at the earliest after kCachedRows other rows), or the next Clear.
     std::u16string_view Field(int row, int c) const;
-    int FieldCount(int row) const { return rows_[static_cast<size_t>(row)].shown; }
-    uint32_t TotalFieldCount(int row) const { return rows_[static_cast<size_t>(row)].total; }
+    int FieldCount(int row) const { return Split(row).shown; }
+    uint32_t TotalFieldCount(int row) const { return Split(row).total; }
 
     size_t MemoryBytes() const;
 
+    // More than the rows a screen shows at once.
+    static constexpr int kCachedRows = 128;
+
 private:
-    // 8 bytes a field; the top bit of lengthAndSide says the text is in side_.
+    // 8 bytes a field; the top bit of lengthAndSide says the text is in side.
     struct PackedField {
         uint32_t offset;
         uint32_t lengthAndSide;
@@ -61,17 +69,24 @@ private:
 
     struct Row {
         const char16_t* text;
+        uint32_t lengthAndQuoteAware;  // kSideBit: split with Splitter::QuoteAware
         int32_t lineNumber;
-        uint32_t firstField;
-        uint32_t total;
-        uint8_t shown;
+    };
+
+    struct SplitRow {
+        int row = -1;
+        uint32_t total = 0;
+        uint8_t shown = 0;
+        std::vector<PackedField> fields;
+        std::u16string side;
     };
 
     class RowSink;
+    const SplitRow& Split(int row) const;
 
     std::vector<Row> rows_;
-    std::vector<PackedField> fields_;
-    std::u16string side_;
+    // Entry row % kCachedRows; made on the first Field call.
+    mutable std::vector<SplitRow> cache_;
 };
 
 }  // namespace tovo
