@@ -1,5 +1,6 @@
 #include "core/RowModel.h"
 
+#include <algorithm>
 #include <limits>
 #include <stdexcept>
 
@@ -49,15 +50,51 @@ private:
 
 void RowModel::Clear()
 {
-    rows_.clear();
+    // swap, not clear: rows of a loaded document give their memory back.
+    std::vector<Row>().swap(rows_);
     cache_.clear();
+    store_ = nullptr;
+    storeRows_ = 0;
 }
 
-void RowModel::Reserve(size_t rows) { rows_.reserve(rows_.size() + rows); }
+void RowModel::Reserve(size_t rows)
+{
+    if (!store_) rows_.reserve(rows_.size() + rows);
+}
 
-// Per row: 16 bytes and no split, so a load of ten million lines costs only their reading.
+void RowModel::ShowLines(const LineStore& lines, int32_t firstLineNumber0, Splitter splitter)
+{
+    Clear();
+    store_ = &lines;
+    storeFirstLine_ = firstLineNumber0;
+    storeSplitter_ = splitter;
+}
+
+// Nothing stored and nothing split, so a load of ten million lines costs only their reading.
+void RowModel::AppendLineRow()
+{
+    if (!store_ || storeRows_ >= store_->size()) throw std::logic_error("no line for the row");
+    if (storeRows_ >= static_cast<size_t>(std::numeric_limits<int>::max())) throw std::length_error("too many rows");
+    ++storeRows_;
+}
+
+int32_t RowModel::LineNumber(int row) const
+{
+    if (!store_) return rows_[static_cast<size_t>(row)].lineNumber;
+    return static_cast<int32_t>(std::min<int64_t>(int64_t{storeFirstLine_} + row, std::numeric_limits<int32_t>::max()));
+}
+
+std::u16string_view RowModel::Text(int row) const
+{
+    if (store_) return store_->Line(static_cast<size_t>(row));
+    const Row& r = rows_[static_cast<size_t>(row)];
+    return {r.text, r.lengthAndQuoteAware & ~kSideBit};
+}
+
+// Per row: 16 bytes and no split.
 void RowModel::AppendRow(int32_t lineNumber0, std::u16string_view lineText, Splitter splitter)
 {
+    if (store_) throw std::logic_error("rows of a line store take no other rows");
     if (rows_.size() >= static_cast<size_t>(std::numeric_limits<int>::max()))
         throw std::length_error("too many rows");
     if (lineText.size() >= kSideBit) throw std::length_error("line too long for a row");
@@ -68,7 +105,6 @@ void RowModel::AppendRow(int32_t lineNumber0, std::u16string_view lineText, Spli
 // A row split again costs its length once; a row in the cache costs a compare.
 const RowModel::SplitRow& RowModel::Split(int row) const
 {
-    const Row& r = rows_[static_cast<size_t>(row)];
     if (cache_.empty()) cache_.resize(kCachedRows);
     SplitRow& entry = cache_[static_cast<size_t>(row) % kCachedRows];
     if (entry.row == row) return entry;
@@ -76,12 +112,15 @@ const RowModel::SplitRow& RowModel::Split(int row) const
     entry.fields.clear();
     entry.side.clear();
     entry.total = 0;
-    const std::u16string_view text(r.text, r.lengthAndQuoteAware & ~kSideBit);
+    const std::u16string_view text = Text(row);
     if (!text.empty()) {
+        const bool quoteAware =
+            store_ ? storeSplitter_ == Splitter::QuoteAware : (rows_[static_cast<size_t>(row)].lengthAndQuoteAware & kSideBit) != 0;
         RowSink sink(entry.fields);
-        SplitLine((r.lengthAndQuoteAware & kSideBit) ? Splitter::QuoteAware : Splitter::Auto, text, entry.side, sink);
+        SplitLine(quoteAware ? Splitter::QuoteAware : Splitter::Auto, text, entry.side, sink);
         entry.total = sink.total;
     }
+    entry.text = text.data();
     entry.shown = static_cast<uint8_t>(entry.fields.size());
     entry.row = row;
     return entry;
@@ -97,7 +136,7 @@ std::u16string_view RowModel::Field(int row, int c) const
     const SplitRow& s = Split(row);
     if (c < 0 || c >= s.shown) return {};
     const PackedField f = s.fields[static_cast<size_t>(c)];
-    const char16_t* base = (f.lengthAndSide & kSideBit) ? s.side.data() : rows_[static_cast<size_t>(row)].text;
+    const char16_t* base = (f.lengthAndSide & kSideBit) ? s.side.data() : s.text;
     return {base + f.offset, f.lengthAndSide & ~kSideBit};
 }
 

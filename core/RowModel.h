@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/CsvSplit.h"
+#include "core/LineStore.h"
 
 namespace tovo {
 
@@ -23,24 +24,33 @@ inline constexpr size_t kDecimalBufferSize = 21;
 int FormatDecimal(int64_t value, int minDigits, char16_t* out);
 std::u16string DecimalText(int64_t value, int minDigits);
 
-// A row keeps its line's text, line number and splitter: 16 bytes beside the
-// text. Its fields are split when asked for (splitting runs at about 1 GB/s)
-// and kept for the last rows asked, so a paint, which asks each visible row
-// for all its cells, splits each row once.
+// Rows hold no fields: a row's fields are split from its line when asked for
+// (splitting runs at about 1 GB/s) and kept for the last rows asked, so a
+// paint, which asks each visible row for all its cells, splits each row once.
+// Rows of a LineStore's lines cost nothing beside the store; other rows 16
+// bytes each.
 class RowModel {
 public:
     void Clear();
     void Reserve(size_t rows);
 
-    // Adds the row of 0-based document line lineNumber0. The row keeps a view
+    // Makes the rows those of `lines`, in order, starting with none: row i
+    // shows line i, numbered firstLineNumber0 + i, split with `splitter`.
+    // The store must keep its lines until the next Clear or ShowLines.
+    void ShowLines(const LineStore& lines, int32_t firstLineNumber0, Splitter splitter);
+    // Adds the row of the store's next line.
+    void AppendLineRow();
+
+    // Adds the row of 0-based document line lineNumber0 (not after ShowLines
+    // until the next Clear). The row keeps a view
     // of lineText: the caller keeps that text alive and unmoved while the row
     // exists (a LineStore does so until its Clear). An empty line is not
     // split and shows 96 empty cells. Only the first 96 fields are shown; the
     // rest are counted.
     void AppendRow(int32_t lineNumber0, std::u16string_view lineText, Splitter splitter);
 
-    int RowCount() const { return static_cast<int>(rows_.size()); }
-    int32_t LineNumber(int row) const { return rows_[static_cast<size_t>(row)].lineNumber; }
+    int RowCount() const { return static_cast<int>(store_ ? storeRows_ : rows_.size()); }
+    int32_t LineNumber(int row) const;
     // The "No" column: line number + 1 as "%.05d".
     std::u16string Caption(int row) const;
     // Fast caption for owner-data display: line1 as "%.05d" into out (at least
@@ -75,6 +85,7 @@ private:
 
     struct SplitRow {
         int row = -1;
+        const char16_t* text = nullptr;  // the row's line
         uint32_t total = 0;
         uint8_t shown = 0;
         std::vector<PackedField> fields;
@@ -83,8 +94,13 @@ private:
 
     class RowSink;
     const SplitRow& Split(int row) const;
+    std::u16string_view Text(int row) const;
 
     std::vector<Row> rows_;
+    const LineStore* store_ = nullptr;
+    size_t storeRows_ = 0;
+    int32_t storeFirstLine_ = 0;
+    Splitter storeSplitter_ = Splitter::Auto;
     // Entry row % kCachedRows; made on the first Field call.
     mutable std::vector<SplitRow> cache_;
 };

@@ -1,11 +1,12 @@
 // Reading lines from the editor, filling the list, paging and loading all lines.
 //
-// The list is owner-data: a fill only builds rows_ (views into a LineStore) and tells the list
-// how many rows there are; the list asks for the text of the cells it paints. So a fill costs
-// the reading and splitting, and nothing per row in the control.
+// The list is owner-data: a fill only makes rows_ the lines of a LineStore and tells the list
+// how many rows there are; the list asks for the text of the cells it paints, and only those rows
+// are split. So a fill costs the reading, and nothing per row in the control.
 #include "forms/CsvList.h"
 
 #include <algorithm>
+#include <cwchar>
 #include <new>
 #include <utility>
 
@@ -26,6 +27,19 @@ constexpr int32_t kLoadAllQuestionAbove = 500;
 constexpr int32_t kZeroPagesFrom = 1 << 16;
 
 int32_t Narrow(int64_t v) { return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); }
+
+constexpr char16_t kOutOfMemoryMessage[] = u"メモリが足りないため、全ての行を読み込めませんでした";
+
+// Bytes the load-all line store may hold; 0 for what the system gives. Test builds read a limit
+// from the environment so a test can run out of memory without exhausting the machine.
+size_t LineStoreLimit() {
+#ifdef TOVO_TEST_HOOKS
+  wchar_t value[32];
+  const DWORD n = GetEnvironmentVariableW(L"TOVO_TEST_LINE_STORE_LIMIT", value, 32);
+  if (n > 0 && n < 32) return static_cast<size_t>(std::wcstoull(value, nullptr, 10));
+#endif
+  return 0;
+}
 
 // Copies text into the list's buffer, cut to its size and always terminated; never leaves half
 // of a surrogate pair at the cut.
@@ -179,19 +193,19 @@ bool TFormCsvList::FillRows(const LineStore& lines, bool loadAll) {
   const int32_t base = loadAll ? 0 : std::max(IntLineStart, 0);
   marks_.Reset();
   ClearRows();
-  rows_.Reserve(lines.size());
+  rows_.ShowLines(lines, base, splitter);
 
   bool completed = true;
   const size_t count = std::min(lines.size(), static_cast<size_t>(INT32_MAX));
-  // Per row: one split into the model's packed fields (no heap string per field) and, with
-  // words, one marking pass over the row's fields.
+  // Per row: a count, and with words one split and marking pass that leaves nothing behind but
+  // the marks.
   for (size_t i = 0; i < count; ++i) {
     const auto row = static_cast<int32_t>(i);
     if (!PumpWhileBusy(loadAll ? row : -1)) {
       completed = false;
       break;
     }
-    rows_.AppendRow(Narrow(int64_t{base} + row), lines.Line(i), splitter);
+    rows_.AppendLineRow();
     if (marking) MarkRow(marks_, words_, rows_, row, Narrow(int64_t{IntLineStart} + row));
   }
 
@@ -313,18 +327,35 @@ void TFormCsvList::MenuCsvListLoadAllClick() {
   EnableWindow(ComboBox1, FALSE);
 
   BeginFill();
-  bool filled = false, closing = false;
+  bool filled = false, closing = false, outOfMemory = false;
   {
     ScopeExit done([this] { EndFill(); });
     // After an earlier load-all the rows point into the lines about to be replaced.
     ClearRows();
     StrListEditorAllLines.Clear();
     BoolStrLengthOver = false;
-    StrListEditorAllLines.Reserve(static_cast<size_t>(count), 0);
-    filled = ReadLines(StrListEditorAllLines, 0, count, true);
-    // A document of no lines fills nothing: the list and the panels stay as they are.
-    if (filled && count > 0) filled = FillRows(StrListEditorAllLines, true);
+    try {
+      StrListEditorAllLines.SetAllocationLimit(LineStoreLimit());
+      StrListEditorAllLines.Reserve(static_cast<size_t>(count), 0);
+      filled = ReadLines(StrListEditorAllLines, 0, count, true);
+      // A document of no lines fills nothing: the list and the panels stay as they are.
+      if (filled && count > 0) filled = FillRows(StrListEditorAllLines, true);
+    } catch (const std::bad_alloc&) {
+      // What was read goes, so the window and the editor have their memory back.
+      ClearRows();
+      StrListEditorAllLines.Clear();
+      outOfMemory = true;
+    }
     closing = closePending_;
+  }
+  if (outOfMemory) {
+    // Back to the page the list showed before.
+    BoolLoadAll = false;
+    EnableWindow(ComboBox1, TRUE);
+    if (closing) return;
+    SetListData();
+    ShowMessage(hwnd_, kOutOfMemoryMessage, MB_OK);
+    return;
   }
   if (!filled || closing) return;
   SetFocus(ListView1);
