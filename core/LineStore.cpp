@@ -88,6 +88,24 @@ void LineStore::Append(std::u16string_view line)
     ends_.push_back(block.base + used_);  // cannot throw: room was made above
 }
 
+char16_t* LineStore::AppendRoom(size_t units)
+{
+    units = std::max<size_t>(units, 1);
+    GrowEnds(1, false);
+    if (blocks_.empty() || blocks_.back().capacity - used_ < units) NewBlock(units);
+    return blocks_.back().data.get() + used_;
+}
+
+void LineStore::AppendWritten(size_t length)
+{
+    if (length == 0) {
+        ends_.push_back(ends_.empty() ? 0 : ends_.back());
+        return;
+    }
+    used_ += length;
+    ends_.push_back(blocks_.back().base + used_);
+}
+
 std::u16string_view LineStore::Line(size_t i) const
 {
     const uint64_t end = ends_[i];

@@ -35,6 +35,13 @@ public:
     // passed; the store then holds exactly the lines it held before.
     void Append(std::u16string_view line);
 
+    // Appending without a copy: room for up to `units` (at least 1) units at
+    // the end of the store, for a reader to write a line into, then
+    // AppendWritten with the line's length (at most `units`). Nothing may
+    // change the store between the two calls.
+    char16_t* AppendRoom(size_t units);
+    void AppendWritten(size_t length);
+
     size_t size() const { return ends_.size(); }
     bool empty() const { return ends_.empty(); }
     std::u16string_view Line(size_t i) const;

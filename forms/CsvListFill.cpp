@@ -54,46 +54,75 @@ void CopyCellText(std::u16string_view text, LVITEMW& item) {
 
 // ---------------------------------------------------------------- reading from the editor
 
-int32_t TFormCsvList::GetLine(int32_t index, std::u16string& lineString) {
+namespace {
+
+LineRequest MakeLineRequest(int32_t index, int32_t capacity) {
   LineRequest request{};
-  request.capacity = 0;
+  request.capacity = static_cast<uint32_t>(capacity);
   request.flags = 1;
   request.line = index;
   request.reserved = 0;
-  const LRESULT answer = SendMessageW(IntWindowHwnd, kMsgGetLine, reinterpret_cast<WPARAM>(&request), 0);
-  // The length comes from another program: never allocate what a bogus answer asks for.
-  const auto length = static_cast<int32_t>(std::clamp<LRESULT>(answer, 0, kMaxLineRead));
+  return request;
+}
 
-  // One unit more than the editor may write, all zero, so the text is always terminated.
-  request.capacity = static_cast<uint32_t>(length);
-  if (length < kZeroPagesFrom) {
-    // The caller reuses lineString, so a fill allocates only when a line is longer than all before.
-    lineString.assign(static_cast<size_t>(length) + 1, u'\0');
-    SendMessageW(IntWindowHwnd, kMsgGetLine, reinterpret_cast<WPARAM>(&request),
-                 reinterpret_cast<LPARAM>(lineString.data()));
-    lineString[static_cast<size_t>(length)] = u'\0';
-    lineString.resize(std::char_traits<char16_t>::length(lineString.c_str()));
-    return length;
-  }
-  // A long buffer comes as fresh pages, which the system hands out zeroed as they are first
-  // touched: an editor that claims every line is 16 M units long then costs the pages it writes,
-  // not 32 MB of clearing per line.
+// The first of GetLine's two sends: the line's length.
+int32_t AskLineLength(HWND editor, int32_t index) {
+  LineRequest request = MakeLineRequest(index, 0);
+  const LRESULT answer = SendMessageW(editor, kMsgGetLine, reinterpret_cast<WPARAM>(&request), 0);
+  // The length comes from another program: never allocate what a bogus answer asks for.
+  return static_cast<int32_t>(std::clamp<LRESULT>(answer, 0, kMaxLineRead));
+}
+
+// The second send. `buffer` holds length + 1 units, all zero, so the text is always terminated;
+// returns the text's length up to its first zero unit.
+size_t AskLineText(HWND editor, int32_t index, int32_t length, char16_t* buffer) {
+  LineRequest request = MakeLineRequest(index, length);
+  SendMessageW(editor, kMsgGetLine, reinterpret_cast<WPARAM>(&request), reinterpret_cast<LPARAM>(buffer));
+  buffer[length] = u'\0';
+  return std::char_traits<char16_t>::length(buffer);
+}
+
+// A long buffer comes as fresh pages, which the system hands out zeroed as they are first
+// touched: an editor that claims every line is 16 M units long then costs the pages it writes,
+// not 32 MB of clearing per line.
+void ReadLongLine(HWND editor, int32_t index, int32_t length, std::u16string& lineString) {
   const size_t bytes = (static_cast<size_t>(length) + 1) * sizeof(char16_t);
   void* memory = VirtualAlloc(nullptr, bytes, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
   if (!memory) throw std::bad_alloc();
   ScopeExit release([memory] { VirtualFree(memory, 0, MEM_RELEASE); });
   auto* buffer = static_cast<char16_t*>(memory);
-  SendMessageW(IntWindowHwnd, kMsgGetLine, reinterpret_cast<WPARAM>(&request), reinterpret_cast<LPARAM>(buffer));
-  buffer[length] = u'\0';
-  lineString.assign(buffer, std::char_traits<char16_t>::length(buffer));
+  lineString.assign(buffer, AskLineText(editor, index, length, buffer));
+}
+
+}  // namespace
+
+int32_t TFormCsvList::GetLine(int32_t index, std::u16string& lineString) {
+  const int32_t length = AskLineLength(IntWindowHwnd, index);
+  if (length < kZeroPagesFrom) {
+    // The caller reuses lineString, so a fill allocates only when a line is longer than all before.
+    lineString.assign(static_cast<size_t>(length) + 1, u'\0');
+    lineString.resize(AskLineText(IntWindowHwnd, index, length, lineString.data()));
+  } else {
+    ReadLongLine(IntWindowHwnd, index, length, lineString);
+  }
   return length;
 }
 
+// GetLine for each line, a short line written by the editor straight into the store: a line of
+// a ten-million-line load costs the two sends, one clearing and one scan of its text.
 bool TFormCsvList::ReadLines(LineStore& into, int32_t first, int32_t stop, bool progress) {
   for (int32_t line = first; line < stop; ++line) {
     if (!PumpWhileBusy(progress ? line : -1)) return false;
-    if (GetLine(line, lineBuffer_) > kLongLineLimit) BoolStrLengthOver = true;
-    into.Append(lineBuffer_);
+    const int32_t length = AskLineLength(IntWindowHwnd, line);
+    if (length > kLongLineLimit) BoolStrLengthOver = true;
+    if (length < kZeroPagesFrom) {
+      char16_t* room = into.AppendRoom(static_cast<size_t>(length) + 1);
+      std::fill_n(room, static_cast<size_t>(length) + 1, u'\0');
+      into.AppendWritten(AskLineText(IntWindowHwnd, line, length, room));
+    } else {
+      ReadLongLine(IntWindowHwnd, line, length, lineBuffer_);
+      into.Append(lineBuffer_);
+    }
   }
   return true;
 }

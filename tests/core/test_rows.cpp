@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <new>
 #include <stdexcept>
 #include <string>
@@ -145,11 +146,24 @@ TEST(LineStore, KeepsEveryLineAcrossBlockEdges)
         {0, 0, 3, 0},                      // empty lines before any block
         {10, 3 * kBlock + 5, 7, 0, kBlock}, // a line larger than a block
     };
-    for (const auto& lengths : cases) {
-        LineStore store;
-        for (size_t i = 0; i < lengths.size(); ++i) store.Append(TestLine(i, lengths[i]));
-        ASSERT_EQ(store.size(), lengths.size());
-        for (size_t i = 0; i < lengths.size(); ++i) EXPECT_TRUE(store.Line(i) == TestLine(i, lengths[i])) << i;
+    // Copied in, or written by a reader into room one unit larger than the line, as a fill does.
+    for (const bool written : {false, true}) {
+        for (const auto& lengths : cases) {
+            LineStore store;
+            for (size_t i = 0; i < lengths.size(); ++i) {
+                const std::u16string line = TestLine(i, lengths[i]);
+                if (!written) {
+                    store.Append(line);
+                    continue;
+                }
+                char16_t* room = store.AppendRoom(line.size() + 1);
+                std::copy(line.begin(), line.end(), room);
+                room[line.size()] = u'\0';
+                store.AppendWritten(line.size());
+            }
+            ASSERT_EQ(store.size(), lengths.size());
+            for (size_t i = 0; i < lengths.size(); ++i) EXPECT_TRUE(store.Line(i) == TestLine(i, lengths[i])) << i;
+        }
     }
 }
 
