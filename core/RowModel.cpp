@@ -86,7 +86,8 @@ int32_t RowModel::LineNumber(int row) const
 
 std::u16string_view RowModel::Text(int row) const
 {
-    if (store_) return store_->Line(static_cast<size_t>(row));
+    // A store emptied before its rows reads as empty lines rather than past its end.
+    if (store_) return static_cast<size_t>(row) < store_->size() ? store_->Line(static_cast<size_t>(row)) : u"";
     const Row& r = rows_[static_cast<size_t>(row)];
     return {r.text, r.lengthAndQuoteAware & ~kSideBit};
 }
@@ -110,7 +111,11 @@ const RowModel::SplitRow& RowModel::Split(int row) const
     if (entry.row == row) return entry;
     entry.row = -1;  // half-split if SplitLine throws
     entry.fields.clear();
-    entry.side.clear();
+    // The changed text of a huge line is not kept for the next row to use.
+    if (entry.side.capacity() > 65536)
+        std::u16string().swap(entry.side);
+    else
+        entry.side.clear();
     entry.total = 0;
     const std::u16string_view text = Text(row);
     if (!text.empty()) {
