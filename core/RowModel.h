@@ -42,11 +42,10 @@ public:
     void AppendLineRow();
 
     // Adds the row of 0-based document line lineNumber0 (not after ShowLines
-    // until the next Clear). The row keeps a view
-    // of lineText: the caller keeps that text alive and unmoved while the row
-    // exists (a LineStore does so until its Clear). An empty line is not
-    // split and shows 96 empty cells. Only the first 96 fields are shown; the
-    // rest are counted.
+    // until the next Clear). The row keeps a view of lineText: the caller
+    // keeps that text alive and unmoved while the row exists (a LineStore
+    // does so until its Clear). An empty line is not split and shows 96 empty
+    // cells. Only the first 96 fields are shown; the rest are counted.
     void AppendRow(int32_t lineNumber0, std::u16string_view lineText, Splitter splitter);
 
     int RowCount() const { return static_cast<int>(store_ ? storeRows_ : rows_.size()); }
