@@ -92,6 +92,12 @@ std::u16string_view RowModel::Text(int row) const
     return {r.text, r.lengthAndQuoteAware & ~kSideBit};
 }
 
+bool RowModel::FieldsArePiecesOfLine(int row) const
+{
+    if (store_) return storeSplitter_ == Splitter::Auto;
+    return (rows_[static_cast<size_t>(row)].lengthAndQuoteAware & kSideBit) == 0;
+}
+
 // Per row: 16 bytes and no split.
 void RowModel::AppendRow(int32_t lineNumber0, std::u16string_view lineText, Splitter splitter)
 {

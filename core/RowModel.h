@@ -61,6 +61,11 @@ public:
     // (at the earliest after kCachedRows other rows), or the next Clear.
     std::u16string_view Field(int row, int c) const;
     int FieldCount(int row) const { return Split(row).shown; }
+    // The row's line, and whether every field is a piece of it as it stands
+    // (the automatic splitter never changes text), so a search may look at
+    // the line before splitting it.
+    std::u16string_view LineText(int row) const { return Text(row); }
+    bool FieldsArePiecesOfLine(int row) const;
     uint32_t TotalFieldCount(int row) const { return Split(row).total; }
 
     size_t MemoryBytes() const;

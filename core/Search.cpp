@@ -79,6 +79,8 @@ SearchResult SearchRows(const RowModel& rows, int selectedRow, int searchCol, co
     // skipped or searched whole, never indexed out of range.
     const int firstCol = static_cast<int>(std::clamp<long long>(static_cast<long long>(searchCol) + 1, 0, kShownFields));
     for (int r = selectedRow; r >= 0 && r < rows.RowCount(); r = next(r)) {
+        // Most rows of a long search hold the term nowhere: those are not split at all.
+        if (rows.FieldsArePiecesOfLine(r) && !matcher.MayMatchPieceOf(rows.LineText(r))) continue;
         // Cells past FieldCount are empty and never match: skip them.
         const int stop = rows.FieldCount(r);
         for (int c = r == selectedRow ? firstCol : 0; c < stop; ++c) {
@@ -153,6 +155,15 @@ bool TermMatcher::Matches(std::u16string_view field) const
         if (termAscii_ && AsciiOrCaseless(field)) return MatchesAscii(field);
     }
     return upper_(field).find(term_) != std::u16string::npos;
+}
+
+// Where Matches takes the ASCII path for the line it takes it for every piece of it, and a piece
+// holding the term means the line holds it.
+bool TermMatcher::MayMatchPieceOf(std::u16string_view line) const
+{
+    if (term_.empty() || !asciiFastPath_ || !termAscii_) return true;
+    if (!IsAscii(line) && !AsciiOrCaseless(line)) return true;
+    return MatchesAscii(line);
 }
 
 SearchResult SearchForward(const RowModel& rows, int selectedRow, int searchCol, const TermMatcher& matcher)
