@@ -85,6 +85,8 @@ SearchResult SearchRows(const RowModel& rows, const RowOrder& order, int selecte
     for (int v = selectedRow; v >= 0 && v < count; v = next(v)) {
         const int r = order.ModelRow(v);
         if (r < 0 || r >= rows.RowCount()) continue;
+        // Most rows of a long search hold the term nowhere: those are not split at all.
+        if (rows.FieldsArePiecesOfLine(r) && !matcher.MayMatchPieceOf(rows.LineText(r))) continue;
         // Cells past FieldCount are empty and never match: skip them.
         const int stop = rows.FieldCount(r);
         for (int c = v == selectedRow ? firstCol : 0; c < stop; ++c) {
@@ -159,6 +161,15 @@ bool TermMatcher::Matches(std::u16string_view field) const
         if (termAscii_ && AsciiOrCaseless(field)) return MatchesAscii(field);
     }
     return upper_(field).find(term_) != std::u16string::npos;
+}
+
+// Where Matches takes the ASCII path for the line it takes it for every piece of it, and a piece
+// holding the term means the line holds it.
+bool TermMatcher::MayMatchPieceOf(std::u16string_view line) const
+{
+    if (term_.empty() || !asciiFastPath_ || !termAscii_) return true;
+    if (!IsAscii(line) && !AsciiOrCaseless(line)) return true;
+    return MatchesAscii(line);
 }
 
 SearchResult SearchForward(const RowModel& rows, int selectedRow, int searchCol, const TermMatcher& matcher)

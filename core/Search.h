@@ -32,6 +32,9 @@ class TermMatcher {
 public:
     TermMatcher(std::u16string_view term, UpperFn upper);
     bool Matches(std::u16string_view field) const;
+    // False only when no piece of `line` can match: the term is nowhere in
+    // it. True whenever that cannot be told cheaply (the platform mapping).
+    bool MayMatchPieceOf(std::u16string_view line) const;
     const std::u16string& UpperTerm() const { return term_; }
 
 private:

@@ -1,11 +1,12 @@
 // Reading lines from the editor, filling the list, paging and loading all lines.
 //
-// The list is owner-data: a fill only builds rows_ (views into a LineStore) and tells the list
-// how many rows there are; the list asks for the text of the cells it paints. So a fill costs
-// the reading and splitting, and nothing per row in the control.
+// The list is owner-data: a fill only makes rows_ the lines of a LineStore and tells the list
+// how many rows there are; the list asks for the text of the cells it paints, and only those rows
+// are split. So a fill costs the reading, and nothing per row in the control.
 #include "forms/CsvList.h"
 
 #include <algorithm>
+#include <cwchar>
 #include <new>
 #include <utility>
 
@@ -28,6 +29,19 @@ constexpr int32_t kZeroPagesFrom = 1 << 16;
 
 int32_t Narrow(int64_t v) { return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); }
 
+constexpr char16_t kOutOfMemoryMessage[] = u"メモリが足りないため、全ての行を読み込めませんでした";
+
+// Bytes the load-all line store may hold; 0 for what the system gives. Test builds read a limit
+// from the environment so a test can run out of memory without exhausting the machine.
+size_t LineStoreLimit() {
+#ifdef TOVO_TEST_HOOKS
+  wchar_t value[32];
+  const DWORD n = GetEnvironmentVariableW(L"TOVO_TEST_LINE_STORE_LIMIT", value, 32);
+  if (n > 0 && n < 32) return static_cast<size_t>(std::wcstoull(value, nullptr, 10));
+#endif
+  return 0;
+}
+
 // Copies text into the list's buffer, cut to its size and always terminated; never leaves half
 // of a surrogate pair at the cut.
 void CopyCellText(std::u16string_view text, LVITEMW& item) {
@@ -41,46 +55,75 @@ void CopyCellText(std::u16string_view text, LVITEMW& item) {
 
 // ---------------------------------------------------------------- reading from the editor
 
-int32_t TFormCsvList::GetLine(int32_t index, std::u16string& lineString) {
+namespace {
+
+LineRequest MakeLineRequest(int32_t index, int32_t capacity) {
   LineRequest request{};
-  request.capacity = 0;
+  request.capacity = static_cast<uint32_t>(capacity);
   request.flags = 1;
   request.line = index;
   request.reserved = 0;
-  const LRESULT answer = SendMessageW(IntWindowHwnd, kMsgGetLine, reinterpret_cast<WPARAM>(&request), 0);
-  // The length comes from another program: never allocate what a bogus answer asks for.
-  const auto length = static_cast<int32_t>(std::clamp<LRESULT>(answer, 0, kMaxLineRead));
+  return request;
+}
 
-  // One unit more than the editor may write, all zero, so the text is always terminated.
-  request.capacity = static_cast<uint32_t>(length);
-  if (length < kZeroPagesFrom) {
-    // The caller reuses lineString, so a fill allocates only when a line is longer than all before.
-    lineString.assign(static_cast<size_t>(length) + 1, u'\0');
-    SendMessageW(IntWindowHwnd, kMsgGetLine, reinterpret_cast<WPARAM>(&request),
-                 reinterpret_cast<LPARAM>(lineString.data()));
-    lineString[static_cast<size_t>(length)] = u'\0';
-    lineString.resize(std::char_traits<char16_t>::length(lineString.c_str()));
-    return length;
-  }
-  // A long buffer comes as fresh pages, which the system hands out zeroed as they are first
-  // touched: an editor that claims every line is 16 M units long then costs the pages it writes,
-  // not 32 MB of clearing per line.
+// The first of GetLine's two sends: the line's length.
+int32_t AskLineLength(HWND editor, int32_t index) {
+  LineRequest request = MakeLineRequest(index, 0);
+  const LRESULT answer = SendMessageW(editor, kMsgGetLine, reinterpret_cast<WPARAM>(&request), 0);
+  // The length comes from another program: never allocate what a bogus answer asks for.
+  return static_cast<int32_t>(std::clamp<LRESULT>(answer, 0, kMaxLineRead));
+}
+
+// The second send. `buffer` holds length + 1 units, all zero, so the text is always terminated;
+// returns the text's length up to its first zero unit.
+size_t AskLineText(HWND editor, int32_t index, int32_t length, char16_t* buffer) {
+  LineRequest request = MakeLineRequest(index, length);
+  SendMessageW(editor, kMsgGetLine, reinterpret_cast<WPARAM>(&request), reinterpret_cast<LPARAM>(buffer));
+  buffer[length] = u'\0';
+  return std::char_traits<char16_t>::length(buffer);
+}
+
+// A long buffer comes as fresh pages, which the system hands out zeroed as they are first
+// touched: an editor that claims every line is 16 M units long then costs the pages it writes,
+// not 32 MB of clearing per line.
+void ReadLongLine(HWND editor, int32_t index, int32_t length, std::u16string& lineString) {
   const size_t bytes = (static_cast<size_t>(length) + 1) * sizeof(char16_t);
   void* memory = VirtualAlloc(nullptr, bytes, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
   if (!memory) throw std::bad_alloc();
   ScopeExit release([memory] { VirtualFree(memory, 0, MEM_RELEASE); });
   auto* buffer = static_cast<char16_t*>(memory);
-  SendMessageW(IntWindowHwnd, kMsgGetLine, reinterpret_cast<WPARAM>(&request), reinterpret_cast<LPARAM>(buffer));
-  buffer[length] = u'\0';
-  lineString.assign(buffer, std::char_traits<char16_t>::length(buffer));
+  lineString.assign(buffer, AskLineText(editor, index, length, buffer));
+}
+
+}  // namespace
+
+int32_t TFormCsvList::GetLine(int32_t index, std::u16string& lineString) {
+  const int32_t length = AskLineLength(IntWindowHwnd, index);
+  if (length < kZeroPagesFrom) {
+    // The caller reuses lineString, so a fill allocates only when a line is longer than all before.
+    lineString.assign(static_cast<size_t>(length) + 1, u'\0');
+    lineString.resize(AskLineText(IntWindowHwnd, index, length, lineString.data()));
+  } else {
+    ReadLongLine(IntWindowHwnd, index, length, lineString);
+  }
   return length;
 }
 
+// GetLine for each line, a short line written by the editor straight into the store: a line of
+// a ten-million-line load costs the two sends, one clearing and one scan of its text.
 bool TFormCsvList::ReadLines(LineStore& into, int32_t first, int32_t stop, bool progress) {
   for (int32_t line = first; line < stop; ++line) {
     if (!PumpWhileBusy(progress ? line : -1)) return false;
-    if (GetLine(line, lineBuffer_) > kLongLineLimit) BoolStrLengthOver = true;
-    into.Append(lineBuffer_);
+    const int32_t length = AskLineLength(IntWindowHwnd, line);
+    if (length > kLongLineLimit) BoolStrLengthOver = true;
+    if (length < kZeroPagesFrom) {
+      char16_t* room = into.AppendRoom(static_cast<size_t>(length) + 1);
+      std::fill_n(room, static_cast<size_t>(length) + 1, u'\0');
+      into.AppendWritten(AskLineText(IntWindowHwnd, line, length, room));
+    } else {
+      ReadLongLine(IntWindowHwnd, line, length, lineBuffer_);
+      into.Append(lineBuffer_);
+    }
   }
   return true;
 }
@@ -190,19 +233,19 @@ bool TFormCsvList::FillRows(const LineStore& lines, bool loadAll) {
   const int32_t base = loadAll ? 0 : std::max(IntLineStart, 0);
   marks_.Reset();
   ClearRows();
-  rows_.Reserve(lines.size());
+  rows_.ShowLines(lines, base, splitter);
 
   bool completed = true;
   const size_t count = std::min(lines.size(), static_cast<size_t>(INT32_MAX));
-  // Per row: one split into the model's packed fields (no heap string per field) and, with
-  // words, one marking pass over the row's fields.
+  // Per row: a count, and with words one split and marking pass that leaves nothing behind but
+  // the marks.
   for (size_t i = 0; i < count; ++i) {
     const auto row = static_cast<int32_t>(i);
     if (!PumpWhileBusy(loadAll ? row : -1)) {
       completed = false;
       break;
     }
-    rows_.AppendRow(Narrow(int64_t{base} + row), lines.Line(i), splitter);
+    rows_.AppendLineRow();
     if (marking) MarkRow(marks_, words_, rows_, row, Narrow(int64_t{IntLineStart} + row));
   }
 
@@ -318,18 +361,35 @@ void TFormCsvList::MenuCsvListLoadAllClick() {
   BoolLoadAll = true;
   EnableWindow(ComboBox1, FALSE);
 
-  bool filled = false, closing = false;
+  bool filled = false, closing = false, outOfMemory = false;
   {
     FillScope fill(*this);
     // After an earlier load-all the rows point into the lines about to be replaced.
     ClearRows();
     StrListEditorAllLines.Clear();
     BoolStrLengthOver = false;
-    StrListEditorAllLines.Reserve(static_cast<size_t>(count), 0);
-    filled = ReadLines(StrListEditorAllLines, 0, count, true);
-    // A document of no lines fills nothing: the list and the panels stay as they are.
-    if (filled && count > 0) filled = FillRows(StrListEditorAllLines, true);
+    try {
+      StrListEditorAllLines.SetAllocationLimit(LineStoreLimit());
+      StrListEditorAllLines.Reserve(static_cast<size_t>(count), 0);
+      filled = ReadLines(StrListEditorAllLines, 0, count, true);
+      // A document of no lines fills nothing: the list and the panels stay as they are.
+      if (filled && count > 0) filled = FillRows(StrListEditorAllLines, true);
+    } catch (const std::bad_alloc&) {
+      // What was read goes, so the window and the editor have their memory back.
+      ClearRows();
+      StrListEditorAllLines.Clear();
+      outOfMemory = true;
+    }
     closing = fill.CloseRequested();
+  }
+  if (outOfMemory) {
+    // Back to the page the list showed before.
+    BoolLoadAll = false;
+    EnableWindow(ComboBox1, TRUE);
+    if (closing) return;
+    SetListData();
+    ShowMessage(hwnd_, kOutOfMemoryMessage, MB_OK);
+    return;
   }
   if (!filled || closing) return;
   SetFocus(ListView1);

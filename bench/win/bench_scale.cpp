@@ -19,6 +19,8 @@ int SmallLines() {
   return n > 0 ? n : 1000000;
 }
 
+constexpr double kGoalTimesDocument = 1.25;
+
 struct Load {
   Samples ms, bytes;
   double docBytes = 0;
@@ -62,11 +64,20 @@ void Scale(Context& ctx, Results& out) {
     for (double v : bytes) s.push_back(v / lines);
     return s;
   };
+  auto perDocument = [](const Samples& bytes, double docBytes) {
+    Samples s;
+    for (double v : bytes) s.push_back(v / docBytes);
+    return s;
+  };
+  // Goals for a quiet machine: a million lines in a second, ten million in ten.
+  auto timeGoal = [](int lines) { return lines == 1000000 ? 1000.0 : lines == 10000000 ? 10000.0 : 0.0; };
   char note[96];
   for (const auto& [load, lines] : {std::pair<const Load&, int>{a, small}, {b, large}}) {
     std::snprintf(note, sizeof note, "document %.0f MB as UTF-16", load.docBytes / 1e6);
-    out.push_back({"scale " + Label(lines) + ": load all", "ms", load.ms, 0, note});
+    out.push_back({"scale " + Label(lines) + ": load all", "ms", load.ms, timeGoal(lines), note});
     out.push_back({"scale " + Label(lines) + ": memory added", "B/line", perLine(load.bytes, lines), 0, ""});
+    out.push_back({"scale " + Label(lines) + ": memory added", "x doc", perDocument(load.bytes, load.docBytes),
+                   kGoalTimesDocument, "over the document's UTF-16 size"});
   }
   // Linear growth: ten times the lines costs about ten times the time and memory. A quarter
   // above that is allowed for cache effects and the list view's own bookkeeping.

@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <new>
+#include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "core/ColumnFit.h"
 #include "core/LineStore.h"
@@ -122,6 +126,121 @@ TEST(RowModel, MillionRowsStayUnderThreeTimesTheDocument)
     EXPECT_EQ(rows.FieldCount(kLines - 1), 13);
     const size_t documentBytes = size_t{kLines} * line.size() * sizeof(char16_t);
     EXPECT_LT(store.MemoryBytes() + rows.MemoryBytes(), 3 * documentBytes);
+}
+
+// Line i of a store test: `length` units that differ from line to line.
+std::u16string TestLine(size_t i, size_t length)
+{
+    std::u16string line(length, static_cast<char16_t>(u'a' + i % 26));
+    if (length > 0) line.back() = static_cast<char16_t>(u'0' + i % 10);
+    return line;
+}
+
+TEST(LineStore, KeepsEveryLineAcrossBlockEdges)
+{
+    constexpr size_t kBlock = size_t{1} << 20;  // the store's block size in units
+    const std::vector<std::vector<size_t>> cases = {
+        {kBlock, 0, 1},                    // a block filled exactly
+        {kBlock - 1, 1, 0, 2},             // the last unit of a block, then a new one
+        {kBlock - 1, 2, 0, 0, 5},          // a line that does not fit opens a block; empty lines after it
+        {0, 0, 3, 0},                      // empty lines before any block
+        {10, 3 * kBlock + 5, 7, 0, kBlock}, // a line larger than a block
+    };
+    // Copied in, or written by a reader into room one unit larger than the line, as a fill does.
+    for (const bool written : {false, true}) {
+        for (const auto& lengths : cases) {
+            LineStore store;
+            for (size_t i = 0; i < lengths.size(); ++i) {
+                const std::u16string line = TestLine(i, lengths[i]);
+                if (!written) {
+                    store.Append(line);
+                    continue;
+                }
+                char16_t* room = store.AppendRoom(line.size() + 1);
+                std::copy(line.begin(), line.end(), room);
+                room[line.size()] = u'\0';
+                store.AppendWritten(line.size());
+            }
+            ASSERT_EQ(store.size(), lengths.size());
+            for (size_t i = 0; i < lengths.size(); ++i) EXPECT_TRUE(store.Line(i) == TestLine(i, lengths[i])) << i;
+        }
+    }
+}
+
+TEST(LineStore, StopsAtItsAllocationLimitKeepingItsLines)
+{
+    const struct {
+        size_t limit;
+        size_t lines, length;
+        bool allFit;
+    } cases[] = {
+        {0, 3000, 1000, true},                  // no limit
+        {8u << 20, 3000, 1000, true},           // 6 MB of text under 8 MB
+        {1u << 20, 10, 100, false},             // not even the first block
+        {5u << 20, 3000, 1000, false},          // the third block would pass it
+        {5u << 20, 1, 3u << 20, false},         // one line larger than the limit
+    };
+    for (const auto& c : cases) {
+        LineStore store;
+        store.SetAllocationLimit(c.limit);
+        size_t appended = 0;
+        try {
+            for (; appended < c.lines; ++appended) store.Append(TestLine(appended, c.length));
+        } catch (const std::bad_alloc&) {
+        }
+        EXPECT_EQ(appended == c.lines, c.allFit) << c.limit;
+        if (c.limit != 0) {
+            EXPECT_LE(store.MemoryBytes(), c.limit);
+        }
+        ASSERT_EQ(store.size(), appended);
+        for (size_t i = 0; i < appended; ++i) ASSERT_TRUE(store.Line(i) == TestLine(i, c.length)) << i;
+        if (c.limit != 0) {
+            EXPECT_THROW(store.Reserve(c.limit, 0), std::bad_alloc);
+        }
+        EXPECT_EQ(store.size(), appended);
+        // Clear gives the memory back: the same lines fit again.
+        store.Clear();
+        EXPECT_EQ(store.MemoryBytes(), 0u);
+        for (size_t i = 0; i < appended; ++i) store.Append(TestLine(i, c.length));
+        EXPECT_EQ(store.size(), appended);
+    }
+}
+
+TEST(RowModel, RowsOfAStoreCostLittleMoreThanTheirText)
+{
+    // The benchmark's kind of line; every row asked for its fields, as a search does.
+    constexpr int kLines = 100'000;
+    const std::u16string line =
+        u"2024-01-01,東京都新宿区,12345,\"x,\"\"y\"\"\",0.5,ZZZZZZZZ,1,2,3,qwertyuiopasdf,カタカナ,end-of-line";
+    LineStore store;
+    store.Reserve(kLines, 0);
+    for (int i = 0; i < kLines; ++i) store.Append(line);
+    RowModel rows;
+    rows.ShowLines(store, 7, Splitter::QuoteAware);
+    for (int i = 0; i < kLines; ++i) rows.AppendLineRow();
+    ASSERT_EQ(rows.RowCount(), kLines);
+    for (int r = 0; r < kLines; ++r) ASSERT_EQ(rows.Field(r, 3), u"x,\"y\"");
+    EXPECT_EQ(rows.LineNumber(kLines - 1), kLines + 6);
+    EXPECT_EQ(rows.TotalFieldCount(kLines - 1), 12u);
+    const size_t documentBytes = size_t{kLines} * line.size() * sizeof(char16_t);
+    EXPECT_LE(store.MemoryBytes() + rows.MemoryBytes(), documentBytes * 5 / 4);
+    EXPECT_THROW(rows.AppendLineRow(), std::logic_error);  // no line left
+}
+
+TEST(RowModel, RowsSharingACacheEntryKeepTheirOwnFields)
+{
+    const std::u16string quoted = u"\"a\"\"b\",c";  // "a""b",c: changed text in the side buffer
+    const std::u16string plain = u"x,y,z,w";
+    RowModel rows;
+    for (int i = 0; i <= RowModel::kCachedRows; ++i)
+        rows.AppendRow(i, i == 0 ? quoted : plain, i == 0 ? Splitter::QuoteAware : Splitter::Auto);
+    for (int round = 0; round < 2; ++round) {
+        EXPECT_EQ(rows.Field(0, 0), u"a\"b");
+        EXPECT_EQ(rows.TotalFieldCount(RowModel::kCachedRows), 4u);
+        EXPECT_EQ(rows.Field(RowModel::kCachedRows, 3), u"w");
+        EXPECT_EQ(rows.FieldCount(0), 2);
+        EXPECT_EQ(rows.Field(0, 1), u"c");
+    }
 }
 
 TEST(ColumnFit, WidestCellPerColumn)

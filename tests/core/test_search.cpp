@@ -154,6 +154,29 @@ TEST(Search, Walks)
     }
 }
 
+// Rows are looked at whole before they are split: that look must never hide a hit.
+TEST(Search, LineLookNeverHidesAHit)
+{
+    const struct {
+        std::u16string line, term;
+        tovo::Splitter splitter;
+        bool found;
+    } cases[] = {
+        {u"ab,\"x\"\"y\"", u"x\"y", tovo::Splitter::QuoteAware, true},  // only the unquoted text holds it
+        {u"ab,ké,y", u"KÉ", tovo::Splitter::Auto, true},                // through the platform mapping
+        {u"東京,Key", u"kEY", tovo::Splitter::Auto, true},
+        {u"ke,y", u"ke,y", tovo::Splitter::Auto, false},                 // the line holds it, no field does
+        {u"ab,cd", u"x", tovo::Splitter::Auto, false},
+    };
+    for (const auto& c : cases) {
+        RowModel rows;
+        rows.AppendRow(0, u"start", tovo::Splitter::Auto);
+        rows.AppendRow(1, c.line, c.splitter);
+        const SearchResult r = tovo::SearchForward(rows, 0, 0, TermMatcher(c.term, tovo::DefaultUpper));
+        EXPECT_EQ(r.found, c.found) << std::string(c.line.begin(), c.line.end());
+    }
+}
+
 TEST(Search, StatusTexts)
 {
     EXPECT_EQ(tovo::HitStatusText(u"00012", {2, 6}), u"行:00012 桁:03/07");

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/CsvSplit.h"
+#include "core/LineStore.h"
 #include "core/RowModel.h"
 #include "tests/core/CsvSplitReference.h"
 #include "tests/fuzz/FuzzInput.h"
@@ -94,5 +95,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     CheckRow(rows, 2, {});
     CheckRow(rows, 3, Reference(Splitter::QuoteAware, tail));
     CheckRow(rows, 4, expected[1]);
+
+    // Rows of a line store, as a fill makes them.
+    LineStore store;
+    store.Append(line);
+    store.Append(tail);
+    RowModel stored;
+    stored.ShowLines(store, 0, Splitter::QuoteAware);
+    stored.AppendLineRow();
+    stored.AppendLineRow();
+    CheckRow(stored, 1, Reference(Splitter::QuoteAware, tail));
+    CheckRow(stored, 0, expected[1]);
     return 0;
 }

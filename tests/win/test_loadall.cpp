@@ -122,6 +122,31 @@ TEST_F(LoadAll, SplitterSwitchRefillsFromTheStoredLines) {
   EXPECT_EQ(host.CountRequests(tovo::kMsgGetLine), 0u);
 }
 
+TEST_F(LoadAll, ADocumentTooLargeForMemoryStopsAndKeepsThePage) {
+  // The line store may hold 3 MB: one block of text and the line table, a third of the document.
+  ASSERT_TRUE(SetEnvironmentVariableW(L"TOVO_TEST_LINE_STORE_LIMIT", L"3000000"));
+  struct Unset {
+    ~Unset() { SetEnvironmentVariableW(L"TOVO_TEST_LINE_STORE_LIMIT", nullptr); }
+  } unset;
+  Open(200000);
+  RunLoadAll(true);
+  auto box = session->WaitMessageBox();
+  ASSERT_TRUE(box) << session->DescribeWindows();
+  EXPECT_EQ(box->text, L"メモリが足りないため、全ての行を読み込めませんでした");
+  ASSERT_TRUE(session->Answer(*box, IDOK));
+  ASSERT_TRUE(session->Sync());
+  // The first page, in page mode: the next page comes from the editor.
+  EXPECT_EQ(ListRowCount(list), 10);
+  EXPECT_EQ(ListCell(list, 9, 1), L"a10");
+  EXPECT_EQ(StatusText(status, 2), L"00010");
+  EXPECT_TRUE(IsWindowEnabled(FindChildById(window, kRowsPerPageBox)));
+  ASSERT_TRUE(session->MenuCommand(window, L"次ページ(&N)"));
+  ASSERT_TRUE(session->Sync());
+  EXPECT_EQ(ListCell(list, 0, 0), L"00011");
+  session->CloseWindow(window);
+  EXPECT_TRUE(session->WaitReturned());
+}
+
 // A big document, so the fill is still running when the test acts.
 constexpr int kBig = 1000000;
 
