@@ -374,11 +374,10 @@ TEST_F(HighLight, FiveMegabyteWordFileMarksItsLastWord) {
   words += "XYZ\r\n";
   ASSERT_GT(words.size(), 5u << 20);
   WriteBytes(L"words.txt", words);
-  Session s(host);
-  Opened o = Open(s);
-  ASSERT_TRUE(o.list) << s.DescribeWindows();
-  const Pixels p = CaptureWindowPixels(o.list);
-  const Ink xyz = CellInk(p, o.list, 3, 2), abc = CellInk(p, o.list, 3, 1);
+  OpenList();
+  ASSERT_TRUE(list) << session->DescribeWindows();
+  const Pixels p = CaptureWindowPixels(list);
+  const Ink xyz = CellInk(p, list, 3, 2), abc = CellInk(p, list, 3, 1);
   EXPECT_TRUE(xyz.red > 0 && xyz.blue == 0) << Describe(xyz);
   EXPECT_TRUE(abc.blue > 0 && abc.red == 0) << Describe(abc);
 }
