@@ -677,9 +677,21 @@ LRESULT TFormCsvList::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_ACTIVATE:
       if (LOWORD(wp) == WA_INACTIVE) HideCellTip();
       return Default(msg, wp, lp);
+    case WM_ENABLE:
+      if (wp && closeWhenEnabled_) {
+        closeWhenEnabled_ = false;
+        PostMessageW(hwnd_, WM_CLOSE, 0, 0);
+      }
+      return Default(msg, wp, lp);
     case WM_CLOSE:
       // A loop that processes messages is running: it stops at its next check, then closes.
       if (DeferCloseToFill()) return 0;
+      // A dialog or message box of ours is up and still uses this window's lists (the keyboard
+      // dialog's reset takes the command table from them): closing now would empty them under it.
+      if (!IsWindowEnabled(hwnd_)) {
+        closeWhenEnabled_ = true;
+        return 0;
+      }
       FormClose();
       EndModal(IDCANCEL);
       return 0;

@@ -156,6 +156,8 @@ class TFormCsvList : public win::Form {
   } fill_;
   bool Allowed(DuringFill rule) const { return rule == DuringFill::Runs || !fill_.active; }
   bool DeferCloseToFill();  // true: a fill runs and closes the window when it ends
+  // A close asked for while a window of ours was modal over this one: done once it has gone.
+  bool closeWhenEnabled_ = false;
 
   // ---------------------------------------------------------------- CsvListColumns.cpp
   void MenuAddHeaderClick();

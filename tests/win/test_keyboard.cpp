@@ -312,6 +312,23 @@ TEST_F(KeyBoard, InitialiseAsksThenWritesTheCommandTable) {
   EXPECT_EQ(MenuItemText(window, L"次を検索(&N)"), L"次を検索(&N)\tF3");
 }
 
+// The list window asked to close under the dialog: the dialog keeps working on whole lists (a
+// reset writes the full table, not an empty one), and the command ends once the dialog has gone.
+TEST_F(KeyBoard, AClosingAskedWhileTheDialogIsUpWaitsForIt) {
+  ASSERT_TRUE(Open());
+  session->CloseWindow(window);
+  ASSERT_TRUE(session->Sync());
+  ASSERT_TRUE(ClickButton(Button(L"初期化(&I)")));
+  auto box = session->WaitMessageBox();
+  ASSERT_TRUE(box);
+  ASSERT_TRUE(session->Answer(*box, IDYES));
+  ASSERT_TRUE(session->Sync());
+  EXPECT_EQ(ReadLines(kKeyFile), defaults);
+  EXPECT_FALSE(session->Returned());
+  ASSERT_TRUE(ClickButton(Button(L"閉じる(&C)")));
+  EXPECT_TRUE(session->WaitReturned());
+}
+
 TEST_F(KeyBoard, TheChosenRowStaysAquaWhileTheListHasNoFocus) {
   ASSERT_TRUE(Open());
   ASSERT_TRUE(session->Sync());

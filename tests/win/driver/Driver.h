@@ -262,8 +262,13 @@ class Session {
   bool MenuCommand(HWND window, std::wstring_view caption) const;
   // A member: a free CloseWindow would collide with the Win32 function through ADL.
   void CloseWindow(HWND window) const;
+  // Closes what is open over `window` (message boxes answered, dialogs closed, innermost first)
+  // until it is enabled again, leaving `window` itself open. False when it stays disabled.
+  bool CloseWindowsOver(HWND window) const;
 
  private:
+  // Answers a message box, or asks an enabled window to close; the host window is left alone.
+  void CloseOne(HWND w) const;
   void Run(Body body);
   struct KeyCounts {
     uint32_t downs = 0;  // of the last key of the list

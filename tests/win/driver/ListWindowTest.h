@@ -24,6 +24,9 @@ class ListWindowTest : public WinTest {
  protected:
   void TearDown() override {
     if (session && !session->Returned()) {
+      // A dialog the test left open keeps the list window disabled; the user would close it
+      // first, and only then is the list window's own closing what ends the command.
+      EXPECT_TRUE(session->CloseWindowsOver(window)) << session->DescribeWindows();
       session->CloseWindow(window);
       EXPECT_TRUE(session->WaitReturned());
     }

@@ -127,21 +127,35 @@ Session::~Session() {
 void Session::CloseEverything() {
   const ULONGLONG end = GetTickCount64() + kTimeoutMs;
   while (!returned_.load() && GetTickCount64() < end) {
-    for (HWND w : Windows()) {
-      if (w == HostWindow() || !IsWindowVisible(w)) continue;
-      if (ClassName(w) == L"#32770") {
-        for (int id : {IDCANCEL, IDNO, IDOK}) {
-          if (HWND button = GetDlgItem(w, id)) {
-            PostMessageW(w, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(button));
-            break;
-          }
-        }
-      } else if (IsWindowEnabled(w)) {
-        PostMessageW(w, WM_CLOSE, 0, 0);
-      }
-    }
+    for (HWND w : Windows()) CloseOne(w);
     WaitUntil([&] { return returned_.load(); }, 200);
   }
+}
+
+void Session::CloseOne(HWND w) const {
+  if (w == HostWindow() || !IsWindowVisible(w)) return;
+  if (ClassName(w) == L"#32770") {
+    for (int id : {IDCANCEL, IDNO, IDOK}) {
+      if (HWND button = GetDlgItem(w, id)) {
+        PostMessageW(w, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(button));
+        break;
+      }
+    }
+  } else if (IsWindowEnabled(w)) {
+    PostMessageW(w, WM_CLOSE, 0, 0);
+  }
+}
+
+bool Session::CloseWindowsOver(HWND window) const {
+  const ULONGLONG end = GetTickCount64() + kTimeoutMs;
+  while (IsWindow(window) && !IsWindowEnabled(window) && !returned_.load() && GetTickCount64() < end) {
+    // Only the innermost window is enabled, so one round closes one level.
+    for (HWND w : Windows()) {
+      if (w != window) CloseOne(w);
+    }
+    WaitUntil([&] { return IsWindowEnabled(window) || returned_.load(); }, 200);
+  }
+  return !IsWindow(window) || IsWindowEnabled(window) || returned_.load();
 }
 
 bool Session::WaitReturned(DWORD timeoutMs) const {
