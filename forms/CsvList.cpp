@@ -98,29 +98,24 @@ void TFormCsvList::Execute(HWND editorWindow) {
 }
 
 bool TFormCsvList::CreateControls() {
-  HINSTANCE inst = ThisModule();
-  auto make = [&](const wchar_t* cls, const wchar_t* text, DWORD style, DWORD ex, int id) {
-    return CreateWindowExW(ex, cls, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 10, 10, hwnd_,
-                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), inst, nullptr);
-  };
   // Creation order is the tab order: the panel's buttons and boxes, then the list.
-  ButtonPrev = make(L"BUTTON", L"前ﾍﾟｰｼﾞ(&R)", WS_TABSTOP | BS_PUSHBUTTON, 0, IdButtonPrev);
-  ButtonNext = make(L"BUTTON", L"次ﾍﾟｰｼﾞ(&E)", WS_TABSTOP | BS_PUSHBUTTON, 0, IdButtonNext);
-  ButtonSearchPrev = make(L"BUTTON", L"前を検索(&P)", WS_TABSTOP | BS_PUSHBUTTON, 0, IdButtonSearchPrev);
-  ButtonSearchNext = make(L"BUTTON", L"次を検索(&N)", WS_TABSTOP | BS_PUSHBUTTON, 0, IdButtonSearchNext);
-  ButtonFitColumnWidth = make(L"BUTTON", L"幅調整(&A)", WS_TABSTOP | BS_PUSHBUTTON, 0, IdButtonFitColumnWidth);
-  ButtonCancel = make(L"BUTTON", L"閉じる(&C)", WS_TABSTOP | BS_PUSHBUTTON, 0, IdButtonCancel);
+  ButtonPrev = CreateChild(L"BUTTON", L"前ﾍﾟｰｼﾞ(&R)", WS_TABSTOP | BS_PUSHBUTTON, 0, IdButtonPrev);
+  ButtonNext = CreateChild(L"BUTTON", L"次ﾍﾟｰｼﾞ(&E)", WS_TABSTOP | BS_PUSHBUTTON, 0, IdButtonNext);
+  ButtonSearchPrev = CreateChild(L"BUTTON", L"前を検索(&P)", WS_TABSTOP | BS_PUSHBUTTON, 0, IdButtonSearchPrev);
+  ButtonSearchNext = CreateChild(L"BUTTON", L"次を検索(&N)", WS_TABSTOP | BS_PUSHBUTTON, 0, IdButtonSearchNext);
+  ButtonFitColumnWidth = CreateChild(L"BUTTON", L"幅調整(&A)", WS_TABSTOP | BS_PUSHBUTTON, 0, IdButtonFitColumnWidth);
+  ButtonCancel = CreateChild(L"BUTTON", L"閉じる(&C)", WS_TABSTOP | BS_PUSHBUTTON, 0, IdButtonCancel);
   // Each label stands just before its box, so its access key focuses that box.
-  Label3 = make(L"STATIC", L"検索(&D):", SS_LEFT, 0, IdLabel3);
-  ComboBox3 = make(L"COMBOBOX", L"", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL, 0, IdComboBox3);
-  Label1 = make(L"STATIC", L"表示行数(&L):", SS_LEFT, 0, IdLabel1);
-  ComboBox1 = make(L"COMBOBOX", L"", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, 0, IdComboBox1);
-  Label2 = make(L"STATIC", L"幅(&W):", SS_LEFT, 0, IdLabel2);
-  ComboBox2 = make(L"COMBOBOX", L"", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, 0, IdComboBox2);
-  ListView1 = make(WC_LISTVIEWW, L"",
+  Label3 = CreateChild(L"STATIC", L"検索(&D):", SS_LEFT, 0, IdLabel3);
+  ComboBox3 = CreateChild(L"COMBOBOX", L"", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL, 0, IdComboBox3);
+  Label1 = CreateChild(L"STATIC", L"表示行数(&L):", SS_LEFT, 0, IdLabel1);
+  ComboBox1 = CreateChild(L"COMBOBOX", L"", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, 0, IdComboBox1);
+  Label2 = CreateChild(L"STATIC", L"幅(&W):", SS_LEFT, 0, IdLabel2);
+  ComboBox2 = CreateChild(L"COMBOBOX", L"", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, 0, IdComboBox2);
+  ListView1 = CreateChild(WC_LISTVIEWW, L"",
                    WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA | LVS_SINGLESEL | LVS_SHOWSELALWAYS, WS_EX_CLIENTEDGE,
                    IdListView1);
-  StatusBar1 = make(STATUSCLASSNAMEW, L"", CCS_NORESIZE | CCS_NOPARENTALIGN | CCS_NODIVIDER | SBARS_SIZEGRIP, 0,
+  StatusBar1 = CreateChild(STATUSCLASSNAMEW, L"", CCS_NORESIZE | CCS_NOPARENTALIGN | CCS_NODIVIDER | SBARS_SIZEGRIP, 0,
                     IdStatusBar1);
   for (HWND h : {ButtonPrev, ButtonNext, ButtonSearchPrev, ButtonSearchNext, ButtonFitColumnWidth, ButtonCancel,
                  Label3, ComboBox3, Label1, ComboBox1, Label2, ComboBox2, ListView1, StatusBar1}) {

@@ -254,6 +254,11 @@ bool Form::CreateTopLevel(const wchar_t* caption, DWORD style, DWORD exStyle, HW
   return true;
 }
 
+HWND Form::CreateChild(const wchar_t* className, const wchar_t* text, DWORD style, DWORD exStyle, int id) {
+  return CreateWindowExW(exStyle, className, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 10, 10, hwnd_,
+                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ThisModule(), nullptr);
+}
+
 LRESULT CALLBACK Form::StaticProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   if (msg == WM_NCCREATE) {
     auto* cs = reinterpret_cast<CREATESTRUCTW*>(lp);

@@ -116,6 +116,8 @@ class Form {
   explicit Form(const FormDesign& design) : design_(design) {}
   // The window at its design client size (scaled), at least its minimum size; hidden.
   bool CreateTopLevel(const wchar_t* caption, DWORD style, DWORD exStyle, HWND owner, HMENU menu);
+  // A visible child control; the layout gives it its place. Null when it could not be made.
+  HWND CreateChild(const wchar_t* className, const wchar_t* text, DWORD style, DWORD exStyle, int id);
 
   // Every message the base leaves to the window. An exception stops in the window procedure
   // that calls it and becomes a message box; the window goes on.
