@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "core/IniValues.h"
+#include "core/Paging.h"
 #include "core/TextFile.h"
 #include "forms/Files.h"
 #include "forms/Text.h"
@@ -426,8 +427,9 @@ void TFormCsvList::FormShow() {
   SetUpColumns();
 
   // The first page includes the last line (the page commands stop one before it).
-  IntLineStart = IntEditorRow;
-  IntLineEnd = static_cast<int32_t>(std::min<int64_t>(int64_t{IntLineStart} + IntMoveNum, IntEditorAllCount));
+  const PageBounds first = WindowStartPage(IntEditorRow, IntEditorAllCount, IntMoveNum);
+  IntLineStart = first.start;
+  IntLineEnd = first.end;
   SetListData();
 
   KeyMapStartUp();
@@ -538,7 +540,7 @@ void TFormCsvList::ComboBox1Change() {
     return;
   }
   IntMoveNum = ComboNumber(ComboBox1);
-  IntLineEnd = static_cast<int32_t>(std::min<int64_t>(int64_t{IntLineStart} + IntMoveNum, IntEditorAllCount - 1));
+  if (auto page = PageSizeChanged({IntLineStart, IntLineEnd}, IntEditorAllCount, IntMoveNum)) IntLineEnd = page->end;
   SetListData();
 }
 
