@@ -423,7 +423,6 @@ int Form::ShowModal(HWND owner) {
   // the user must not reach the owner (and start the command again) meanwhile. Enabled again
   // before this window goes away, so that activation returns to them.
   DisabledWindows disabled(hwnd_, owner);
-  inModal_ = true;
   endModal_ = false;
   modalResult_ = 0;
   FormShow();
@@ -446,7 +445,6 @@ int Form::ShowModal(HWND owner) {
       DispatchMessageW(&msg);
     }
   }
-  inModal_ = false;
   disabled.EnableAgain();
   if (hwnd_) {
     HWND h = hwnd_;

@@ -103,8 +103,6 @@ class Form {
   // shows until it closes. Returns the modal result; the window is destroyed after.
   int ShowModal(HWND owner);
   void EndModal(int result);
-  bool InModal() const { return inModal_; }
-  int ModalResult() const { return modalResult_; }
 
   // Runs pending messages once (the long loops call it, throttled by time) through the same key
   // preview as the modal loop. Returns false when the window was asked to close meanwhile.
@@ -168,7 +166,6 @@ class Form {
   std::vector<FontUse> fonts_;
   std::vector<RECT> panelRects_;
   HWND lastFocus_ = nullptr;
-  bool inModal_ = false;
   bool endModal_ = false;
   int modalResult_ = 0;
 };
