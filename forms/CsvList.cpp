@@ -434,7 +434,7 @@ void TFormCsvList::FormShow() {
 
   KeyMapStartUp();
   if (!unreadable.empty()) {
-    keyMapNotices_.insert(keyMapNotices_.end(), unreadable.begin(), unreadable.end());
+    startUpNotices_.insert(startUpNotices_.end(), unreadable.begin(), unreadable.end());
     SetTimer(hwnd_, kTimer1, 100, nullptr);
   }
 }

@@ -341,7 +341,9 @@ class TFormCsvList : public win::Form {
 
   // ---------------------------------------------------------------- keys
   std::array<uint16_t, kCommandCount> shortCuts_{};  // per command table row
-  std::vector<std::u16string> keyMapNotices_;  // shown by Timer1 once the window has appeared
+  // The key map, settings and history files' notices of the start-up; shown by Timer1 once the
+  // window has appeared.
+  std::vector<std::u16string> startUpNotices_;
   static constexpr UINT_PTR kTimer1 = 1;
 };
 
