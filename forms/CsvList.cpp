@@ -651,7 +651,7 @@ bool TFormCsvList::PreviewMessage(MSG& msg) {
     // The three boxes discard Enter and Esc (the search box's edit is a child of its box).
     HWND parent = GetParent(msg.hwnd);
     bool inBox = msg.hwnd == ComboBox1 || msg.hwnd == ComboBox2 || msg.hwnd == ComboBox3 || parent == ComboBox3;
-    return inBox && (msg.wParam == 13 || msg.wParam == 27);
+    return inBox && IsEnterOrEscChar(msg.wParam);
   }
   if (msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN) {
     // Keys the window posts to the list itself go straight to the list.

@@ -72,6 +72,8 @@ void SetFontAll(HWND parent, HFONT font);
 // ---------------------------------------------------------------- keys and time
 // Shift, Ctrl or Alt is down (as the key being handled was pressed).
 bool ModifierHeld();
+// The character WM_CHAR carries for Enter or Esc.
+inline bool IsEnterOrEscChar(WPARAM ch) { return ch == L'\r' || ch == 0x1B; }
 // Milliseconds since some start: the long loops throttle message processing by it.
 inline uint64_t Ticks() { return GetTickCount64(); }
 

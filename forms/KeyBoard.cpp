@@ -412,7 +412,7 @@ bool TFormKeyBoard::PreviewMessage(MSG& msg) {
     // The five lists discard Enter and Esc; other characters pick an entry as usual.
     const bool inList = msg.hwnd == ComboBox1 || msg.hwnd == ComboBox2 || msg.hwnd == ComboBox3 ||
                         msg.hwnd == ComboBox4 || msg.hwnd == ComboBox5;
-    return inList && (msg.wParam == 13 || msg.wParam == 27);
+    return inList && IsEnterOrEscChar(msg.wParam);
   }
   return false;
 }
