@@ -83,9 +83,7 @@ void TFormCsvList::Execute(HWND editorWindow) {
   IntWindowHwnd = editorWindow;
   HWND owner = editorWindow && IsWindow(editorWindow) ? GetAncestor(editorWindow, GA_ROOT) : nullptr;
   MainMenu1 = BuildMenu();
-  // No minimise box: the window is modal over the editor.
-  if (!CreateTopLevel(L"CsvList表示", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MAXIMIZEBOX, 0,
-                      owner, MainMenu1)) {
+  if (!CreateTopLevel(L"CsvList表示", kSizableModalStyle, 0, owner, MainMenu1)) {
     DestroyMenu(MainMenu1);
     MainMenu1 = nullptr;
     ShowError(owner, u"一覧ウィンドウを作成できませんでした。");

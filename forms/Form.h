@@ -93,6 +93,9 @@ struct FormDesign {
   bool escCloses = false;  // Esc with no Shift, Ctrl or Alt closes it, as its close box does
 };
 
+// A modal window the user can size and maximise. No minimise box: the owner stays disabled.
+inline constexpr DWORD kSizableModalStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MAXIMIZEBOX;
+
 // One static procedure binds `this` at WM_NCCREATE and forwards to HandleMessage; exceptions stop
 // in that procedure and become a message box.
 class Form {

@@ -80,9 +80,7 @@ HelpText ReadHelpFile(const std::u16string& path) {
 TFormHelp::TFormHelp(std::u16string pluginFolder) : Form(kDesign), StrDllFilePath(std::move(pluginFolder)) {}
 
 void TFormHelp::Execute(HWND owner) {
-  // No minimise box: the window is modal.
-  if (!CreateTopLevel(L"ヘルプ表示", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MAXIMIZEBOX, 0,
-                      owner, nullptr) ||
+  if (!CreateTopLevel(L"ヘルプ表示", kSizableModalStyle, 0, owner, nullptr) ||
       !CreateControls()) {
     ShowError(owner, u"ヘルプ画面を作成できませんでした。");
     return;

@@ -70,8 +70,7 @@ int ShowKeyBoard(HWND owner) {
 }
 
 int TFormKeyBoard::Execute(HWND owner) {
-  if (!CreateTopLevel(L"キーボード設定", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MAXIMIZEBOX, 0,
-                      owner, nullptr) ||
+  if (!CreateTopLevel(L"キーボード設定", kSizableModalStyle, 0, owner, nullptr) ||
       !CreateControls()) {
     ShowError(owner, u"キーボード設定の画面を作成できませんでした。");
     return IDCANCEL;

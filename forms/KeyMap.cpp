@@ -34,8 +34,7 @@ void ShowKeyMap(HWND owner) {
 }
 
 void TFormKeyMap::Execute(HWND owner) {
-  if (!CreateTopLevel(L"キーボードマップ", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MAXIMIZEBOX, 0,
-                      owner, nullptr) ||
+  if (!CreateTopLevel(L"キーボードマップ", kSizableModalStyle, 0, owner, nullptr) ||
       !CreateControls()) {
     ShowError(owner, u"キーボードマップの画面を作成できませんでした。");
     return;
