@@ -261,11 +261,11 @@ const std::vector<TFormCsvList::Setting>& TFormCsvList::Settings() {
   using Saved = std::optional<SettingValue>;
   // The rectangle is kept only in the normal state, so a maximised window reopens at the size
   // the user gave it.
-  static constexpr auto normalRect = [](const F& f) -> std::optional<RECT> {
+  static constexpr auto normalRectPart = [](const F& f, int (*part)(const RECT&)) -> Saved {
     if (IsZoomed(f.hwnd_) || IsIconic(f.hwnd_)) return std::nullopt;
     RECT rc{};
     GetWindowRect(f.hwnd_, &rc);
-    return rc;
+    return IntValue(part(rc));
   };
   static const std::vector<Setting> table = {
       {u"FormCsvList", u"State", u"NORMAL", SettingForm::Text,
@@ -274,27 +274,15 @@ const std::vector<TFormCsvList::Setting>& TFormCsvList::Settings() {
          return TextValue(IsZoomed(f.hwnd_) ? u"MAX" : IsIconic(f.hwnd_) ? u"MIN" : u"NORMAL");
        }},
       {u"FormCsvList", u"Left", u"0", SettingForm::Integer, [](F& f, SettingValue v) { f.FormPosLeft = v.number; },
-       [](const F& f) -> Saved {
-         if (auto rc = normalRect(f)) return IntValue(rc->left);
-         return std::nullopt;
-       }},
+       [](const F& f) { return normalRectPart(f, [](const RECT& r) -> int { return r.left; }); }},
       {u"FormCsvList", u"Top", u"0", SettingForm::Integer, [](F& f, SettingValue v) { f.FormPosTop = v.number; },
-       [](const F& f) -> Saved {
-         if (auto rc = normalRect(f)) return IntValue(rc->top);
-         return std::nullopt;
-       }},
+       [](const F& f) { return normalRectPart(f, [](const RECT& r) -> int { return r.top; }); }},
       {u"FormCsvList", u"Width", u"800", SettingForm::Integer,
        [](F& f, SettingValue v) { f.FormPosWidth = v.number; },
-       [](const F& f) -> Saved {
-         if (auto rc = normalRect(f)) return IntValue(rc->right - rc->left);
-         return std::nullopt;
-       }},
+       [](const F& f) { return normalRectPart(f, [](const RECT& r) -> int { return r.right - r.left; }); }},
       {u"FormCsvList", u"Height", u"480", SettingForm::Integer,
        [](F& f, SettingValue v) { f.FormPosHeight = v.number; },
-       [](const F& f) -> Saved {
-         if (auto rc = normalRect(f)) return IntValue(rc->bottom - rc->top);
-         return std::nullopt;
-       }},
+       [](const F& f) { return normalRectPart(f, [](const RECT& r) -> int { return r.bottom - r.top; }); }},
       {u"CsvList", u"DispNum", u"5", SettingForm::Integer,
        [](F& f, SettingValue v) {
          SendMessageW(f.ComboBox1, CB_SETCURSEL, StoredChoice(f.ComboBox1, v.number, 5), 0);
