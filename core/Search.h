@@ -35,7 +35,6 @@ public:
     // False only when no piece of `line` can match: the term is nowhere in
     // it. True whenever that cannot be told cheaply (the platform mapping).
     bool MayMatchPieceOf(std::u16string_view line) const;
-    const std::u16string& UpperTerm() const { return term_; }
 
 private:
     bool MatchesAscii(std::u16string_view field) const;

@@ -58,9 +58,4 @@ std::u16string DecimalText(int64_t value, int minDigits)
     return std::u16string(buffer, static_cast<size_t>(len));
 }
 
-std::u16string AsciiToU16(std::string_view ascii)
-{
-    return std::u16string(ascii.begin(), ascii.end());
-}
-
 }  // namespace tovo

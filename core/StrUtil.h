@@ -26,7 +26,4 @@ inline constexpr size_t kDecimalBufferSize = 21;
 int WriteDecimal(int64_t value, int minDigits, char16_t* out);
 std::u16string DecimalText(int64_t value, int minDigits);
 
-// Widens 7-bit text; for building UTF-16 text from numbers and fixed ASCII words.
-std::u16string AsciiToU16(std::string_view ascii);
-
 }  // namespace tovo

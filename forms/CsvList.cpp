@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "core/IniValues.h"
+#include "core/Paging.h"
 #include "core/TextFile.h"
 #include "forms/Files.h"
 #include "forms/Text.h"
@@ -82,9 +83,7 @@ void TFormCsvList::Execute(HWND editorWindow) {
   IntWindowHwnd = editorWindow;
   HWND owner = editorWindow && IsWindow(editorWindow) ? GetAncestor(editorWindow, GA_ROOT) : nullptr;
   MainMenu1 = BuildMenu();
-  // No minimise box: the window is modal over the editor.
-  if (!CreateTopLevel(L"CsvList表示", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MAXIMIZEBOX, 0,
-                      owner, MainMenu1)) {
+  if (!CreateTopLevel(L"CsvList表示", kSizableModalStyle, 0, owner, MainMenu1)) {
     DestroyMenu(MainMenu1);
     MainMenu1 = nullptr;
     ShowError(owner, u"一覧ウィンドウを作成できませんでした。");
@@ -98,29 +97,24 @@ void TFormCsvList::Execute(HWND editorWindow) {
 }
 
 bool TFormCsvList::CreateControls() {
-  HINSTANCE inst = ThisModule();
-  auto make = [&](const wchar_t* cls, const wchar_t* text, DWORD style, DWORD ex, int id) {
-    return CreateWindowExW(ex, cls, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 10, 10, hwnd_,
-                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), inst, nullptr);
-  };
   // Creation order is the tab order: the panel's buttons and boxes, then the list.
-  ButtonPrev = make(L"BUTTON", L"前ﾍﾟｰｼﾞ(&R)", WS_TABSTOP | BS_PUSHBUTTON, 0, IdButtonPrev);
-  ButtonNext = make(L"BUTTON", L"次ﾍﾟｰｼﾞ(&E)", WS_TABSTOP | BS_PUSHBUTTON, 0, IdButtonNext);
-  ButtonSearchPrev = make(L"BUTTON", L"前を検索(&P)", WS_TABSTOP | BS_PUSHBUTTON, 0, IdButtonSearchPrev);
-  ButtonSearchNext = make(L"BUTTON", L"次を検索(&N)", WS_TABSTOP | BS_PUSHBUTTON, 0, IdButtonSearchNext);
-  ButtonFitColumnWidth = make(L"BUTTON", L"幅調整(&A)", WS_TABSTOP | BS_PUSHBUTTON, 0, IdButtonFitColumnWidth);
-  ButtonCancel = make(L"BUTTON", L"閉じる(&C)", WS_TABSTOP | BS_PUSHBUTTON, 0, IdButtonCancel);
+  ButtonPrev = CreateChild(L"BUTTON", L"前ﾍﾟｰｼﾞ(&R)", WS_TABSTOP | BS_PUSHBUTTON, 0, IdButtonPrev);
+  ButtonNext = CreateChild(L"BUTTON", L"次ﾍﾟｰｼﾞ(&E)", WS_TABSTOP | BS_PUSHBUTTON, 0, IdButtonNext);
+  ButtonSearchPrev = CreateChild(L"BUTTON", L"前を検索(&P)", WS_TABSTOP | BS_PUSHBUTTON, 0, IdButtonSearchPrev);
+  ButtonSearchNext = CreateChild(L"BUTTON", L"次を検索(&N)", WS_TABSTOP | BS_PUSHBUTTON, 0, IdButtonSearchNext);
+  ButtonFitColumnWidth = CreateChild(L"BUTTON", L"幅調整(&A)", WS_TABSTOP | BS_PUSHBUTTON, 0, IdButtonFitColumnWidth);
+  ButtonCancel = CreateChild(L"BUTTON", L"閉じる(&C)", WS_TABSTOP | BS_PUSHBUTTON, 0, IdButtonCancel);
   // Each label stands just before its box, so its access key focuses that box.
-  Label3 = make(L"STATIC", L"検索(&D):", SS_LEFT, 0, IdLabel3);
-  ComboBox3 = make(L"COMBOBOX", L"", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL, 0, IdComboBox3);
-  Label1 = make(L"STATIC", L"表示行数(&L):", SS_LEFT, 0, IdLabel1);
-  ComboBox1 = make(L"COMBOBOX", L"", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, 0, IdComboBox1);
-  Label2 = make(L"STATIC", L"幅(&W):", SS_LEFT, 0, IdLabel2);
-  ComboBox2 = make(L"COMBOBOX", L"", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, 0, IdComboBox2);
-  ListView1 = make(WC_LISTVIEWW, L"",
+  Label3 = CreateChild(L"STATIC", L"検索(&D):", SS_LEFT, 0, IdLabel3);
+  ComboBox3 = CreateChild(L"COMBOBOX", L"", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL, 0, IdComboBox3);
+  Label1 = CreateChild(L"STATIC", L"表示行数(&L):", SS_LEFT, 0, IdLabel1);
+  ComboBox1 = CreateChild(L"COMBOBOX", L"", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, 0, IdComboBox1);
+  Label2 = CreateChild(L"STATIC", L"幅(&W):", SS_LEFT, 0, IdLabel2);
+  ComboBox2 = CreateChild(L"COMBOBOX", L"", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, 0, IdComboBox2);
+  ListView1 = CreateChild(WC_LISTVIEWW, L"",
                    WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA | LVS_SINGLESEL | LVS_SHOWSELALWAYS, WS_EX_CLIENTEDGE,
                    IdListView1);
-  StatusBar1 = make(STATUSCLASSNAMEW, L"", CCS_NORESIZE | CCS_NOPARENTALIGN | CCS_NODIVIDER | SBARS_SIZEGRIP, 0,
+  StatusBar1 = CreateChild(STATUSCLASSNAMEW, L"", CCS_NORESIZE | CCS_NOPARENTALIGN | CCS_NODIVIDER | SBARS_SIZEGRIP, 0,
                     IdStatusBar1);
   for (HWND h : {ButtonPrev, ButtonNext, ButtonSearchPrev, ButtonSearchNext, ButtonFitColumnWidth, ButtonCancel,
                  Label3, ComboBox3, Label1, ComboBox1, Label2, ComboBox2, ListView1, StatusBar1}) {
@@ -267,11 +261,11 @@ const std::vector<TFormCsvList::Setting>& TFormCsvList::Settings() {
   using Saved = std::optional<SettingValue>;
   // The rectangle is kept only in the normal state, so a maximised window reopens at the size
   // the user gave it.
-  static constexpr auto normalRect = [](const F& f) -> std::optional<RECT> {
+  static constexpr auto normalRectPart = [](const F& f, int (*part)(const RECT&)) -> Saved {
     if (IsZoomed(f.hwnd_) || IsIconic(f.hwnd_)) return std::nullopt;
     RECT rc{};
     GetWindowRect(f.hwnd_, &rc);
-    return rc;
+    return IntValue(part(rc));
   };
   static const std::vector<Setting> table = {
       {u"FormCsvList", u"State", u"NORMAL", SettingForm::Text,
@@ -280,27 +274,15 @@ const std::vector<TFormCsvList::Setting>& TFormCsvList::Settings() {
          return TextValue(IsZoomed(f.hwnd_) ? u"MAX" : IsIconic(f.hwnd_) ? u"MIN" : u"NORMAL");
        }},
       {u"FormCsvList", u"Left", u"0", SettingForm::Integer, [](F& f, SettingValue v) { f.FormPosLeft = v.number; },
-       [](const F& f) -> Saved {
-         if (auto rc = normalRect(f)) return IntValue(rc->left);
-         return std::nullopt;
-       }},
+       [](const F& f) { return normalRectPart(f, [](const RECT& r) -> int { return r.left; }); }},
       {u"FormCsvList", u"Top", u"0", SettingForm::Integer, [](F& f, SettingValue v) { f.FormPosTop = v.number; },
-       [](const F& f) -> Saved {
-         if (auto rc = normalRect(f)) return IntValue(rc->top);
-         return std::nullopt;
-       }},
+       [](const F& f) { return normalRectPart(f, [](const RECT& r) -> int { return r.top; }); }},
       {u"FormCsvList", u"Width", u"800", SettingForm::Integer,
        [](F& f, SettingValue v) { f.FormPosWidth = v.number; },
-       [](const F& f) -> Saved {
-         if (auto rc = normalRect(f)) return IntValue(rc->right - rc->left);
-         return std::nullopt;
-       }},
+       [](const F& f) { return normalRectPart(f, [](const RECT& r) -> int { return r.right - r.left; }); }},
       {u"FormCsvList", u"Height", u"480", SettingForm::Integer,
        [](F& f, SettingValue v) { f.FormPosHeight = v.number; },
-       [](const F& f) -> Saved {
-         if (auto rc = normalRect(f)) return IntValue(rc->bottom - rc->top);
-         return std::nullopt;
-       }},
+       [](const F& f) { return normalRectPart(f, [](const RECT& r) -> int { return r.bottom - r.top; }); }},
       {u"CsvList", u"DispNum", u"5", SettingForm::Integer,
        [](F& f, SettingValue v) {
          SendMessageW(f.ComboBox1, CB_SETCURSEL, StoredChoice(f.ComboBox1, v.number, 5), 0);
@@ -431,13 +413,14 @@ void TFormCsvList::FormShow() {
   SetUpColumns();
 
   // The first page includes the last line (the page commands stop one before it).
-  IntLineStart = IntEditorRow;
-  IntLineEnd = static_cast<int32_t>(std::min<int64_t>(int64_t{IntLineStart} + IntMoveNum, IntEditorAllCount));
+  const PageBounds first = WindowStartPage(IntEditorRow, IntEditorAllCount, IntMoveNum);
+  IntLineStart = first.start;
+  IntLineEnd = first.end;
   SetListData();
 
   KeyMapStartUp();
   if (!unreadable.empty()) {
-    keyMapNotices_.insert(keyMapNotices_.end(), unreadable.begin(), unreadable.end());
+    startUpNotices_.insert(startUpNotices_.end(), unreadable.begin(), unreadable.end());
     SetTimer(hwnd_, kTimer1, 100, nullptr);
   }
 }
@@ -543,7 +526,7 @@ void TFormCsvList::ComboBox1Change() {
     return;
   }
   IntMoveNum = ComboNumber(ComboBox1);
-  IntLineEnd = static_cast<int32_t>(std::min<int64_t>(int64_t{IntLineStart} + IntMoveNum, IntEditorAllCount - 1));
+  if (auto page = PageSizeChanged({IntLineStart, IntLineEnd}, IntEditorAllCount, IntMoveNum)) IntLineEnd = page->end;
   SetListData();
 }
 
@@ -654,7 +637,7 @@ bool TFormCsvList::PreviewMessage(MSG& msg) {
     // The three boxes discard Enter and Esc (the search box's edit is a child of its box).
     HWND parent = GetParent(msg.hwnd);
     bool inBox = msg.hwnd == ComboBox1 || msg.hwnd == ComboBox2 || msg.hwnd == ComboBox3 || parent == ComboBox3;
-    return inBox && (msg.wParam == 13 || msg.wParam == 27);
+    return inBox && IsEnterOrEscChar(msg.wParam);
   }
   if (msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN) {
     // Keys the window posts to the list itself go straight to the list.

@@ -18,6 +18,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,7 @@
 #include "core/CsvSplit.h"
 #include "core/HighLight.h"
 #include "core/LineStore.h"
+#include "core/Paging.h"
 #include "core/RowModel.h"
 #include "core/RowOrder.h"
 #include "core/Search.h"
@@ -115,6 +117,8 @@ class TFormCsvList : public win::Form {
   void MenuCsvListPrevClick();
   void MenuCsvListNextClick();
   void MenuCsvListEndClick();
+  using PageCommand = std::optional<PageBounds> (*)(PageBounds, int32_t lineCount, int32_t rowsPerPage);
+  void TurnPage(PageCommand command, WPARAM listKey, bool withControl);
   void ButtonPrevClick();
   void ButtonNextClick();
   void MenuCsvListLoadAllClick();
@@ -343,7 +347,9 @@ class TFormCsvList : public win::Form {
 
   // ---------------------------------------------------------------- keys
   std::array<uint16_t, kCommandCount> shortCuts_{};  // per command table row
-  std::vector<std::u16string> keyMapNotices_;  // shown by Timer1 once the window has appeared
+  // The key map, settings and history files' notices of the start-up; shown by Timer1 once the
+  // window has appeared.
+  std::vector<std::u16string> startUpNotices_;
   static constexpr UINT_PTR kTimer1 = 1;
 };
 

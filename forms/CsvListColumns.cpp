@@ -122,7 +122,7 @@ void TFormCsvList::MenuAddHeaderClick() {
       }
       if (set % 10 == 0) {
         SetStatus(1, DecimalText(set + 1, 2));
-        SetStatus(2, u"96");
+        SetStatus(2, DecimalText(kShownFields, 2));
         RepaintStatus();
       }
     }
@@ -134,8 +134,8 @@ void TFormCsvList::MenuAddHeaderClick() {
   for (int i = 0; i < set; ++i) headerCaptions_[static_cast<size_t>(i)] = std::move(captions[static_cast<size_t>(i)]);
   if (stopped) return;
   SetFocus(ListView1);
-  SetStatus(1, u"96");
-  SetStatus(2, u"96");
+  SetStatus(1, DecimalText(kShownFields, 2));
+  SetStatus(2, DecimalText(kShownFields, 2));
   RepaintStatus();
 }
 
@@ -209,7 +209,7 @@ void TFormCsvList::MenuCsvListFitColumnWidthClick() {
       ListView_SetColumnWidth(ListView1, i + 1, widths[static_cast<size_t>(i)]);
     }
     if (completed) {
-      SetStatus(0, u"96");
+      SetStatus(0, DecimalText(kShownFields, 2));
       RepaintStatus();
     }
   }

@@ -312,39 +312,21 @@ void TFormCsvList::ShowPage(int32_t start, int32_t end) {
 // shortcut matcher must let them through to the list.
 void TFormCsvList::PostListKey(WPARAM vk) { PostMessageW(ListView1, WM_KEYDOWN, vk, kSelfPostedKey); }
 
-void TFormCsvList::MenuCsvListTopClick() {
+// In load-all mode the list moves its own selection (Ctrl+Home and Ctrl+End as the list's keys);
+// in page mode the page moves.
+void TFormCsvList::TurnPage(PageCommand command, WPARAM listKey, bool withControl) {
   if (BoolLoadAll) {
-    PostListKey(VK_CONTROL);
-    PostListKey(VK_HOME);
+    if (withControl) PostListKey(VK_CONTROL);
+    PostListKey(listKey);
     return;
   }
-  if (auto page = PageTop({IntLineStart, IntLineEnd}, IntEditorAllCount, IntMoveNum)) ShowPage(page->start, page->end);
+  if (auto page = command({IntLineStart, IntLineEnd}, IntEditorAllCount, IntMoveNum)) ShowPage(page->start, page->end);
 }
 
-void TFormCsvList::MenuCsvListPrevClick() {
-  if (BoolLoadAll) {
-    PostListKey(VK_PRIOR);
-    return;
-  }
-  if (auto page = PagePrev({IntLineStart, IntLineEnd}, IntEditorAllCount, IntMoveNum)) ShowPage(page->start, page->end);
-}
-
-void TFormCsvList::MenuCsvListNextClick() {
-  if (BoolLoadAll) {
-    PostListKey(VK_NEXT);
-    return;
-  }
-  if (auto page = PageNext({IntLineStart, IntLineEnd}, IntEditorAllCount, IntMoveNum)) ShowPage(page->start, page->end);
-}
-
-void TFormCsvList::MenuCsvListEndClick() {
-  if (BoolLoadAll) {
-    PostListKey(VK_CONTROL);
-    PostListKey(VK_END);
-    return;
-  }
-  if (auto page = PageEnd({IntLineStart, IntLineEnd}, IntEditorAllCount, IntMoveNum)) ShowPage(page->start, page->end);
-}
+void TFormCsvList::MenuCsvListTopClick() { TurnPage(PageTop, VK_HOME, true); }
+void TFormCsvList::MenuCsvListPrevClick() { TurnPage(PagePrev, VK_PRIOR, false); }
+void TFormCsvList::MenuCsvListNextClick() { TurnPage(PageNext, VK_NEXT, false); }
+void TFormCsvList::MenuCsvListEndClick() { TurnPage(PageEnd, VK_END, true); }
 
 void TFormCsvList::ButtonPrevClick() { RunCommand(MenuCsvListPrev); }
 void TFormCsvList::ButtonNextClick() { RunCommand(MenuCsvListNext); }

@@ -55,7 +55,7 @@ void TFormCsvList::KeyMapStartUp() {
   // The items carry the menu definition's shortcuts until the key map is applied.
   shortCuts_ = DefaultCommandShortCuts();
   for (const CommandInfo& command : CommandTable()) UpdateMenuShortCutText(command.number);
-  keyMapNotices_.clear();
+  startUpNotices_.clear();
 
   InitKeyMap();
   const std::u16string path = KeyMapPath();
@@ -64,17 +64,17 @@ void TFormCsvList::KeyMapStartUp() {
   if (file.exists && !file.readable) {
     // Overwriting a file we could not read might destroy the user's keys: leave it alone.
     StrListKeyMap = StrListKeyMapOriginal;
-    keyMapNotices_.push_back(KeyMapFileProblem(true, path, file.error) + u"\r\n既定のキーの割り当てで続けます。");
+    startUpNotices_.push_back(KeyMapFileProblem(true, path, file.error) + u"\r\n既定のキーの割り当てで続けます。");
   } else if (file.exists && KeyMapLineCountMatches(file.lines)) {
     StrListKeyMap = std::move(file.lines);
   } else {
     reset = file.exists;  // a missing file is created silently
     StrListKeyMap = StrListKeyMapOriginal;
-    if (reset) keyMapNotices_.push_back(kKeyMapResetMessage);
-    if (DWORD err = WriteTextLines(path, StrListKeyMap)) keyMapNotices_.push_back(KeyMapFileProblem(false, path, err));
+    if (reset) startUpNotices_.push_back(kKeyMapResetMessage);
+    if (DWORD err = WriteTextLines(path, StrListKeyMap)) startUpNotices_.push_back(KeyMapFileProblem(false, path, err));
   }
   // The messages wait until the window has appeared.
-  if (!keyMapNotices_.empty()) SetTimer(hwnd_, kTimer1, 100, nullptr);
+  if (!startUpNotices_.empty()) SetTimer(hwnd_, kTimer1, 100, nullptr);
   if (!StrListKeyMap.empty()) ApplyKeyMap();
 }
 
@@ -149,8 +149,8 @@ bool TFormCsvList::FormKeyDown(WPARAM key) {
 
 void TFormCsvList::Timer1Timer() {
   KillTimer(hwnd_, kTimer1);  // before the box: its loop would let the timer fire again
-  std::vector<std::u16string> notices = std::move(keyMapNotices_);
-  keyMapNotices_.clear();
+  std::vector<std::u16string> notices = std::move(startUpNotices_);
+  startUpNotices_.clear();
   for (const auto& text : notices) {
     ShowMessage(hwnd_, text, text == kKeyMapResetMessage ? MB_OK : MB_OK | MB_ICONWARNING);
   }

@@ -254,6 +254,11 @@ bool Form::CreateTopLevel(const wchar_t* caption, DWORD style, DWORD exStyle, HW
   return true;
 }
 
+HWND Form::CreateChild(const wchar_t* className, const wchar_t* text, DWORD style, DWORD exStyle, int id) {
+  return CreateWindowExW(exStyle, className, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 10, 10, hwnd_,
+                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ThisModule(), nullptr);
+}
+
 LRESULT CALLBACK Form::StaticProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   if (msg == WM_NCCREATE) {
     auto* cs = reinterpret_cast<CREATESTRUCTW*>(lp);
@@ -418,7 +423,6 @@ int Form::ShowModal(HWND owner) {
   // the user must not reach the owner (and start the command again) meanwhile. Enabled again
   // before this window goes away, so that activation returns to them.
   DisabledWindows disabled(hwnd_, owner);
-  inModal_ = true;
   endModal_ = false;
   modalResult_ = 0;
   FormShow();
@@ -441,7 +445,6 @@ int Form::ShowModal(HWND owner) {
       DispatchMessageW(&msg);
     }
   }
-  inModal_ = false;
   disabled.EnableAgain();
   if (hwnd_) {
     HWND h = hwnd_;

@@ -72,6 +72,8 @@ void SetFontAll(HWND parent, HFONT font);
 // ---------------------------------------------------------------- keys and time
 // Shift, Ctrl or Alt is down (as the key being handled was pressed).
 bool ModifierHeld();
+// The character WM_CHAR carries for Enter or Esc.
+inline bool IsEnterOrEscChar(WPARAM ch) { return ch == L'\r' || ch == 0x1B; }
 // Milliseconds since some start: the long loops throttle message processing by it.
 inline uint64_t Ticks() { return GetTickCount64(); }
 
@@ -91,6 +93,9 @@ struct FormDesign {
   bool escCloses = false;  // Esc with no Shift, Ctrl or Alt closes it, as its close box does
 };
 
+// A modal window the user can size and maximise. No minimise box: the owner stays disabled.
+inline constexpr DWORD kSizableModalStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MAXIMIZEBOX;
+
 // One static procedure binds `this` at WM_NCCREATE and forwards to HandleMessage; exceptions stop
 // in that procedure and become a message box.
 class Form {
@@ -103,8 +108,6 @@ class Form {
   // shows until it closes. Returns the modal result; the window is destroyed after.
   int ShowModal(HWND owner);
   void EndModal(int result);
-  bool InModal() const { return inModal_; }
-  int ModalResult() const { return modalResult_; }
 
   // Runs pending messages once (the long loops call it, throttled by time) through the same key
   // preview as the modal loop. Returns false when the window was asked to close meanwhile.
@@ -116,6 +119,8 @@ class Form {
   explicit Form(const FormDesign& design) : design_(design) {}
   // The window at its design client size (scaled), at least its minimum size; hidden.
   bool CreateTopLevel(const wchar_t* caption, DWORD style, DWORD exStyle, HWND owner, HMENU menu);
+  // A visible child control; the layout gives it its place. Null when it could not be made.
+  HWND CreateChild(const wchar_t* className, const wchar_t* text, DWORD style, DWORD exStyle, int id);
 
   // Every message the base leaves to the window. An exception stops in the window procedure
   // that calls it and becomes a message box; the window goes on.
@@ -166,7 +171,6 @@ class Form {
   std::vector<FontUse> fonts_;
   std::vector<RECT> panelRects_;
   HWND lastFocus_ = nullptr;
-  bool inModal_ = false;
   bool endModal_ = false;
   int modalResult_ = 0;
 };

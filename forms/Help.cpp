@@ -80,9 +80,7 @@ HelpText ReadHelpFile(const std::u16string& path) {
 TFormHelp::TFormHelp(std::u16string pluginFolder) : Form(kDesign), StrDllFilePath(std::move(pluginFolder)) {}
 
 void TFormHelp::Execute(HWND owner) {
-  // No minimise box: the window is modal.
-  if (!CreateTopLevel(L"ヘルプ表示", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MAXIMIZEBOX, 0,
-                      owner, nullptr) ||
+  if (!CreateTopLevel(L"ヘルプ表示", kSizableModalStyle, 0, owner, nullptr) ||
       !CreateControls()) {
     ShowError(owner, u"ヘルプ画面を作成できませんでした。");
     return;
@@ -94,11 +92,10 @@ void TFormHelp::Execute(HWND owner) {
 
 bool TFormHelp::CreateControls() {
   // ES_AUTOHSCROLL without a wrapping style: long lines stay whole and scroll sideways.
-  Memo1 = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"",
-                          WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_HSCROLL | WS_VSCROLL | ES_MULTILINE | ES_READONLY |
-                              ES_AUTOHSCROLL | ES_AUTOVSCROLL | ES_NOHIDESEL,
-                          0, 0, 10, 10, hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(100)), ThisModule(),
-                          nullptr);
+  Memo1 = CreateChild(L"EDIT", L"",
+                      WS_TABSTOP | WS_HSCROLL | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOHSCROLL |
+                          ES_AUTOVSCROLL | ES_NOHIDESEL,
+                      WS_EX_CLIENTEDGE, 100);
   if (!Memo1) return false;
   // The typing limit would otherwise stop selection keys past 32 K units in some versions.
   SendMessageW(Memo1, EM_SETLIMITTEXT, 0x7FFFFFFE, 0);

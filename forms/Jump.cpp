@@ -37,16 +37,11 @@ bool TFormJump::Create(HWND owner) {
   if (!CreateTopLevel(L"行へ移動", WS_POPUP | WS_CAPTION | WS_SYSMENU, WS_EX_TOOLWINDOW, owner, nullptr)) {
     return false;
   }
-  HINSTANCE inst = ThisModule();
-  auto make = [&](const wchar_t* cls, const wchar_t* text, DWORD style, int id) {
-    return CreateWindowExW(0, cls, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 10, 10, hwnd_,
-                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), inst, nullptr);
-  };
   // Creation order is the tab order; the label stands just before the box its key focuses.
-  Label1 = make(L"STATIC", L"行番号(&N)", SS_LEFT, IdLabel1);
+  Label1 = CreateChild(L"STATIC", L"行番号(&N)", SS_LEFT, 0, IdLabel1);
   if (!DecEdit1.Create(hwnd_, IdDecEdit1)) return false;
-  ButtonOk = make(L"BUTTON", L"OK(&O)", WS_TABSTOP | BS_PUSHBUTTON, IdButtonOk);
-  ButtonCancel = make(L"BUTTON", L"ｷｬﾝｾﾙ(&C)", WS_TABSTOP | BS_PUSHBUTTON, IdButtonCancel);
+  ButtonOk = CreateChild(L"BUTTON", L"OK(&O)", WS_TABSTOP | BS_PUSHBUTTON, 0, IdButtonOk);
+  ButtonCancel = CreateChild(L"BUTTON", L"ｷｬﾝｾﾙ(&C)", WS_TABSTOP | BS_PUSHBUTTON, 0, IdButtonCancel);
   if (!Label1 || !ButtonOk || !ButtonCancel) return false;
 
   layout_ = {

@@ -70,8 +70,7 @@ int ShowKeyBoard(HWND owner) {
 }
 
 int TFormKeyBoard::Execute(HWND owner) {
-  if (!CreateTopLevel(L"キーボード設定", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MAXIMIZEBOX, 0,
-                      owner, nullptr) ||
+  if (!CreateTopLevel(L"キーボード設定", kSizableModalStyle, 0, owner, nullptr) ||
       !CreateControls()) {
     ShowError(owner, u"キーボード設定の画面を作成できませんでした。");
     return IDCANCEL;
@@ -82,28 +81,23 @@ int TFormKeyBoard::Execute(HWND owner) {
 }
 
 bool TFormKeyBoard::CreateControls() {
-  HINSTANCE inst = ThisModule();
-  auto make = [&](const wchar_t* cls, const wchar_t* text, DWORD style, DWORD ex, int id) {
-    return CreateWindowExW(ex, cls, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 10, 10, hwnd_,
-                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), inst, nullptr);
-  };
   const DWORD dropList = WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST;
   // Creation order is the tab order: the bottom panel first, then the upper one. Each label
   // stands just before its box so that its access key focuses the box.
-  ButtonOK = make(L"BUTTON", L"保存(&S)", WS_TABSTOP | BS_PUSHBUTTON, 0, KbIdButtonOK);
-  ButtonCancel = make(L"BUTTON", L"閉じる(&C)", WS_TABSTOP | BS_PUSHBUTTON, 0, KbIdButtonCancel);
-  ButtonKeymap = make(L"BUTTON", L"キーボードマップを表示(&M)", WS_TABSTOP | BS_PUSHBUTTON, 0, KbIdButtonKeymap);
-  Label3 = make(L"STATIC", L"カテゴリ(&L)", SS_LEFT, 0, KbIdLabel3);
-  ComboBox1 = make(L"COMBOBOX", L"", dropList, 0, KbIdComboBox1);
-  ListView1 = make(WC_LISTVIEWW, L"", WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS, WS_EX_CLIENTEDGE,
+  ButtonOK = CreateChild(L"BUTTON", L"保存(&S)", WS_TABSTOP | BS_PUSHBUTTON, 0, KbIdButtonOK);
+  ButtonCancel = CreateChild(L"BUTTON", L"閉じる(&C)", WS_TABSTOP | BS_PUSHBUTTON, 0, KbIdButtonCancel);
+  ButtonKeymap = CreateChild(L"BUTTON", L"キーボードマップを表示(&M)", WS_TABSTOP | BS_PUSHBUTTON, 0, KbIdButtonKeymap);
+  Label3 = CreateChild(L"STATIC", L"カテゴリ(&L)", SS_LEFT, 0, KbIdLabel3);
+  ComboBox1 = CreateChild(L"COMBOBOX", L"", dropList, 0, KbIdComboBox1);
+  ListView1 = CreateChild(WC_LISTVIEWW, L"", WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS, WS_EX_CLIENTEDGE,
                    KbIdListView1);
-  Label1 = make(L"STATIC", L"新キー(&N)", SS_LEFT, 0, KbIdLabel1);
-  ComboBox2 = make(L"COMBOBOX", L"", dropList, 0, KbIdComboBox2);
-  ComboBox3 = make(L"COMBOBOX", L"", dropList, 0, KbIdComboBox3);
-  ComboBox4 = make(L"COMBOBOX", L"", dropList, 0, KbIdComboBox4);
-  ComboBox5 = make(L"COMBOBOX", L"", dropList, 0, KbIdComboBox5);
-  ButtonClear = make(L"BUTTON", L"ｸﾘｱ(&R)", WS_TABSTOP | BS_PUSHBUTTON, 0, KbIdButtonClear);
-  ButtonInit = make(L"BUTTON", L"初期化(&I)", WS_TABSTOP | BS_PUSHBUTTON, 0, KbIdButtonInit);
+  Label1 = CreateChild(L"STATIC", L"新キー(&N)", SS_LEFT, 0, KbIdLabel1);
+  ComboBox2 = CreateChild(L"COMBOBOX", L"", dropList, 0, KbIdComboBox2);
+  ComboBox3 = CreateChild(L"COMBOBOX", L"", dropList, 0, KbIdComboBox3);
+  ComboBox4 = CreateChild(L"COMBOBOX", L"", dropList, 0, KbIdComboBox4);
+  ComboBox5 = CreateChild(L"COMBOBOX", L"", dropList, 0, KbIdComboBox5);
+  ButtonClear = CreateChild(L"BUTTON", L"ｸﾘｱ(&R)", WS_TABSTOP | BS_PUSHBUTTON, 0, KbIdButtonClear);
+  ButtonInit = CreateChild(L"BUTTON", L"初期化(&I)", WS_TABSTOP | BS_PUSHBUTTON, 0, KbIdButtonInit);
   for (HWND h : {ButtonOK, ButtonCancel, ButtonKeymap, Label3, ComboBox1, ListView1, Label1, ComboBox2, ComboBox3,
                  ComboBox4, ComboBox5, ButtonClear, ButtonInit}) {
     if (!h) return false;
@@ -417,7 +411,7 @@ bool TFormKeyBoard::PreviewMessage(MSG& msg) {
     // The five lists discard Enter and Esc; other characters pick an entry as usual.
     const bool inList = msg.hwnd == ComboBox1 || msg.hwnd == ComboBox2 || msg.hwnd == ComboBox3 ||
                         msg.hwnd == ComboBox4 || msg.hwnd == ComboBox5;
-    return inList && (msg.wParam == 13 || msg.wParam == 27);
+    return inList && IsEnterOrEscChar(msg.wParam);
   }
   return false;
 }

@@ -34,8 +34,7 @@ void ShowKeyMap(HWND owner) {
 }
 
 void TFormKeyMap::Execute(HWND owner) {
-  if (!CreateTopLevel(L"キーボードマップ", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MAXIMIZEBOX, 0,
-                      owner, nullptr) ||
+  if (!CreateTopLevel(L"キーボードマップ", kSizableModalStyle, 0, owner, nullptr) ||
       !CreateControls()) {
     ShowError(owner, u"キーボードマップの画面を作成できませんでした。");
     return;
@@ -46,16 +45,11 @@ void TFormKeyMap::Execute(HWND owner) {
 }
 
 bool TFormKeyMap::CreateControls() {
-  HINSTANCE inst = ThisModule();
-  auto make = [&](const wchar_t* cls, const wchar_t* text, DWORD style, DWORD ex, int id) {
-    return CreateWindowExW(ex, cls, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 10, 10, hwnd_,
-                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), inst, nullptr);
-  };
-  ListView1 = make(WC_LISTVIEWW, L"", WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS, WS_EX_CLIENTEDGE,
+  ListView1 = CreateChild(WC_LISTVIEWW, L"", WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS, WS_EX_CLIENTEDGE,
                    IdListView1);
-  ButtonSort0 = make(L"BUTTON", L"ソート無(&N)", WS_TABSTOP | BS_PUSHBUTTON, 0, IdButtonSort0);
-  ButtonSort1 = make(L"BUTTON", L"ソート有(&K)", WS_TABSTOP | BS_PUSHBUTTON, 0, IdButtonSort1);
-  ButtonCopyToClip = make(L"BUTTON", L"ｸﾘｯﾌﾟへｺﾋﾟｰ(&C)", WS_TABSTOP | BS_PUSHBUTTON, 0, IdButtonCopyToClip);
+  ButtonSort0 = CreateChild(L"BUTTON", L"ソート無(&N)", WS_TABSTOP | BS_PUSHBUTTON, 0, IdButtonSort0);
+  ButtonSort1 = CreateChild(L"BUTTON", L"ソート有(&K)", WS_TABSTOP | BS_PUSHBUTTON, 0, IdButtonSort1);
+  ButtonCopyToClip = CreateChild(L"BUTTON", L"ｸﾘｯﾌﾟへｺﾋﾟｰ(&C)", WS_TABSTOP | BS_PUSHBUTTON, 0, IdButtonCopyToClip);
   for (HWND h : {ListView1, ButtonSort0, ButtonSort1, ButtonCopyToClip}) {
     if (!h) return false;
   }

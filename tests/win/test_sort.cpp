@@ -1,6 +1,7 @@
 // Sorting by a column and showing only matching rows, as the user does them: header clicks, the
 // list's context menu by mouse and keyboard, and the commands that must follow the rows.
 #include "driver/ListWindowTest.h"
+#include "forms/CsvListIds.h"
 
 #include <commctrl.h>
 
@@ -104,7 +105,7 @@ class Sort : public ListWindowTest {
     ASSERT_TRUE(session->Sync());
   }
 
-  void SetTerm(const std::wstring& term) { ASSERT_TRUE(SetComboText(FindChildById(window, 111), term)); }
+  void SetTerm(const std::wstring& term) { ASSERT_TRUE(SetComboText(FindChildById(window, tovo::IdComboBox3), term)); }
 
   void JumpTo(int line1) {
     IniWrite(L"Editor", L"Jump", std::to_wstring(line1));

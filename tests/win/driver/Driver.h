@@ -46,15 +46,15 @@
 //
 // FakeHost                 the editor window. Set the fields, then hand it to a Session:
 //   lines, currentLine     the document; currentLine may be anything (outside 0..count-1 too)
-//   forcedLineCount        answer to every 2052 instead of lines.size()
-//   forcedLength           answer to every 2053 length query (lParam 0), e.g. -1 or 0x7FFFFFFF;
+//   forcedLineCount        answer to every kMsgGetLineCount instead of lines.size()
+//   forcedLength           answer to every kMsgGetLine length query (lParam 0), e.g. -1 or 0x7FFFFFFF;
 //                          a copy request still copies the real text, at most `capacity` units
 //   Requests()             every request answered, in order (message, wParam, lParam, the line
 //                          request's fields, answer); CountRequests(msg); ClearRequests()
 //   Lock()                 hold it to change the fields while a session runs (send nothing to
 //                          the UI thread meanwhile: its answers wait for the same lock)
-//   The window answers 2052/2053/2056 as the editor does; 2053 with a buffer copies at most
-//   `capacity` units and adds a terminator only when it fits within `capacity`.
+//   The window answers the three messages of plugin/HostMessages.h as the editor does; kMsgGetLine
+//   with a buffer copies at most `capacity` units and adds a terminator only when it fits.
 //
 // Session(host [, body])   starts a UI thread that creates the host window and calls
 //                          Plugin().OnCommand(hostWindow) (or `body(hostWindow)` for driver
@@ -181,7 +181,7 @@ struct HostRequest {
   UINT message = 0;
   WPARAM wParam = 0;
   LPARAM lParam = 0;
-  // The line request's fields (2053 only).
+  // The line request's fields (kMsgGetLine only).
   uint32_t capacity = 0;
   int32_t flags = 0;
   int32_t line = 0;

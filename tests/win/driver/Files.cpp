@@ -5,16 +5,6 @@
 
 namespace tovotest {
 
-std::string Utf8(std::wstring_view text) {
-  if (text.empty()) return {};
-  int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                              nullptr, nullptr);
-  std::string out(static_cast<size_t>(n), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n,
-                      nullptr, nullptr);
-  return out;
-}
-
 static std::wstring Decode(UINT codePage, std::string_view bytes) {
   if (bytes.empty()) return {};
   int n = MultiByteToWideChar(codePage, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
@@ -33,6 +23,7 @@ static std::string Encode(UINT codePage, std::wstring_view text) {
   return out;
 }
 
+std::string Utf8(std::wstring_view text) { return Encode(CP_UTF8, text); }
 std::wstring Wide(std::string_view utf8) { return Decode(CP_UTF8, utf8); }
 
 bool WaitUntil(const std::function<bool()>& predicate, DWORD timeoutMs) {
