@@ -1,17 +1,15 @@
 #include "core/SortKey.h"
 
-#include <algorithm>
-#include <stdexcept>
-#include <unordered_map>
+#include <string>
 
 namespace tovo {
 
 namespace {
 
 constexpr uint64_t kClassNumber = 0;
-constexpr uint64_t kClassText = 1;
-constexpr uint64_t kClassEmpty = 2;
-constexpr int kClassShift = 62;
+constexpr uint64_t kClassText = kSortClassText;
+constexpr uint64_t kClassEmpty = kSortClassEmpty;
+constexpr int kClassShift = kSortClassShift;
 constexpr int kSignShift = 58;  // 0 negative, 1 zero, 2 positive
 constexpr uint64_t kMagnitudeMask = (uint64_t{1} << kSignShift) - 1;
 // Magnitude bits: decimal exponent (13 bits), 13 significant digits (44 bits), left-out flag.
@@ -32,6 +30,13 @@ bool IsComma(char16_t c) { return c == u',' || c == u'，'; }
 bool IsPoint(char16_t c) { return c == u'.' || c == u'．'; }
 
 int Sign(int v) { return (v > 0) - (v < 0); }
+
+char16_t FoldCase(char16_t c)
+{
+    if (c >= u'a' && c <= u'z') return static_cast<char16_t>(c - 0x20);
+    if (c >= u'ａ' && c <= u'ｚ') return static_cast<char16_t>(c - 0x20);
+    return c;
+}
 
 // Reads `s` as a number, reporting each digit in order with whether it follows the point.
 template <class OnDigit>
@@ -102,8 +107,10 @@ Decimal ReadDecimal(std::u16string_view s)
     return d;
 }
 
+}  // namespace
+
 // Only for two numbers whose keys could not tell them apart: rare, so allocating is fine.
-int CompareNumbersExactly(std::u16string_view a, std::u16string_view b)
+int CompareSortNumbers(std::u16string_view a, std::u16string_view b)
 {
     const Decimal x = ReadDecimal(a), y = ReadDecimal(b);
     const int sx = x.IsZero() ? 0 : x.negative ? -1 : 1;
@@ -115,25 +122,13 @@ int CompareNumbersExactly(std::u16string_view a, std::u16string_view b)
     return sx * magnitude;
 }
 
-uint64_t ClassOf(uint64_t key) { return key >> kClassShift; }
-
-char16_t FoldCase(char16_t c)
+void AppendFoldedKey(std::u16string_view text, std::string& out)
 {
-    if (c >= u'a' && c <= u'z') return static_cast<char16_t>(c - 0x20);
-    if (c >= u'ａ' && c <= u'ｚ') return static_cast<char16_t>(c - 0x20);
-    return c;
-}
-
-}  // namespace
-
-int CompareFoldedText(std::u16string_view a, std::u16string_view b)
-{
-    const size_t n = std::min(a.size(), b.size());
-    for (size_t i = 0; i < n; ++i) {
-        const char16_t x = FoldCase(a[i]), y = FoldCase(b[i]);
-        if (x != y) return x < y ? -1 : 1;
+    for (const char16_t unit : text) {
+        const char16_t c = FoldCase(unit);
+        out.push_back(static_cast<char>(c >> 8));
+        out.push_back(static_cast<char>(c & 0xFF));
     }
-    return Sign(static_cast<int>(a.size() > b.size()) - static_cast<int>(a.size() < b.size()));
 }
 
 bool ReadsAsNumber(std::u16string_view field)
@@ -179,111 +174,14 @@ uint64_t SortKeyOf(std::u16string_view field)
     return (kClassNumber << kClassShift) | (uint64_t{negative ? 0u : 2u} << kSignShift) | magnitude;
 }
 
-bool SortKeyNeedsText(uint64_t key)
+int CompareSortFields(std::u16string_view a, std::u16string_view b, bool descending, CollationKeyFn collate)
 {
-    if (ClassOf(key) == kClassText) return true;
-    if (ClassOf(key) != kClassNumber) return false;
-    const uint64_t sign = (key >> kSignShift) & 3u;
-    if (sign == 1) return false;
-    const bool lowBit = (key & 1u) != 0;
-    return sign == 2 ? lowBit : !lowBit;  // negatives store the flag inverted
-}
-
-namespace {
-
-// Three-way order of two fields with equal keys.
-int CompareEqualKeys(uint64_t key, std::u16string_view a, std::u16string_view b, const SortTextCompare& text)
-{
-    if (!SortKeyNeedsText(key)) return 0;
-    return ClassOf(key) == kClassText ? Sign(text(a, b)) : CompareNumbersExactly(a, b);
-}
-
-}  // namespace
-
-int CompareSortFields(std::u16string_view a, std::u16string_view b, bool descending, const SortTextCompare& text)
-{
-    const uint64_t ka = SortKeyOf(a), kb = SortKeyOf(b);
-    const bool ea = ClassOf(ka) == kClassEmpty, eb = ClassOf(kb) == kClassEmpty;
-    if (ea || eb) return static_cast<int>(ea) - static_cast<int>(eb);
-    const int c = ka != kb ? (ka < kb ? -1 : 1) : CompareEqualKeys(ka, a, b, text);
-    return descending ? -c : c;
-}
-
-namespace {
-
-// Heterogeneous lookup, so finding a field allocates nothing.
-struct TextHash {
-    using is_transparent = void;
-    size_t operator()(std::u16string_view s) const { return std::hash<std::u16string_view>{}(s); }
-};
-
-// Replaces the text keys of `rows` by their rank among the column's distinct texts, so the sort
-// compares texts only while ranking the distinct ones. False (keys unchanged) when the column
-// holds more than `maxRanked` distinct texts: then the sort compares the fields themselves.
-bool RankTexts(const std::vector<uint32_t>& rows, std::vector<uint64_t>& keys, const SortFieldOf& fieldOf,
-               const SortTextCompare& text, size_t maxRanked)
-{
-    std::unordered_map<std::u16string, uint32_t, TextHash, std::equal_to<>> ids;
-    std::vector<const std::u16string*> distinct;
-    std::u16string scratch;
-    for (const uint32_t r : rows) {
-        if (ClassOf(keys[r]) != kClassText) continue;
-        const std::u16string_view field = fieldOf(r, scratch);
-        auto it = ids.find(field);
-        if (it == ids.end()) {
-            if (distinct.size() == maxRanked) {
-                for (const uint32_t k : rows) {
-                    if (ClassOf(keys[k]) == kClassText) keys[k] = kClassText << kClassShift;
-                }
-                return false;
-            }
-            it = ids.emplace(std::u16string(field), static_cast<uint32_t>(distinct.size())).first;
-            distinct.push_back(&it->first);
-        }
-        keys[r] = (kClassText << kClassShift) | it->second;
-    }
-    std::vector<uint32_t> order(distinct.size());
-    for (uint32_t i = 0; i < order.size(); ++i) order[i] = i;
-    std::sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) { return text(*distinct[a], *distinct[b]) < 0; });
-    // Texts the comparison calls equal share a rank.
-    std::vector<uint32_t> rank(distinct.size());
-    uint32_t current = 0;
-    for (size_t i = 0; i < order.size(); ++i) {
-        if (i > 0 && text(*distinct[order[i - 1]], *distinct[order[i]]) != 0) ++current;
-        rank[order[i]] = current;
-    }
-    for (const uint32_t r : rows) {
-        if (ClassOf(keys[r]) == kClassText) keys[r] = (kClassText << kClassShift) | rank[keys[r] & 0xFFFFFFFFu];
-    }
-    return true;
-}
-
-}  // namespace
-
-void SortRows(std::vector<uint32_t>& rows, uint32_t rowCount, const SortFieldOf& fieldOf, bool descending,
-              const SortTextCompare& text, size_t maxRankedTexts)
-{
-    std::vector<uint64_t> keys(rowCount);
-    std::u16string scratchA, scratchB;
-    for (const uint32_t r : rows) {
-        if (r >= rowCount) throw std::out_of_range("row index past the row count");
-        keys[r] = SortKeyOf(fieldOf(r, scratchA));
-    }
-    const bool ranked = RankTexts(rows, keys, fieldOf, text, maxRankedTexts);
-    // The keys settle numbers (but those too long for them) and, once ranked, texts; otherwise
-    // text against text reads both fields again.
-    std::sort(rows.begin(), rows.end(), [&](uint32_t a, uint32_t b) {
-        const uint64_t ka = keys[a], kb = keys[b];
-        int c = 0;
-        if (ka != kb) {
-            const bool ea = ClassOf(ka) == kClassEmpty, eb = ClassOf(kb) == kClassEmpty;
-            if (ea || eb) return eb;
-            c = ka < kb ? -1 : 1;
-        } else if (SortKeyNeedsText(ka) && !(ranked && ClassOf(ka) == kClassText)) {
-            c = CompareEqualKeys(ka, fieldOf(a, scratchA), fieldOf(b, scratchB), text);
-        }
-        if (descending) c = -c;
-        return c != 0 ? c < 0 : a < b;
+    return CompareSortKeys(SortKeyOf(a), SortKeyOf(b), descending, [&] {
+        if (!SortKeyIsText(SortKeyOf(a))) return CompareSortNumbers(a, b);
+        std::string x, y;
+        collate(a, x);
+        collate(b, y);
+        return Sign(x.compare(y));
     });
 }
 
