@@ -59,7 +59,7 @@ void SortRowsByField(std::vector<uint32_t>& rows, const RowModel& model, int fie
     // Made once before sorting, so a comparison costs no splitting and no collation call.
     struct Key {
         uint64_t key;
-        uint64_t offset;  // of a text's collation key, or of a number the key cannot settle
+        uint64_t offset;  // into bytes
         uint32_t length;
         uint32_t row;
     };
@@ -71,32 +71,21 @@ void SortRowsByField(std::vector<uint32_t>& rows, const RowModel& model, int fie
         std::sort(rows.begin(), rows.end());
     }
     std::vector<Key> keys(rows.size());
-    std::string collation;
-    std::u16string numbers;  // as written: only long ones, rare
+    // The texts' collation keys and the exact keys of numbers the 8-byte key cannot settle.
+    std::string bytes;
     for (size_t i = 0; i < rows.size(); ++i) {
         const std::u16string_view text = model.Field(static_cast<int>(rows[i]), field);
         Key& k = keys[i];
-        k = {SortKeyOf(text), 0, 0, rows[i]};
-        if (SortKeyIsText(k.key)) {
-            k.offset = collation.size();
-            collate(text, collation);
-            k.length = static_cast<uint32_t>(collation.size() - k.offset);
-        } else if (SortKeyNeedsText(k.key)) {
-            k.offset = numbers.size();
-            numbers.append(text);
-            k.length = static_cast<uint32_t>(text.size());
-        }
+        k = {SortKeyOf(text), bytes.size(), 0, rows[i]};
+        if (!SortKeyNeedsText(k.key)) continue;
+        (SortKeyIsText(k.key) ? collate : AppendNumberKey)(text, bytes);
+        k.length = static_cast<uint32_t>(bytes.size() - k.offset);
     }
     // The row breaks ties, so an unstable sort gives the stable order.
     std::sort(keys.begin(), keys.end(), [&](const Key& a, const Key& b) {
         const int c = CompareSortKeys(a.key, b.key, descending, [&] {
-            if (!SortKeyIsText(a.key)) {
-                return CompareSortNumbers(std::u16string_view(numbers).substr(a.offset, a.length),
-                                          std::u16string_view(numbers).substr(b.offset, b.length));
-            }
-            const int bytes = std::memcmp(collation.data() + a.offset, collation.data() + b.offset,
-                                          std::min(a.length, b.length));
-            if (bytes != 0) return bytes;
+            const int order = std::memcmp(bytes.data() + a.offset, bytes.data() + b.offset, std::min(a.length, b.length));
+            if (order != 0) return order;
             return a.length < b.length ? -1 : (a.length > b.length ? 1 : 0);
         });
         return c != 0 ? c < 0 : a.row < b.row;

@@ -85,41 +85,39 @@ bool ScanNumber(std::u16string_view s, bool& negative, OnDigit&& onDigit)
     return i == n && digits > 0;
 }
 
-// A number as its sign and its digits without leading or trailing zeros.
-struct Decimal {
-    bool negative = false;
-    std::string whole;     // no leading zeros
-    std::string fraction;  // no trailing zeros
-    bool IsZero() const { return whole.empty() && fraction.empty(); }
-};
-
-Decimal ReadDecimal(std::u16string_view s)
-{
-    Decimal d;
-    ScanNumber(s, d.negative, [&](int digit, bool fraction) {
-        if (fraction) {
-            d.fraction += static_cast<char>('0' + digit);
-        } else if (digit != 0 || !d.whole.empty()) {
-            d.whole += static_cast<char>('0' + digit);
-        }
-    });
-    while (!d.fraction.empty() && d.fraction.back() == '0') d.fraction.pop_back();
-    return d;
-}
-
 }  // namespace
 
-// Only for two numbers whose keys could not tell them apart: rare, so allocating is fine.
-int CompareSortNumbers(std::u16string_view a, std::u16string_view b)
+void AppendNumberKey(std::u16string_view number, std::string& out)
 {
-    const Decimal x = ReadDecimal(a), y = ReadDecimal(b);
-    const int sx = x.IsZero() ? 0 : x.negative ? -1 : 1;
-    const int sy = y.IsZero() ? 0 : y.negative ? -1 : 1;
-    if (sx != sy || sx == 0) return Sign(sx - sy);
-    int magnitude = Sign(static_cast<int>(x.whole.size()) - static_cast<int>(y.whole.size()));
-    if (magnitude == 0) magnitude = Sign(x.whole.compare(y.whole));
-    if (magnitude == 0) magnitude = Sign(x.fraction.compare(y.fraction));
-    return sx * magnitude;
+    const size_t at = out.size();
+    out.append(9, '\0');  // sign, then the decimal exponent
+    bool negative = false;
+    bool significant = false;
+    int64_t exponent = 0;  // the value is 0.d1d2d3... x 10^exponent
+    ScanNumber(number, negative, [&](int d, bool fraction) {
+        if (!significant && d == 0) {
+            if (fraction) --exponent;
+            return;
+        }
+        significant = true;
+        if (!fraction) ++exponent;
+        out.push_back(static_cast<char>('0' + d));
+    });
+    while (out.size() > at + 9 && out.back() == '0') out.pop_back();
+    if (!significant) {
+        out[at] = 1;
+        out.resize(at + 1);
+        return;
+    }
+    out[at] = negative ? 0 : 2;
+    const uint64_t biased = static_cast<uint64_t>(exponent) ^ (uint64_t{1} << 63);
+    for (int k = 0; k < 8; ++k) out[at + 1 + static_cast<size_t>(k)] = static_cast<char>(biased >> (56 - 8 * k));
+    // Below every digit, so a number that is a prefix of another is the smaller.
+    out.push_back('\0');
+    // A larger magnitude is a smaller negative number: every byte after the sign reversed.
+    if (negative) {
+        for (size_t i = at + 1; i < out.size(); ++i) out[i] = static_cast<char>(0xFF - static_cast<unsigned char>(out[i]));
+    }
 }
 
 void AppendFoldedKey(std::u16string_view text, std::string& out)
@@ -176,11 +174,11 @@ uint64_t SortKeyOf(std::u16string_view field)
 
 int CompareSortFields(std::u16string_view a, std::u16string_view b, bool descending, CollationKeyFn collate)
 {
-    return CompareSortKeys(SortKeyOf(a), SortKeyOf(b), descending, [&] {
-        if (!SortKeyIsText(SortKeyOf(a))) return CompareSortNumbers(a, b);
+    const uint64_t ka = SortKeyOf(a);
+    return CompareSortKeys(ka, SortKeyOf(b), descending, [&] {
         std::string x, y;
-        collate(a, x);
-        collate(b, y);
+        (SortKeyIsText(ka) ? collate : AppendNumberKey)(a, x);
+        (SortKeyIsText(ka) ? collate : AppendNumberKey)(b, y);
         return Sign(x.compare(y));
     });
 }

@@ -42,8 +42,8 @@ bool ReadsAsNumber(std::u16string_view field);
 // The field's place in the ascending order packed into 64 bits, compared as unsigned integers:
 // the class (number, text, empty) in the top bits; for a number its sign, decimal exponent and
 // first 13 significant digits, and a last bit set when digits were left out. Equal keys mean equal
-// fields except for two texts, or two numbers whose keys have that last bit set: those are told
-// apart by SortKeyNeedsText's tie-breaker (collation keys, or CompareSortNumbers).
+// fields except for two texts, or two numbers whose keys have that last bit set (SortKeyNeedsText):
+// those compare by their collation keys or AppendNumberKey's bytes.
 uint64_t SortKeyOf(std::u16string_view field);
 
 // Inline: a million-row sort asks these tens of millions of times.
@@ -61,11 +61,13 @@ inline bool SortKeyNeedsText(uint64_t key)
     return sign == 2 ? lowBit : sign == 0 && !lowBit;
 }
 
-// Two fields that read as numbers, by their exact values: negative when `a` is the smaller.
-int CompareSortNumbers(std::u16string_view a, std::u16string_view b);
+// The exact counterpart of SortKeyOf for a field that reads as a number: bytes that, compared
+// byte by byte, order numbers by their exact value, however many digits they have.
+void AppendNumberKey(std::u16string_view number, std::string& out);
 
 // The rule on two fields' keys: empty last in both directions, then the keys, and for equal keys
-// that cannot settle it `tie()`, the ascending three-way order of the two fields' texts.
+// that cannot settle it `tie()`, the ascending three-way order of the fields' collation keys
+// (texts) or AppendNumberKey bytes (numbers).
 template <class Tie>
 int CompareSortKeys(uint64_t a, uint64_t b, bool descending, Tie&& tie)
 {

@@ -57,6 +57,7 @@ TEST(SortKey, ComparesFieldsInBothDirections)
         {u"0.05", u"0.5", -1, 1},
         {u"12345678901234567", u"12345678901234568", -1, 1},  // one double for both
         {u"-12345678901234567", u"-12345678901234568", 1, -1},
+        {u"-12345678901234.5", u"-12345678901234.51", 1, -1},  // the one's digits a prefix of the other's
         {u"1" + zeros, u"2" + zeros, -1, 1},                  // past every exponent a key holds
         {u"0." + zeros + u"2", u"0." + zeros + u"1", 1, -1},
         {u"-1" + zeros, u"-99", -1, 1},
