@@ -35,6 +35,7 @@ const tovo::RowModel& Document()
             store.Append(line);
         }
         model.ShowLines(store, 0, tovo::Splitter::Auto);
+        for (uint32_t i = 0; i < kRows; ++i) model.AppendLineRow();
     }
     return model;
 }

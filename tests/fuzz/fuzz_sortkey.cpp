@@ -50,6 +50,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     for (const auto& line : lines) store.Append(line);
     RowModel model;
     model.ShowLines(store, 0, size % 2 ? Splitter::QuoteAware : Splitter::Auto);
+    for (size_t i = 0; i < lines.size(); ++i) model.AppendLineRow();
+    FUZZ_CHECK(model.RowCount() == static_cast<int>(lines.size()));
     const int column = size % 3 == 0 ? 1 : 0;
     for (const bool descending : {false, true}) {
         CheckOrdering(few, descending);
