@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 #include <numeric>
+#include <string_view>
+#include <unordered_map>
 
 #include "core/RowModel.h"
 #include "core/Search.h"
@@ -12,6 +14,49 @@ namespace tovo {
 namespace {
 
 constexpr uint32_t kHidden = UINT32_MAX;
+
+// Made once before sorting, so a comparison costs no splitting and no collation call.
+struct Key {
+    uint64_t key;
+    uint64_t offset;  // into the sort's bytes: a text's collation key or a long number's exact key
+    uint32_t length;
+    uint32_t row;
+};
+
+// Puts each text's rank among the column's distinct texts into its key: a column holds few
+// distinct texts as a rule (names, places, codes), and ranking them once lets the sort compare
+// integers instead of collation keys scattered over memory. False, keys unchanged, past
+// `maxRanked` distinct texts, where ranking would cost what it saves.
+bool RankTexts(std::vector<Key>& keys, const std::string& bytes, size_t maxRanked)
+{
+    std::unordered_map<std::string_view, uint32_t> ids;
+    std::vector<std::string_view> distinct;
+    for (Key& k : keys) {
+        if (!SortKeyIsText(k.key)) continue;
+        const auto [it, fresh] = ids.try_emplace(std::string_view(bytes).substr(k.offset, k.length),
+                                                 static_cast<uint32_t>(distinct.size()));
+        if (fresh) {
+            if (distinct.size() == maxRanked) {
+                for (Key& t : keys) {
+                    if (SortKeyIsText(t.key)) t.key = uint64_t{kSortClassText} << kSortClassShift;
+                }
+                return false;
+            }
+            distinct.push_back(it->first);
+        }
+        k.key |= it->second;
+    }
+    std::vector<uint32_t> order(distinct.size());
+    std::iota(order.begin(), order.end(), 0u);
+    std::sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) { return distinct[a] < distinct[b]; });
+    std::vector<uint32_t> rank(distinct.size());
+    for (uint32_t i = 0; i < order.size(); ++i) rank[order[i]] = i;
+    const uint64_t text = uint64_t{kSortClassText} << kSortClassShift;
+    for (Key& k : keys) {
+        if (SortKeyIsText(k.key)) k.key = text | rank[static_cast<uint32_t>(k.key)];
+    }
+    return true;
+}
 
 }  // namespace
 
@@ -54,15 +99,8 @@ int RowOrder::ViewRow(int modelRow) const
 }
 
 void SortRowsByField(std::vector<uint32_t>& rows, const RowModel& model, int field, bool descending,
-                     CollationKeyFn collate)
+                     CollationKeyFn collate, size_t maxRankedTexts)
 {
-    // Made once before sorting, so a comparison costs no splitting and no collation call.
-    struct Key {
-        uint64_t key;
-        uint64_t offset;  // into bytes
-        uint32_t length;
-        uint32_t row;
-    };
     // Reading in line order splits each row once and leaves the model's cache of recent rows to
     // the rows on screen; the result does not depend on the order given.
     if (rows.size() == static_cast<size_t>(model.RowCount())) {
@@ -81,9 +119,11 @@ void SortRowsByField(std::vector<uint32_t>& rows, const RowModel& model, int fie
         (SortKeyIsText(k.key) ? collate : AppendNumberKey)(text, bytes);
         k.length = static_cast<uint32_t>(bytes.size() - k.offset);
     }
+    const bool ranked = RankTexts(keys, bytes, maxRankedTexts);
     // The row breaks ties, so an unstable sort gives the stable order.
     std::sort(keys.begin(), keys.end(), [&](const Key& a, const Key& b) {
         const int c = CompareSortKeys(a.key, b.key, descending, [&] {
+            if (ranked && SortKeyIsText(a.key)) return 0;
             const int order = std::memcmp(bytes.data() + a.offset, bytes.data() + b.offset, std::min(a.length, b.length));
             if (order != 0) return order;
             return a.length < b.length ? -1 : (a.length > b.length ? 1 : 0);

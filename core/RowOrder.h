@@ -2,6 +2,7 @@
 // rows of the model, for a sort by a column and for showing only some rows.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -38,9 +39,11 @@ private:
 
 // Orders `rows` (model rows, each at most once) by field `field` (0-based) as CompareSortFields
 // orders two fields, text by `collate`; equal fields in model row order. Each row's field is read
-// once, in model row order. While sorting: 24 bytes a row and the texts' collation keys.
+// once, in model row order. The column's distinct texts are ranked once, unless there are more
+// than `maxRankedTexts`; then texts compare by their collation keys. While sorting: 24 bytes a
+// row, the texts' collation keys and the ranking; nothing after.
 void SortRowsByField(std::vector<uint32_t>& rows, const RowModel& model, int field, bool descending,
-                     CollationKeyFn collate);
+                     CollationKeyFn collate, size_t maxRankedTexts = 65'536);
 
 // The model rows with a shown field the matcher accepts, in model order. Rows whose line cannot
 // hold the term are not split.

@@ -80,7 +80,12 @@ TEST(SortRows, MatchesAStableSortOnRandomColumns)
             return CompareSortFields(t.rows.Field(static_cast<int>(a), 0), t.rows.Field(static_cast<int>(b), 0),
                                      descending, &AppendFoldedKey) < 0;
         });
-        EXPECT_EQ(t.Sorted(0, descending), expected) << descending;
+        for (const size_t maxRanked : {size_t{65'536}, size_t{3}}) {  // texts ranked, or compared
+            std::vector<uint32_t> sorted(lines.size());
+            std::iota(sorted.begin(), sorted.end(), 0u);
+            SortRowsByField(sorted, t.rows, 0, descending, &AppendFoldedKey, maxRanked);
+            EXPECT_EQ(sorted, expected) << descending << ' ' << maxRanked;
+        }
     }
 }
 
