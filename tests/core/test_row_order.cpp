@@ -38,9 +38,10 @@ TEST(SortRows, NumbersBeforeTextEmptiesLastTiesInLineOrder)
 {
     const Table mixed({u"b,x", u"10,x", u"", u"apple,x", u"9,x", u"B,x", u"\"1,000\",x", u"ａ"});
     const Table column({u"b", u"", u"10", u"B", u"2", u"1.0", u"", u"a", u"+1", u"-5"});
-    // Beyond 2^53 neighbours round to one double; they must still sort by value.
+    // Neighbours that round to one double must still sort by value, large or small.
     const Table longNumbers({u"12345678901234567891", u"12345678901234567890", u"-99999999999999999999", u"5",
-                             u"12345678901234567890.5", u"-0099999999999999999998"});
+                             u"12345678901234567890.5", u"-0099999999999999999998", u"0.12345678901234568",
+                             u"0.12345678901234567"});
     const struct {
         const Table& table;
         int field;
@@ -54,8 +55,8 @@ TEST(SortRows, NumbersBeforeTextEmptiesLastTiesInLineOrder)
         {column, 0, false, {}, {9, 5, 8, 4, 2, 7, 0, 3, 1, 6}},
         {column, 0, true, {}, {0, 3, 7, 2, 4, 5, 8, 9, 1, 6}},
         {column, 0, false, {8, 6, 3, 0, 5}, {5, 8, 0, 3, 6}},  // a subset, given out of line order
-        {longNumbers, 0, false, {}, {2, 5, 3, 1, 4, 0}},
-        {longNumbers, 0, true, {}, {0, 4, 1, 3, 5, 2}},
+        {longNumbers, 0, false, {}, {2, 5, 7, 6, 3, 1, 4, 0}},
+        {longNumbers, 0, true, {}, {0, 4, 1, 3, 6, 7, 5, 2}},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(c.table.Sorted(c.field, c.descending, c.given), c.sorted)
