@@ -1,9 +1,10 @@
 #include "core/RowOrder.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstring>
 #include <numeric>
+#include <string_view>
+#include <unordered_map>
 
 #include "core/RowModel.h"
 #include "core/Search.h"
@@ -14,79 +15,48 @@ namespace {
 
 constexpr uint32_t kHidden = UINT32_MAX;
 
-// Full-width forms of the characters a number may hold map to ASCII; the rest stay.
-char16_t NarrowUnit(char16_t c)
-{
-    if (c >= 0xFF10 && c <= 0xFF19) return static_cast<char16_t>(u'0' + (c - 0xFF10));
-    switch (c) {
-        case 0xFF0B: return u'+';
-        case 0xFF0D: case 0x2212: return u'-';
-        case 0xFF0C: return u',';
-        case 0xFF0E: return u'.';
-        case 0x3000: return u' ';
-        default: return c;
-    }
-}
-
-bool IsDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
-
-// Beyond this a double no longer holds every integer: such numbers are compared digit by digit,
-// or long identifiers would tie or swap.
-constexpr double kExactDoubleLimit = 9007199254740992.0;  // 2^53
-
-struct NumberDigits {
-    bool negative = false;
-    std::string integer;   // no leading zeros
-    std::string fraction;  // no trailing zeros
-};
-
-// Of a field ParseSortNumber accepts.
-NumberDigits DigitsOf(std::u16string_view field)
-{
-    NumberDigits d;
-    bool inFraction = false;
-    for (char16_t unit : field) {
-        const char16_t c = NarrowUnit(unit);
-        if (c == u'-') d.negative = true;
-        if (c == u'.') inFraction = true;
-        if (!IsDigit(c)) continue;
-        if (inFraction) {
-            d.fraction.push_back(static_cast<char>(c));
-        } else if (!d.integer.empty() || c != u'0') {
-            d.integer.push_back(static_cast<char>(c));
-        }
-    }
-    while (!d.fraction.empty() && d.fraction.back() == '0') d.fraction.pop_back();
-    if (d.integer.empty() && d.fraction.empty()) d.negative = false;  // -0 is 0
-    return d;
-}
-
-int CompareExact(std::u16string_view a, std::u16string_view b)
-{
-    const NumberDigits x = DigitsOf(a), y = DigitsOf(b);
-    if (x.negative != y.negative) return x.negative ? -1 : 1;
-    int c = 0;
-    if (x.integer.size() != y.integer.size()) {
-        c = x.integer.size() < y.integer.size() ? -1 : 1;
-    } else if (const int i = x.integer.compare(y.integer); i != 0) {
-        c = i < 0 ? -1 : 1;
-    } else if (const int f = x.fraction.compare(y.fraction); f != 0) {
-        c = f < 0 ? -1 : 1;
-    }
-    return x.negative ? -c : c;
-}
-
-enum class KeyKind : uint8_t { Number, Text, Empty };
-
-// One per row, made once before sorting: a comparison then costs no splitting and no
-// collation call.
-struct SortKey {
-    double value;
-    uint32_t offset;  // into the collation bytes
+// Made once before sorting, so a comparison costs no splitting and no collation call.
+struct Key {
+    uint64_t key;
+    uint64_t offset;  // into the sort's bytes: a text's collation key or a long number's exact key
     uint32_t length;
     uint32_t row;
-    KeyKind kind;
 };
+
+// Puts each text's rank among the column's distinct texts into its key: a column holds few
+// distinct texts as a rule (names, places, codes), and ranking them once lets the sort compare
+// integers instead of collation keys scattered over memory. False, keys unchanged, past
+// `maxRanked` distinct texts, where ranking would cost what it saves.
+bool RankTexts(std::vector<Key>& keys, const std::string& bytes, size_t maxRanked)
+{
+    std::unordered_map<std::string_view, uint32_t> ids;
+    std::vector<std::string_view> distinct;
+    for (Key& k : keys) {
+        if (!SortKeyIsText(k.key)) continue;
+        const auto [it, fresh] = ids.try_emplace(std::string_view(bytes).substr(k.offset, k.length),
+                                                 static_cast<uint32_t>(distinct.size()));
+        if (fresh) {
+            if (distinct.size() == maxRanked) {
+                for (Key& t : keys) {
+                    if (SortKeyIsText(t.key)) t.key = uint64_t{kSortClassText} << kSortClassShift;
+                }
+                return false;
+            }
+            distinct.push_back(it->first);
+        }
+        k.key |= it->second;
+    }
+    std::vector<uint32_t> order(distinct.size());
+    std::iota(order.begin(), order.end(), 0u);
+    std::sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) { return distinct[a] < distinct[b]; });
+    std::vector<uint32_t> rank(distinct.size());
+    for (uint32_t i = 0; i < order.size(); ++i) rank[order[i]] = i;
+    const uint64_t text = uint64_t{kSortClassText} << kSortClassShift;
+    for (Key& k : keys) {
+        if (SortKeyIsText(k.key)) k.key = text | rank[static_cast<uint32_t>(k.key)];
+    }
+    return true;
+}
 
 }  // namespace
 
@@ -128,87 +98,36 @@ int RowOrder::ViewRow(int modelRow) const
     return v == kHidden ? -1 : static_cast<int>(v);
 }
 
-std::optional<double> ParseSortNumber(std::u16string_view field)
-{
-    size_t i = 0, n = field.size();
-    while (i < n && NarrowUnit(field[i]) == u' ') ++i;
-    while (n > i && NarrowUnit(field[n - 1]) == u' ') --n;
-    if (i == n) return std::nullopt;
-    bool negative = false;
-    if (const char16_t c = NarrowUnit(field[i]); c == u'+' || c == u'-') {
-        negative = c == u'-';
-        ++i;
-    }
-    double value = 0;
-    int digits = 0, groupDigits = 0;
-    bool grouped = false;
-    for (; i < n; ++i) {
-        const char16_t c = NarrowUnit(field[i]);
-        if (IsDigit(c)) {
-            value = value * 10 + (c - u'0');
-            ++digits;
-            ++groupDigits;
-        } else if (c == u',') {
-            // Separators stand between groups of three, the first group of one to three.
-            if (groupDigits == 0 || (grouped ? groupDigits != 3 : groupDigits > 3)) return std::nullopt;
-            grouped = true;
-            groupDigits = 0;
-        } else {
-            break;
-        }
-    }
-    if (grouped && groupDigits != 3) return std::nullopt;
-    if (i < n && NarrowUnit(field[i]) == u'.') {
-        double scale = 0.1;
-        for (++i; i < n && IsDigit(NarrowUnit(field[i])); ++i, scale /= 10) {
-            value += (NarrowUnit(field[i]) - u'0') * scale;
-            ++digits;
-        }
-    }
-    if (i != n || digits == 0) return std::nullopt;
-    return negative ? -value : value;
-}
-
 void SortRowsByField(std::vector<uint32_t>& rows, const RowModel& model, int field, bool descending,
-                     CollationKeyFn collate)
+                     CollationKeyFn collate, size_t maxRankedTexts)
 {
-    std::vector<SortKey> keys(rows.size());
+    // Reading in line order splits each row once and leaves the model's cache of recent rows to
+    // the rows on screen; the result does not depend on the order given.
+    if (rows.size() == static_cast<size_t>(model.RowCount())) {
+        std::iota(rows.begin(), rows.end(), 0u);  // every row, each once: line order needs no sort
+    } else if (!std::is_sorted(rows.begin(), rows.end())) {
+        std::sort(rows.begin(), rows.end());
+    }
+    std::vector<Key> keys(rows.size());
+    // The texts' collation keys and the exact keys of numbers the 8-byte key cannot settle.
     std::string bytes;
     for (size_t i = 0; i < rows.size(); ++i) {
-        SortKey& key = keys[i];
-        key = {0, 0, 0, rows[i], KeyKind::Empty};
         const std::u16string_view text = model.Field(static_cast<int>(rows[i]), field);
-        if (text.empty()) continue;
-        if (const auto number = ParseSortNumber(text)) {
-            key.kind = KeyKind::Number;
-            key.value = *number;
-            continue;
-        }
-        key.kind = KeyKind::Text;
-        key.offset = static_cast<uint32_t>(bytes.size());
-        collate(text, bytes);
-        key.length = static_cast<uint32_t>(bytes.size() - key.offset);
+        Key& k = keys[i];
+        k = {SortKeyOf(text), bytes.size(), 0, rows[i]};
+        if (!SortKeyNeedsText(k.key)) continue;
+        (SortKeyIsText(k.key) ? collate : AppendNumberKey)(text, bytes);
+        k.length = static_cast<uint32_t>(bytes.size() - k.offset);
     }
-    // <0, 0, >0 as a precedes, ties or follows b in ascending order.
-    auto ascending = [&](const SortKey& a, const SortKey& b) -> int {
-        if (a.kind != b.kind) return a.kind < b.kind ? -1 : 1;
-        if (a.kind == KeyKind::Number) {
-            if (std::fabs(a.value) >= kExactDoubleLimit || std::fabs(b.value) >= kExactDoubleLimit) {
-                return CompareExact(model.Field(static_cast<int>(a.row), field),
-                                    model.Field(static_cast<int>(b.row), field));
-            }
-            return a.value < b.value ? -1 : (b.value < a.value ? 1 : 0);
-        }
-        const int c = std::memcmp(bytes.data() + a.offset, bytes.data() + b.offset, std::min(a.length, b.length));
-        if (c != 0) return c;
-        return a.length < b.length ? -1 : (a.length > b.length ? 1 : 0);
-    };
-    // The row number breaks ties, so an unstable sort gives the stable order.
-    std::sort(keys.begin(), keys.end(), [&](const SortKey& a, const SortKey& b) {
-        const bool aEmpty = a.kind == KeyKind::Empty, bEmpty = b.kind == KeyKind::Empty;
-        if (aEmpty != bEmpty) return bEmpty;
-        int c = aEmpty ? 0 : ascending(a, b);
-        if (descending) c = -c;
+    const bool ranked = RankTexts(keys, bytes, maxRankedTexts);
+    // The row breaks ties, so an unstable sort gives the stable order.
+    std::sort(keys.begin(), keys.end(), [&](const Key& a, const Key& b) {
+        const int c = CompareSortKeys(a.key, b.key, descending, [&] {
+            if (ranked && SortKeyIsText(a.key)) return 0;
+            const int order = std::memcmp(bytes.data() + a.offset, bytes.data() + b.offset, std::min(a.length, b.length));
+            if (order != 0) return order;
+            return a.length < b.length ? -1 : (a.length > b.length ? 1 : 0);
+        });
         return c != 0 ? c < 0 : a.row < b.row;
     });
     for (size_t i = 0; i < rows.size(); ++i) rows[i] = keys[i].row;
@@ -219,6 +138,8 @@ std::vector<uint32_t> MatchingRows(const RowModel& model, const TermMatcher& mat
     std::vector<uint32_t> rows;
     const int count = model.RowCount();
     for (int r = 0; r < count; ++r) {
+        // Most rows of a narrow filter hold the term nowhere: those are never split.
+        if (model.FieldsArePiecesOfLine(r) && !matcher.MayMatchPieceOf(model.LineText(r))) continue;
         const int fields = model.FieldCount(r);
         for (int c = 0; c < fields; ++c) {
             if (matcher.Matches(model.Field(r, c))) {

@@ -129,6 +129,14 @@ TermMatcher::TermMatcher(std::u16string_view term, UpperFn upper) : upper_(upper
     asciiFastPath_ = mapped.size() == ascii.size();
     for (size_t i = 0; asciiFastPath_ && i < ascii.size(); ++i)
         asciiFastPath_ = mapped[i] == AsciiUpper(ascii[i]);
+    // Kana and ideographs have no case, and no letter's capital is one, so only the unit itself
+    // maps to it.
+    for (const char16_t c : term_) {
+        if ((c >= 0x3040 && c <= 0x30FF) || (c >= 0x3400 && c <= 0x9FFF)) {
+            if (upper(std::u16string_view(&c, 1)) == std::u16string_view(&c, 1)) anchor_ = c;
+            break;
+        }
+    }
 }
 
 // Per field: one pass to classify, then a first-unit scan; nothing allocated.
@@ -167,7 +175,9 @@ bool TermMatcher::Matches(std::u16string_view field) const
 // holding the term means the line holds it.
 bool TermMatcher::MayMatchPieceOf(std::u16string_view line) const
 {
-    if (term_.empty() || !asciiFastPath_ || !termAscii_) return true;
+    if (term_.empty()) return true;
+    if (anchor_ != 0) return line.find(anchor_) != std::u16string_view::npos;
+    if (!asciiFastPath_ || !termAscii_) return true;
     if (!IsAscii(line) && !AsciiOrCaseless(line)) return true;
     return MatchesAscii(line);
 }

@@ -42,6 +42,8 @@ private:
     UpperFn upper_;
     std::u16string term_;
     bool termAscii_ = true;
+    // A kana or ideograph of the term, 0 if none: every field holding the term holds this unit.
+    char16_t anchor_ = 0;
     // The platform maps every ASCII character as the ASCII table does (not so
     // under a Turkish locale, for one); only then may ASCII fields skip upper_.
     bool asciiFastPath_ = false;

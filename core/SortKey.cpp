@@ -1,17 +1,15 @@
 #include "core/SortKey.h"
 
-#include <algorithm>
-#include <stdexcept>
-#include <unordered_map>
+#include <string>
 
 namespace tovo {
 
 namespace {
 
 constexpr uint64_t kClassNumber = 0;
-constexpr uint64_t kClassText = 1;
-constexpr uint64_t kClassEmpty = 2;
-constexpr int kClassShift = 62;
+constexpr uint64_t kClassText = kSortClassText;
+constexpr uint64_t kClassEmpty = kSortClassEmpty;
+constexpr int kClassShift = kSortClassShift;
 constexpr int kSignShift = 58;  // 0 negative, 1 zero, 2 positive
 constexpr uint64_t kMagnitudeMask = (uint64_t{1} << kSignShift) - 1;
 // Magnitude bits: decimal exponent (13 bits), 13 significant digits (44 bits), left-out flag.
@@ -32,6 +30,13 @@ bool IsComma(char16_t c) { return c == u',' || c == u'，'; }
 bool IsPoint(char16_t c) { return c == u'.' || c == u'．'; }
 
 int Sign(int v) { return (v > 0) - (v < 0); }
+
+char16_t FoldCase(char16_t c)
+{
+    if (c >= u'a' && c <= u'z') return static_cast<char16_t>(c - 0x20);
+    if (c >= u'ａ' && c <= u'ｚ') return static_cast<char16_t>(c - 0x20);
+    return c;
+}
 
 // Reads `s` as a number, reporting each digit in order with whether it follows the point.
 template <class OnDigit>
@@ -80,60 +85,48 @@ bool ScanNumber(std::u16string_view s, bool& negative, OnDigit&& onDigit)
     return i == n && digits > 0;
 }
 
-// A number as its sign and its digits without leading or trailing zeros.
-struct Decimal {
-    bool negative = false;
-    std::string whole;     // no leading zeros
-    std::string fraction;  // no trailing zeros
-    bool IsZero() const { return whole.empty() && fraction.empty(); }
-};
-
-Decimal ReadDecimal(std::u16string_view s)
-{
-    Decimal d;
-    ScanNumber(s, d.negative, [&](int digit, bool fraction) {
-        if (fraction) {
-            d.fraction += static_cast<char>('0' + digit);
-        } else if (digit != 0 || !d.whole.empty()) {
-            d.whole += static_cast<char>('0' + digit);
-        }
-    });
-    while (!d.fraction.empty() && d.fraction.back() == '0') d.fraction.pop_back();
-    return d;
-}
-
-// Only for two numbers whose keys could not tell them apart: rare, so allocating is fine.
-int CompareNumbersExactly(std::u16string_view a, std::u16string_view b)
-{
-    const Decimal x = ReadDecimal(a), y = ReadDecimal(b);
-    const int sx = x.IsZero() ? 0 : x.negative ? -1 : 1;
-    const int sy = y.IsZero() ? 0 : y.negative ? -1 : 1;
-    if (sx != sy || sx == 0) return Sign(sx - sy);
-    int magnitude = Sign(static_cast<int>(x.whole.size()) - static_cast<int>(y.whole.size()));
-    if (magnitude == 0) magnitude = Sign(x.whole.compare(y.whole));
-    if (magnitude == 0) magnitude = Sign(x.fraction.compare(y.fraction));
-    return sx * magnitude;
-}
-
-uint64_t ClassOf(uint64_t key) { return key >> kClassShift; }
-
-char16_t FoldCase(char16_t c)
-{
-    if (c >= u'a' && c <= u'z') return static_cast<char16_t>(c - 0x20);
-    if (c >= u'ａ' && c <= u'ｚ') return static_cast<char16_t>(c - 0x20);
-    return c;
-}
-
 }  // namespace
 
-int CompareFoldedText(std::u16string_view a, std::u16string_view b)
+void AppendNumberKey(std::u16string_view number, std::string& out)
 {
-    const size_t n = std::min(a.size(), b.size());
-    for (size_t i = 0; i < n; ++i) {
-        const char16_t x = FoldCase(a[i]), y = FoldCase(b[i]);
-        if (x != y) return x < y ? -1 : 1;
+    const size_t at = out.size();
+    out.append(9, '\0');  // sign, then the decimal exponent
+    bool negative = false;
+    bool significant = false;
+    int64_t exponent = 0;  // the value is 0.d1d2d3... x 10^exponent
+    ScanNumber(number, negative, [&](int d, bool fraction) {
+        if (!significant && d == 0) {
+            if (fraction) --exponent;
+            return;
+        }
+        significant = true;
+        if (!fraction) ++exponent;
+        out.push_back(static_cast<char>('0' + d));
+    });
+    while (out.size() > at + 9 && out.back() == '0') out.pop_back();
+    if (!significant) {
+        out[at] = 1;
+        out.resize(at + 1);
+        return;
     }
-    return Sign(static_cast<int>(a.size() > b.size()) - static_cast<int>(a.size() < b.size()));
+    out[at] = negative ? 0 : 2;
+    const uint64_t biased = static_cast<uint64_t>(exponent) ^ (uint64_t{1} << 63);
+    for (int k = 0; k < 8; ++k) out[at + 1 + static_cast<size_t>(k)] = static_cast<char>(biased >> (56 - 8 * k));
+    // Below every digit, so a number that is a prefix of another is the smaller.
+    out.push_back('\0');
+    // A larger magnitude is a smaller negative number: every byte after the sign reversed.
+    if (negative) {
+        for (size_t i = at + 1; i < out.size(); ++i) out[i] = static_cast<char>(0xFF - static_cast<unsigned char>(out[i]));
+    }
+}
+
+void AppendFoldedKey(std::u16string_view text, std::string& out)
+{
+    for (const char16_t unit : text) {
+        const char16_t c = FoldCase(unit);
+        out.push_back(static_cast<char>(c >> 8));
+        out.push_back(static_cast<char>(c & 0xFF));
+    }
 }
 
 bool ReadsAsNumber(std::u16string_view field)
@@ -179,111 +172,14 @@ uint64_t SortKeyOf(std::u16string_view field)
     return (kClassNumber << kClassShift) | (uint64_t{negative ? 0u : 2u} << kSignShift) | magnitude;
 }
 
-bool SortKeyNeedsText(uint64_t key)
+int CompareSortFields(std::u16string_view a, std::u16string_view b, bool descending, CollationKeyFn collate)
 {
-    if (ClassOf(key) == kClassText) return true;
-    if (ClassOf(key) != kClassNumber) return false;
-    const uint64_t sign = (key >> kSignShift) & 3u;
-    if (sign == 1) return false;
-    const bool lowBit = (key & 1u) != 0;
-    return sign == 2 ? lowBit : !lowBit;  // negatives store the flag inverted
-}
-
-namespace {
-
-// Three-way order of two fields with equal keys.
-int CompareEqualKeys(uint64_t key, std::u16string_view a, std::u16string_view b, const SortTextCompare& text)
-{
-    if (!SortKeyNeedsText(key)) return 0;
-    return ClassOf(key) == kClassText ? Sign(text(a, b)) : CompareNumbersExactly(a, b);
-}
-
-}  // namespace
-
-int CompareSortFields(std::u16string_view a, std::u16string_view b, bool descending, const SortTextCompare& text)
-{
-    const uint64_t ka = SortKeyOf(a), kb = SortKeyOf(b);
-    const bool ea = ClassOf(ka) == kClassEmpty, eb = ClassOf(kb) == kClassEmpty;
-    if (ea || eb) return static_cast<int>(ea) - static_cast<int>(eb);
-    const int c = ka != kb ? (ka < kb ? -1 : 1) : CompareEqualKeys(ka, a, b, text);
-    return descending ? -c : c;
-}
-
-namespace {
-
-// Heterogeneous lookup, so finding a field allocates nothing.
-struct TextHash {
-    using is_transparent = void;
-    size_t operator()(std::u16string_view s) const { return std::hash<std::u16string_view>{}(s); }
-};
-
-// Replaces the text keys of `rows` by their rank among the column's distinct texts, so the sort
-// compares texts only while ranking the distinct ones. False (keys unchanged) when the column
-// holds more than `maxRanked` distinct texts: then the sort compares the fields themselves.
-bool RankTexts(const std::vector<uint32_t>& rows, std::vector<uint64_t>& keys, const SortFieldOf& fieldOf,
-               const SortTextCompare& text, size_t maxRanked)
-{
-    std::unordered_map<std::u16string, uint32_t, TextHash, std::equal_to<>> ids;
-    std::vector<const std::u16string*> distinct;
-    std::u16string scratch;
-    for (const uint32_t r : rows) {
-        if (ClassOf(keys[r]) != kClassText) continue;
-        const std::u16string_view field = fieldOf(r, scratch);
-        auto it = ids.find(field);
-        if (it == ids.end()) {
-            if (distinct.size() == maxRanked) {
-                for (const uint32_t k : rows) {
-                    if (ClassOf(keys[k]) == kClassText) keys[k] = kClassText << kClassShift;
-                }
-                return false;
-            }
-            it = ids.emplace(std::u16string(field), static_cast<uint32_t>(distinct.size())).first;
-            distinct.push_back(&it->first);
-        }
-        keys[r] = (kClassText << kClassShift) | it->second;
-    }
-    std::vector<uint32_t> order(distinct.size());
-    for (uint32_t i = 0; i < order.size(); ++i) order[i] = i;
-    std::sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) { return text(*distinct[a], *distinct[b]) < 0; });
-    // Texts the comparison calls equal share a rank.
-    std::vector<uint32_t> rank(distinct.size());
-    uint32_t current = 0;
-    for (size_t i = 0; i < order.size(); ++i) {
-        if (i > 0 && text(*distinct[order[i - 1]], *distinct[order[i]]) != 0) ++current;
-        rank[order[i]] = current;
-    }
-    for (const uint32_t r : rows) {
-        if (ClassOf(keys[r]) == kClassText) keys[r] = (kClassText << kClassShift) | rank[keys[r] & 0xFFFFFFFFu];
-    }
-    return true;
-}
-
-}  // namespace
-
-void SortRows(std::vector<uint32_t>& rows, uint32_t rowCount, const SortFieldOf& fieldOf, bool descending,
-              const SortTextCompare& text, size_t maxRankedTexts)
-{
-    std::vector<uint64_t> keys(rowCount);
-    std::u16string scratchA, scratchB;
-    for (const uint32_t r : rows) {
-        if (r >= rowCount) throw std::out_of_range("row index past the row count");
-        keys[r] = SortKeyOf(fieldOf(r, scratchA));
-    }
-    const bool ranked = RankTexts(rows, keys, fieldOf, text, maxRankedTexts);
-    // The keys settle numbers (but those too long for them) and, once ranked, texts; otherwise
-    // text against text reads both fields again.
-    std::sort(rows.begin(), rows.end(), [&](uint32_t a, uint32_t b) {
-        const uint64_t ka = keys[a], kb = keys[b];
-        int c = 0;
-        if (ka != kb) {
-            const bool ea = ClassOf(ka) == kClassEmpty, eb = ClassOf(kb) == kClassEmpty;
-            if (ea || eb) return eb;
-            c = ka < kb ? -1 : 1;
-        } else if (SortKeyNeedsText(ka) && !(ranked && ClassOf(ka) == kClassText)) {
-            c = CompareEqualKeys(ka, fieldOf(a, scratchA), fieldOf(b, scratchB), text);
-        }
-        if (descending) c = -c;
-        return c != 0 ? c < 0 : a < b;
+    const uint64_t ka = SortKeyOf(a);
+    return CompareSortKeys(ka, SortKeyOf(b), descending, [&] {
+        std::string x, y;
+        (SortKeyIsText(ka) ? collate : AppendNumberKey)(a, x);
+        (SortKeyIsText(ka) ? collate : AppendNumberKey)(b, y);
+        return Sign(x.compare(y));
     });
 }
 

@@ -1,8 +1,8 @@
 // The order rows take when sorted by one column.
 //
 // A field that reads as a number sorts by its value, before every text field; other fields sort
-// as text by a comparison the caller supplies (the user's locale, case ignored); empty fields come
-// last in both directions; rows whose fields compare equal keep line order.
+// as text by a collation key the caller supplies (the user's locale, case ignored); empty fields
+// come last in both directions; rows whose fields compare equal keep line order.
 //
 // Reads as a number:
 //   [spaces] [sign] integer-part [point fraction] [spaces]
@@ -26,45 +26,58 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace tovo {
 
-// Three-way text comparison: negative, zero or positive. Must be a consistent order (as
-// CompareStringEx is); equal results keep line order.
-using SortTextCompare = std::function<int(std::u16string_view, std::u16string_view)>;
+// Appends the text's collation key: comparing keys byte by byte orders the texts.
+using CollationKeyFn = void (*)(std::u16string_view text, std::string& out);
 
 // The portable text order: a-z and full-width ａ-ｚ folded to capitals, then code-unit order.
-int CompareFoldedText(std::u16string_view a, std::u16string_view b);
+void AppendFoldedKey(std::u16string_view text, std::string& out);
 
 bool ReadsAsNumber(std::u16string_view field);
 
 // The field's place in the ascending order packed into 64 bits, compared as unsigned integers:
 // the class (number, text, empty) in the top bits; for a number its sign, decimal exponent and
 // first 13 significant digits, and a last bit set when digits were left out. Equal keys mean equal
-// fields except for two texts, or two numbers whose keys have that last bit set: those compare by
-// their text (CompareSortFields).
+// fields except for two texts, or two numbers whose keys have that last bit set (SortKeyNeedsText):
+// those compare by their collation keys or AppendNumberKey's bytes.
 uint64_t SortKeyOf(std::u16string_view field);
-bool SortKeyNeedsText(uint64_t key);
+
+// Inline: a million-row sort asks these tens of millions of times.
+inline constexpr int kSortClassShift = 62;
+inline constexpr uint64_t kSortClassText = 1, kSortClassEmpty = 2;
+inline bool SortKeyIsEmpty(uint64_t key) { return key >> kSortClassShift == kSortClassEmpty; }
+inline bool SortKeyIsText(uint64_t key) { return key >> kSortClassShift == kSortClassText; }
+inline bool SortKeyNeedsText(uint64_t key)
+{
+    if (SortKeyIsText(key)) return true;
+    if (key >> kSortClassShift != 0) return false;
+    // Numbers: sign 0 negative (the left-out flag stored inverted), 1 zero, 2 positive.
+    const uint64_t sign = (key >> 58) & 3u;
+    const bool lowBit = (key & 1u) != 0;
+    return sign == 2 ? lowBit : sign == 0 && !lowBit;
+}
+
+// The exact counterpart of SortKeyOf for a field that reads as a number: bytes that, compared
+// byte by byte, order numbers by their exact value, however many digits they have.
+void AppendNumberKey(std::u16string_view number, std::string& out);
+
+// The rule on two fields' keys: empty last in both directions, then the keys, and for equal keys
+// that cannot settle it `tie()`, the ascending three-way order of the fields' collation keys
+// (texts) or AppendNumberKey bytes (numbers).
+template <class Tie>
+int CompareSortKeys(uint64_t a, uint64_t b, bool descending, Tie&& tie)
+{
+    const bool ea = SortKeyIsEmpty(a), eb = SortKeyIsEmpty(b);
+    if (ea || eb) return static_cast<int>(ea) - static_cast<int>(eb);
+    int c = a != b ? (a < b ? -1 : 1) : SortKeyNeedsText(a) ? tie() : 0;
+    return descending ? -c : c;
+}
 
 // The whole rule for two fields: negative when `a` sorts before `b`.
-int CompareSortFields(std::u16string_view a, std::u16string_view b, bool descending, const SortTextCompare& text);
-
-// The column's field of a row: a view of the field, which may point into `scratch`. Two views
-// from different scratch strings are in use at once.
-using SortFieldOf = std::function<std::u16string_view(uint32_t row, std::u16string& scratch)>;
-
-// Sorts `rows` (row indexes, each below `rowCount`, else std::out_of_range) by the column; equal
-// fields in ascending row index. Each row's field is read for its key, and its text once more to
-// rank the column's distinct texts (the text comparison then runs only between distinct texts);
-// a column of more than `maxRankedTexts` distinct texts is sorted by comparing its fields
-// instead, reading them per comparison. Memory while sorting: 8 bytes a row of `rowCount` and the
-// distinct texts (at most `maxRankedTexts`); nothing after. The sort needs no buffer: the row
-// index breaks ties, so an unstable sort is stable.
-void SortRows(std::vector<uint32_t>& rows, uint32_t rowCount, const SortFieldOf& fieldOf, bool descending,
-              const SortTextCompare& text, size_t maxRankedTexts = 65'536);
+int CompareSortFields(std::u16string_view a, std::u16string_view b, bool descending, CollationKeyFn collate);
 
 }  // namespace tovo

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <numeric>
-#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -15,69 +15,79 @@ using namespace tovo;
 
 namespace {
 
-// Case-folded UTF-16 units, high byte first: byte order is then the folded text's order.
-void FoldedKey(std::u16string_view text, std::string& out)
-{
-    for (char16_t c : DefaultUpper(text)) {
-        out.push_back(static_cast<char>(c >> 8));
-        out.push_back(static_cast<char>(c & 0xFF));
-    }
-}
-
 struct Table {
     LineStore store;
     RowModel rows;
-    explicit Table(const std::vector<std::u16string>& lines)
+    explicit Table(const std::vector<std::u16string>& lines, Splitter splitter = Splitter::Auto)
     {
         for (const auto& line : lines) store.Append(line);
-        for (size_t i = 0; i < lines.size(); ++i) rows.AppendRow(static_cast<int32_t>(i), store.Line(i), Splitter::Auto);
+        for (size_t i = 0; i < lines.size(); ++i) rows.AppendRow(static_cast<int32_t>(i), store.Line(i), splitter);
     }
-    std::vector<uint32_t> Sorted(int field, bool descending) const
+    std::vector<uint32_t> Sorted(int field, bool descending, std::vector<uint32_t> order = {}) const
     {
-        std::vector<uint32_t> order(static_cast<size_t>(rows.RowCount()));
-        std::iota(order.begin(), order.end(), 0u);
-        SortRowsByField(order, rows, field, descending, &FoldedKey);
+        if (order.empty()) {
+            order.resize(static_cast<size_t>(rows.RowCount()));
+            std::iota(order.begin(), order.end(), 0u);
+        }
+        SortRowsByField(order, rows, field, descending, &AppendFoldedKey);
         return order;
     }
 };
 
-TEST(SortNumber, WhatReadsAsANumber)
+TEST(SortRows, NumbersBeforeTextEmptiesLastTiesInLineOrder)
 {
+    const Table mixed({u"b,x", u"10,x", u"", u"apple,x", u"9,x", u"B,x", u"\"1,000\",x", u"ａ"});
+    const Table column({u"b", u"", u"10", u"B", u"2", u"1.0", u"", u"a", u"+1", u"-5"});
+    // Neighbours that round to one double must still sort by value, large or small.
+    const Table longNumbers({u"12345678901234567891", u"12345678901234567890", u"-99999999999999999999", u"5",
+                             u"12345678901234567890.5", u"-0099999999999999999998", u"0.12345678901234568",
+                             u"0.12345678901234567"});
     const struct {
-        std::u16string text;
-        std::optional<double> value;
+        const Table& table;
+        int field;
+        bool descending;
+        std::vector<uint32_t> given, sorted;
     } cases[] = {
-        {u"42", 42},         {u"-3.5", -3.5},   {u"+7", 7},           {u" 12 ", 12},
-        {u"1,234,567", 1234567}, {u"12,345.25", 12345.25}, {u"．５", 0.5},
-        {u"１２３", 123},   {u"－１，０００", -1000}, {u"1.", 1},
-        {u"1,23", std::nullopt}, {u"1234,567", std::nullopt}, {u",123", std::nullopt},
-        {u"1.2.3", std::nullopt}, {u"1.2,3", std::nullopt}, {u"-", std::nullopt}, {u"", std::nullopt},
-        {u"12a", std::nullopt},   {u"+-1", std::nullopt},    {u"1e5", std::nullopt},
+        // "b" and "B" tie without regard to case and keep line order both ways; empties stay last.
+        {mixed, 0, false, {}, {4, 1, 6, 3, 0, 5, 7, 2}},
+        {mixed, 0, true, {}, {7, 0, 5, 3, 6, 1, 4, 2}},
+        {mixed, 5, false, {}, {0, 1, 2, 3, 4, 5, 6, 7}},  // a column no row has: all tie
+        {column, 0, false, {}, {9, 5, 8, 4, 2, 7, 0, 3, 1, 6}},
+        {column, 0, true, {}, {0, 3, 7, 2, 4, 5, 8, 9, 1, 6}},
+        {column, 0, false, {8, 6, 3, 0, 5}, {5, 8, 0, 3, 6}},  // a subset, given out of line order
+        {longNumbers, 0, false, {}, {2, 5, 7, 6, 3, 1, 4, 0}},
+        {longNumbers, 0, true, {}, {0, 4, 1, 3, 6, 7, 5, 2}},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(std::string(c.text.begin(), c.text.end()));
-        EXPECT_EQ(ParseSortNumber(c.text), c.value);
+        EXPECT_EQ(c.table.Sorted(c.field, c.descending, c.given), c.sorted)
+            << &c - cases << (c.descending ? " descending" : "");
     }
 }
 
-TEST(SortRows, NumbersBeforeTextEmptiesLastTiesInLineOrder)
+// Random columns, long numbers among them, against a plain stable sort by CompareSortFields.
+TEST(SortRows, MatchesAStableSortOnRandomColumns)
 {
-    //                          0       1       2        3      4      5         6     7
-    const Table t({u"b,x", u"10,x", u"", u"apple,x", u"9,x", u"B,x", u"\"1,000\",x", u"ａ"});
-    // "b" and "B" tie without regard to case and keep line order in both directions; the empty
-    // line stays last.
-    EXPECT_EQ(t.Sorted(0, false), (std::vector<uint32_t>{4, 1, 6, 3, 0, 5, 7, 2}));
-    EXPECT_EQ(t.Sorted(0, true), (std::vector<uint32_t>{7, 0, 5, 3, 6, 1, 4, 2}));
-    // A column most rows lack: all tie as empty, so line order.
-    EXPECT_EQ(t.Sorted(5, false), (std::vector<uint32_t>{0, 1, 2, 3, 4, 5, 6, 7}));
-}
-
-TEST(SortRows, LongNumbersCompareByEveryDigit)
-{
-    // Beyond 2^53 neighbours round to one double; they must still sort by value.
-    const Table t({u"12345678901234567891", u"12345678901234567890", u"-99999999999999999999", u"5",
-                   u"12345678901234567890.5", u"-0099999999999999999998"});
-    EXPECT_EQ(t.Sorted(0, false), (std::vector<uint32_t>{2, 5, 3, 1, 4, 0}));
+    std::mt19937 rng(14);
+    const std::u16string pieces[] = {u"",      u"1",  u"-2",    u"10",   u"2.5", u"a",    u"B",
+                                     u"b",     u"１", u"\"1,000\"", u"x y", u"12345678901234567890",
+                                     u"12345678901234567891", u"-1" + std::u16string(30, u'0'), u"1e5"};
+    std::vector<std::u16string> lines;
+    for (int i = 0; i < 2000; ++i) lines.push_back(pieces[rng() % std::size(pieces)] + u",z");
+    const Table t(lines);
+    for (const bool descending : {false, true}) {
+        std::vector<uint32_t> expected(lines.size());
+        std::iota(expected.begin(), expected.end(), 0u);
+        std::stable_sort(expected.begin(), expected.end(), [&](uint32_t a, uint32_t b) {
+            return CompareSortFields(t.rows.Field(static_cast<int>(a), 0), t.rows.Field(static_cast<int>(b), 0),
+                                     descending, &AppendFoldedKey) < 0;
+        });
+        for (const size_t maxRanked : {size_t{65'536}, size_t{3}}) {  // texts ranked, or compared
+            std::vector<uint32_t> sorted(lines.size());
+            std::iota(sorted.begin(), sorted.end(), 0u);
+            SortRowsByField(sorted, t.rows, 0, descending, &AppendFoldedKey, maxRanked);
+            EXPECT_EQ(sorted, expected) << descending << ' ' << maxRanked;
+        }
+    }
 }
 
 TEST(RowOrder, MapsBothWaysAndHidesFilteredRows)
@@ -107,7 +117,7 @@ TEST(RowOrder, SearchAndFilterWalkTheRowsShown)
     const TermMatcher matcher(u"cat", &DefaultUpper);
     std::vector<uint32_t> shown = MatchingRows(t.rows, matcher);
     EXPECT_EQ(shown, (std::vector<uint32_t>{0, 2, 5}));
-    SortRowsByField(shown, t.rows, 1, true, &FoldedKey);  // 5, 2, 0
+    SortRowsByField(shown, t.rows, 1, true, &AppendFoldedKey);  // 5, 2, 0
     RowOrder order;
     order.Assign(shown, t.rows.RowCount());
     SearchResult hit = SearchForward(t.rows, order, 0, 0, matcher);
@@ -119,29 +129,29 @@ TEST(RowOrder, SearchAndFilterWalkTheRowsShown)
     EXPECT_FALSE(SearchForward(t.rows, order, 3, -1, matcher).found);  // past the rows shown
 }
 
-// Random columns against a plain stable sort on the same rule.
-TEST(SortRows, MatchesAStableSortOnRandomColumns)
+// The filter skips rows by their line; it must keep exactly the rows a field-by-field look keeps:
+// quotes the splitter removes, fields past the shown 96, kana and full-width letters.
+TEST(RowOrder, FilterKeepsTheRowsWhoseFieldsHoldTheTerm)
 {
-    std::mt19937 rng(14);
-    const std::u16string pieces[] = {u"", u"1", u"-2", u"10", u"2.5", u"a", u"B", u"b", u"１", u"1,000", u"x y"};
-    std::vector<std::u16string> lines;
-    for (int i = 0; i < 500; ++i) lines.push_back(pieces[rng() % std::size(pieces)] + u",z");
-    const Table t(lines);
-    for (bool descending : {false, true}) {
-        std::vector<uint32_t> expected(lines.size());
-        std::iota(expected.begin(), expected.end(), 0u);
-        auto rank = [&](uint32_t r) {
-            const std::u16string_view f = t.rows.Field(static_cast<int>(r), 0);
-            std::string key;
-            if (!f.empty() && !ParseSortNumber(f)) FoldedKey(f, key);
-            return std::tuple(f.empty() ? 2 : ParseSortNumber(f) ? 0 : 1, ParseSortNumber(f).value_or(0), key);
-        };
-        std::stable_sort(expected.begin(), expected.end(), [&](uint32_t a, uint32_t b) {
-            const auto ka = rank(a), kb = rank(b);
-            if ((std::get<0>(ka) == 2) != (std::get<0>(kb) == 2)) return std::get<0>(kb) == 2;
-            return descending ? kb < ka : ka < kb;
-        });
-        EXPECT_EQ(t.Sorted(0, descending), expected) << descending;
+    std::u16string wide;
+    for (int i = 0; i < 97; ++i) wide += u"f,";
+    wide += u"山田 late";
+    const std::vector<std::u16string> lines = {u"\"ca\"\"t\",1", u"山田太郎,2", u"やまだ,Ｙａｍａｄａ", wide,
+                                                u"yamada,ｃａｔ", u"Ａ山,\"a,b\"", u""};
+    const std::u16string terms[] = {u"a\"t", u"CA", u"山田", u"ｙａｍａ", u"ａ山", u"LATE", u"a,b", u"だ"};
+    for (const Splitter splitter : {Splitter::Auto, Splitter::QuoteAware}) {
+        const Table t(lines, splitter);
+        for (const auto& term : terms) {
+            const TermMatcher matcher(term, &DefaultUpper);
+            std::vector<uint32_t> expected;
+            for (int r = 0; r < t.rows.RowCount(); ++r) {
+                bool hit = false;
+                for (int c = 0; c < t.rows.FieldCount(r); ++c) hit = hit || matcher.Matches(t.rows.Field(r, c));
+                if (hit) expected.push_back(static_cast<uint32_t>(r));
+            }
+            EXPECT_EQ(MatchingRows(t.rows, matcher), expected)
+                << std::string(term.begin(), term.end()) << ' ' << static_cast<int>(splitter);
+        }
     }
 }
 

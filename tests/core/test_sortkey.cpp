@@ -13,7 +13,7 @@ namespace {
 
 int Sign(int v) { return (v > 0) - (v < 0); }
 
-const tovo::SortTextCompare kText = tovo::CompareFoldedText;
+const tovo::CollationKeyFn kText = &tovo::AppendFoldedKey;
 
 TEST(SortKey, WhatReadsAsANumber)
 {
@@ -23,11 +23,12 @@ TEST(SortKey, WhatReadsAsANumber)
     } cases[] = {
         {u"0", true}, {u"-3", true}, {u"+0.5", true}, {u"1,234.5", true}, {u"12,345,678", true},
         {u"１２３", true}, {u"－１，２３４．５", true}, {u"1.", true}, {u".5", true}, {u"-.5", true},
-        {u" 42\u3000", true}, {u"0012", true}, {u"1234", true},
+        {u" 42\u3000", true}, {u"0012", true}, {u"1234", true}, {u"+7", true}, {u"．５", true},
+        {u"12,345.25", true},
         {u",12", false}, {u"1,23", false}, {u"1,2345", false}, {u"1234,567", false}, {u"1,,234", false},
         {u"1,", false}, {u"0,500", false}, {u".", false}, {u"+", false}, {u"-", false}, {u"", false},
         {u"1.2.3", false}, {u"1.234,5", false}, {u"1e5", false}, {u"1 000", false}, {u"--1", false},
-        {u"12a", false}, {u"٣", false},
+        {u"12a", false}, {u"٣", false}, {u"+-1", false}, {u"1.2,3", false},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(tovo::ReadsAsNumber(c.field), c.number) << std::string(c.field.begin(), c.field.end());
@@ -49,9 +50,14 @@ TEST(SortKey, ComparesFieldsInBothDirections)
         {u"１２３", u"123", 0, 0},
         {u"+0.5", u".5", 0, 0},
         {u"-0", u"0.00", 0, 0},
+        {u"－１，０００", u"-1000", 0, 0},
+        {u"．５", u"0.5", 0, 0},
+        {u" 12 ", u"12", 0, 0},
+        {u"12,345.25", u"12345.250", 0, 0},
         {u"0.05", u"0.5", -1, 1},
         {u"12345678901234567", u"12345678901234568", -1, 1},  // one double for both
         {u"-12345678901234567", u"-12345678901234568", 1, -1},
+        {u"-12345678901234.5", u"-12345678901234.51", 1, -1},  // the one's digits a prefix of the other's
         {u"1" + zeros, u"2" + zeros, -1, 1},                  // past every exponent a key holds
         {u"0." + zeros + u"2", u"0." + zeros + u"1", 1, -1},
         {u"-1" + zeros, u"-99", -1, 1},
@@ -94,52 +100,6 @@ TEST(SortKey, NumbersCompareAsTheirExactValues)
         if (b == a) y = x;
         ASSERT_EQ(Sign(CompareSortFields(a, b, false, kText)), (x > y) - (x < y))
             << std::string(a.begin(), a.end()) << " vs " << std::string(b.begin(), b.end());
-    }
-}
-
-TEST(SortKey, SortRowsKeepsLineOrderForEqualFieldsAndEmptiesLast)
-{
-    const std::vector<std::u16string> column = {u"b", u"", u"10", u"B", u"2", u"1.0", u"", u"a", u"+1", u"-5"};
-    const tovo::SortFieldOf fieldOf = [&](uint32_t row, std::u16string&) { return std::u16string_view(column[row]); };
-    const struct {
-        bool descending;
-        std::vector<uint32_t> rows, sorted;
-    } cases[] = {
-        {false, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9}, {9, 5, 8, 4, 2, 7, 0, 3, 1, 6}},
-        {true, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9}, {0, 3, 7, 2, 4, 5, 8, 9, 1, 6}},
-        {false, {8, 6, 3, 0, 5}, {5, 8, 0, 3, 6}},  // a subset, given out of line order
-    };
-    for (const auto& c : cases) {
-        std::vector<uint32_t> rows = c.rows;
-        tovo::SortRows(rows, static_cast<uint32_t>(column.size()), fieldOf, c.descending, kText);
-        EXPECT_EQ(rows, c.sorted) << c.descending;
-    }
-}
-
-// Both ways of ordering texts (ranking the distinct ones, or comparing fields when there are too
-// many) against the plain comparison of fields.
-TEST(SortKey, SortRowsAgreesWithComparingFields)
-{
-    std::mt19937 rng(3);
-    for (const size_t maxRanked : {size_t{65'536}, size_t{20}}) {
-        const uint32_t distinctTexts = 50;
-        std::vector<std::u16string> column(3'000);
-        for (auto& f : column) {
-            const uint32_t pick = static_cast<uint32_t>(rng() % 10);
-            const std::string n = std::to_string(rng() % distinctTexts);
-            if (pick < 6) f = std::u16string(n.begin(), n.end()) + (pick % 2 ? u"x" : u"X");  // equal in pairs
-            else if (pick < 9) f = std::u16string(n.begin(), n.end());
-        }
-        const tovo::SortFieldOf fieldOf = [&](uint32_t row, std::u16string&) { return std::u16string_view(column[row]); };
-        for (const bool descending : {false, true}) {
-            std::vector<uint32_t> rows(column.size()), expected(column.size());
-            for (uint32_t i = 0; i < rows.size(); ++i) rows[i] = expected[i] = i;
-            tovo::SortRows(rows, static_cast<uint32_t>(column.size()), fieldOf, descending, kText, maxRanked);
-            std::stable_sort(expected.begin(), expected.end(), [&](uint32_t a, uint32_t b) {
-                return CompareSortFields(column[a], column[b], descending, kText) < 0;
-            });
-            ASSERT_EQ(rows, expected) << maxRanked << ' ' << descending;
-        }
     }
 }
 
