@@ -18,7 +18,8 @@ std::array<int, kShownFields> MaxFieldWidths(const RowModel& rows, const CharWid
     const int rowCount = rows.RowCount();
     for (int r = 0; r < rowCount; ++r) {
         const int fields = rows.FieldCount(r);
-        for (int c = 0; c < fields; ++c) best[c] = std::max(best[c], MeasureText(widths, rows.Field(r, c).substr(0, maxUnits)));
+        for (int c = 0; c < fields; ++c)
+            best[c] = std::max(best[c], MeasureText(widths, rows.Field(r, c).substr(0, maxUnits)));
     }
     return best;
 }

@@ -94,8 +94,8 @@ inline constexpr std::array<MenuBarEntry, 7> kMenuBar = {{
 }};
 
 // Identifier of the first command of each category, in the settings dialog's category order.
-inline constexpr std::array<std::u16string_view, 7> kCategoryFirstIds = {
-    u"1001", u"1101", u"1201", u"1301", u"1401", u"1501", u"1601"};
+inline constexpr std::array<std::u16string_view, 7> kCategoryFirstIds = {u"1001", u"1101", u"1201", u"1301",
+                                                                         u"1401", u"1501", u"1601"};
 
 // Each command's default shortcut, in table order.
 std::array<uint16_t, kCommandCount> DefaultCommandShortCuts();

@@ -92,8 +92,8 @@ uint32_t SideOffset(const std::u16string& side)
 
 // A field of the quote-aware splitter, s[begin..end). Unchanged text stays a
 // view into the line; only a field holding "" pairs or U+000C is copied.
-void EmitQuoteAwareField(const char16_t* s, uint32_t begin, uint32_t end, bool changed,
-                         std::u16string& side, FieldSink& sink)
+void EmitQuoteAwareField(const char16_t* s, uint32_t begin, uint32_t end, bool changed, std::u16string& side,
+                         FieldSink& sink)
 {
     if (!changed) {
         const uint32_t len = end - begin;
@@ -161,26 +161,23 @@ void SplitQuoteAware(const char16_t* s, uint32_t n, std::u16string& side, FieldS
     uint32_t start = 0;
     for (uint32_t i = 0; i < n; ++i) {
         switch (s[i]) {
-        case kQuote:
-            if (i + 1 < n && s[i + 1] == kQuote) {
-                changed = true;
-                ++i;
-            } else {
-                inQuote = !inQuote;
-            }
-            break;
-        case kPlaceholder:
-            changed = true;
-            break;
-        case kComma:
-            if (!inQuote) {
-                EmitQuoteAwareField(s, start, i, changed, side, sink);
-                start = i + 1;
-                changed = false;
-            }
-            break;
-        default:
-            break;
+            case kQuote:
+                if (i + 1 < n && s[i + 1] == kQuote) {
+                    changed = true;
+                    ++i;
+                } else {
+                    inQuote = !inQuote;
+                }
+                break;
+            case kPlaceholder: changed = true; break;
+            case kComma:
+                if (!inQuote) {
+                    EmitQuoteAwareField(s, start, i, changed, side, sink);
+                    start = i + 1;
+                    changed = false;
+                }
+                break;
+            default: break;
         }
     }
     EmitQuoteAwareField(s, start, n, changed, side, sink);

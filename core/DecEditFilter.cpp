@@ -6,7 +6,10 @@ namespace {
 
 constexpr char16_t kBackspace = 8;
 
-bool IsDigit(char16_t ch) { return ch >= u'0' && ch <= u'9'; }
+bool IsDigit(char16_t ch)
+{
+    return ch >= u'0' && ch <= u'9';
+}
 
 int HexValue(char16_t ch)
 {
@@ -35,10 +38,8 @@ bool DecEditAccepts(TNumericalType type, char16_t ch, int caretPos, std::u16stri
 {
     if (ch > 255) return false;
     if (ch == kBackspace || IsDigit(ch)) return true;
-    const bool signedType =
-        type == TNumericalType::DecimalSigned || type == TNumericalType::DoubleSigned;
-    const bool doubleType =
-        type == TNumericalType::DoubleUnSigned || type == TNumericalType::DoubleSigned;
+    const bool signedType = type == TNumericalType::DecimalSigned || type == TNumericalType::DoubleSigned;
+    const bool doubleType = type == TNumericalType::DoubleUnSigned || type == TNumericalType::DoubleSigned;
     if (ch == u'-') return signedType && caretPos == 0;
     if (ch == u'.') return doubleType && text.find(u'.') == std::u16string_view::npos;
     return false;
@@ -47,8 +48,7 @@ bool DecEditAccepts(TNumericalType type, char16_t ch, int caretPos, std::u16stri
 std::optional<int32_t> ParseInt32Strict(std::u16string_view text)
 {
     if (text.size() >= 1 && text[0] == u'$') return ParseHex(text.substr(1));
-    if (text.size() >= 2 && text[0] == u'0' && (text[1] == u'x' || text[1] == u'X'))
-        return ParseHex(text.substr(2));
+    if (text.size() >= 2 && text[0] == u'0' && (text[1] == u'x' || text[1] == u'X')) return ParseHex(text.substr(2));
 
     bool negative = false;
     if (!text.empty() && (text[0] == u'-' || text[0] == u'+')) {

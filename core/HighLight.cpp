@@ -80,7 +80,8 @@ HighLightMarks::RowMarks HighLightMarks::MarksOfRow(int32_t rowKey) const
     RowMarks marks;
     auto add = [&](size_t k) {
         marks.any = true;
-        if (col_[k] >= 0 && static_cast<size_t>(col_[k]) < marks.fields.size()) marks.fields.set(static_cast<size_t>(col_[k]));
+        if (col_[k] >= 0 && static_cast<size_t>(col_[k]) < marks.fields.size())
+            marks.fields.set(static_cast<size_t>(col_[k]));
     };
     if (!ordered_) {
         for (size_t k = 0; k < kTableSize && row_[k] != -1; ++k) {
@@ -275,4 +276,3 @@ void MarkRow(HighLightMarks& marks, const HighLightWords& words, const RowModel&
 }
 
 }  // namespace tovo
-

@@ -17,8 +17,8 @@ std::u16string IniIntegerText(int32_t value);
 std::u16string IniFlagText(bool value);
 
 struct ColorName {
-  std::u16string_view name;
-  uint32_t value;
+    std::u16string_view name;
+    uint32_t value;
 };
 inline constexpr int kColorNameCount = 52;
 const ColorName* ColorNames();  // kColorNameCount entries, in search order

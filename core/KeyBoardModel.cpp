@@ -41,15 +41,13 @@ std::vector<std::u16string> CategoryList(const std::vector<std::u16string>& line
     return categories;
 }
 
-std::vector<CommandRow> CommandRowsOfCategory(const std::vector<std::u16string>& lines,
-                                              std::u16string_view category)
+std::vector<CommandRow> CommandRowsOfCategory(const std::vector<std::u16string>& lines, std::u16string_view category)
 {
     std::vector<CommandRow> rows;
     for (const std::u16string& line : lines) {
         const KeyMapLineView view = SplitKeyMapLineView(line);
         if (view.category == category)
-            rows.push_back({std::u16string(view.name), std::u16string(view.shortCut),
-                            std::u16string(view.id)});
+            rows.push_back({std::u16string(view.name), std::u16string(view.shortCut), std::u16string(view.id)});
     }
     return rows;
 }
@@ -67,15 +65,12 @@ std::u16string ComposeShortCutText(std::u16string_view shiftText, std::u16string
     return text;
 }
 
-ChangeResult ChangePresentKey(std::vector<std::u16string>& lines,
-                              std::optional<std::u16string_view> selectedId,
-                              std::u16string_view selectedRowShortCut,
-                              std::u16string_view shiftText, std::u16string_view ctrlText,
-                              std::u16string_view altText, std::u16string_view keyText)
+ChangeResult ChangePresentKey(std::vector<std::u16string>& lines, std::optional<std::u16string_view> selectedId,
+                              std::u16string_view selectedRowShortCut, std::u16string_view shiftText,
+                              std::u16string_view ctrlText, std::u16string_view altText, std::u16string_view keyText)
 {
     ChangeResult result;
-    const bool anyModifier =
-        !Trim(shiftText).empty() || !Trim(ctrlText).empty() || !Trim(altText).empty();
+    const bool anyModifier = !Trim(shiftText).empty() || !Trim(ctrlText).empty() || !Trim(altText).empty();
     if (Trim(keyText).empty() && anyModifier) {
         result.kind = ChangeKind::NeedKey;
         result.message = u"Shift,Ctrl,Altのキーが設定されていますが\r\nキーが設定されていません";

@@ -23,7 +23,10 @@ const std::array<std::u16string_view, kKeyListCount>& KeyListEntries();
 
 using PresentKey = ShortCutParts;
 // What the four lists show for a row's shortcut text.
-inline PresentKey DecomposeShortCutText(std::u16string_view text) { return SplitShortCutText(text); }
+inline PresentKey DecomposeShortCutText(std::u16string_view text)
+{
+    return SplitShortCutText(text);
+}
 
 // Index in KeyListEntries() of the first entry that, trimmed, equals `name` (the space entry
 // matches the empty name); -1 when none does, and the list keeps its selection.
@@ -37,8 +40,7 @@ struct CommandRow {
     std::u16string name, shortCut, id;
 };
 // Rows of the command list for one category, in key map order (exact category match).
-std::vector<CommandRow> CommandRowsOfCategory(const std::vector<std::u16string>& lines,
-                                              std::u16string_view category);
+std::vector<CommandRow> CommandRowsOfCategory(const std::vector<std::u16string>& lines, std::u16string_view category);
 
 // The list texts, each trimmed, the non-empty ones joined by "+" in the order given.
 std::u16string ComposeShortCutText(std::u16string_view shiftText, std::u16string_view ctrlText,
@@ -63,10 +65,8 @@ struct ChangeResult {
 // Tries to give the selected command the key composed from the four list texts. `selectedId`
 // is nullopt when the list has no rows. On Assigned the first line with the selected
 // identifier is replaced in `lines`; every other outcome leaves `lines` unchanged.
-ChangeResult ChangePresentKey(std::vector<std::u16string>& lines,
-                              std::optional<std::u16string_view> selectedId,
-                              std::u16string_view selectedRowShortCut,
-                              std::u16string_view shiftText, std::u16string_view ctrlText,
-                              std::u16string_view altText, std::u16string_view keyText);
+ChangeResult ChangePresentKey(std::vector<std::u16string>& lines, std::optional<std::u16string_view> selectedId,
+                              std::u16string_view selectedRowShortCut, std::u16string_view shiftText,
+                              std::u16string_view ctrlText, std::u16string_view altText, std::u16string_view keyText);
 
 }  // namespace tovo

@@ -32,12 +32,12 @@ KeyMapLineView SplitKeyMapLineView(std::u16string_view line)
 KeyMapLine SplitKeyMapLine(std::u16string_view line)
 {
     const KeyMapLineView view = SplitKeyMapLineView(line);
-    return {std::u16string(view.category), std::u16string(view.name),
-            std::u16string(view.shortCut), std::u16string(view.id)};
+    return {std::u16string(view.category), std::u16string(view.name), std::u16string(view.shortCut),
+            std::u16string(view.id)};
 }
 
-std::u16string JoinKeyMapLine(std::u16string_view category, std::u16string_view name,
-                              std::u16string_view shortCut, std::u16string_view id)
+std::u16string JoinKeyMapLine(std::u16string_view category, std::u16string_view name, std::u16string_view shortCut,
+                              std::u16string_view id)
 {
     std::u16string out;
     out.reserve(category.size() + name.size() + shortCut.size() + id.size() + 3);
@@ -59,8 +59,7 @@ std::vector<std::u16string> CommandTableLines(const std::array<uint16_t, kComman
     lines.reserve(kCommandCount);
     const auto& table = CommandTable();
     for (size_t i = 0; i < kCommandCount; ++i)
-        lines.push_back(JoinKeyMapLine(table[i].category, table[i].caption,
-                                       ShortCutToText(shortCuts[i]), table[i].id));
+        lines.push_back(JoinKeyMapLine(table[i].category, table[i].caption, ShortCutToText(shortCuts[i]), table[i].id));
     return lines;
 }
 
@@ -69,8 +68,7 @@ std::vector<std::u16string> CommandTableLines()
     return CommandTableLines(DefaultCommandShortCuts());
 }
 
-std::optional<size_t> FindLineIndexById(const std::vector<std::u16string>& lines,
-                                        std::u16string_view id)
+std::optional<size_t> FindLineIndexById(const std::vector<std::u16string>& lines, std::u16string_view id)
 {
     for (size_t i = 0; i < lines.size(); ++i)
         if (SplitKeyMapLineView(lines[i]).id == id) return i;
@@ -83,8 +81,7 @@ const std::u16string* FindLineById(const std::vector<std::u16string>& lines, std
     return index ? &lines[*index] : nullptr;
 }
 
-std::u16string ShortCutTextForId(const std::vector<std::u16string>& lines, std::u16string_view id,
-                                 bool* found)
+std::u16string ShortCutTextForId(const std::vector<std::u16string>& lines, std::u16string_view id, bool* found)
 {
     const std::u16string* line = FindLineById(lines, id);
     if (found) *found = line != nullptr;
@@ -92,8 +89,7 @@ std::u16string ShortCutTextForId(const std::vector<std::u16string>& lines, std::
     return std::u16string(SplitKeyMapLineView(*line).shortCut);
 }
 
-std::optional<uint16_t> ShortCutForId(const std::vector<std::u16string>& lines,
-                                      std::u16string_view id)
+std::optional<uint16_t> ShortCutForId(const std::vector<std::u16string>& lines, std::u16string_view id)
 {
     const std::u16string* line = FindLineById(lines, id);
     if (!line) return std::nullopt;

@@ -28,8 +28,8 @@ KeyMapLineView SplitKeyMapLineView(std::u16string_view line);
 KeyMapLine SplitKeyMapLine(std::u16string_view line);
 
 std::u16string JoinKeyMapLine(const KeyMapLine& line);
-std::u16string JoinKeyMapLine(std::u16string_view category, std::u16string_view name,
-                              std::u16string_view shortCut, std::u16string_view id);
+std::u16string JoinKeyMapLine(std::u16string_view category, std::u16string_view name, std::u16string_view shortCut,
+                              std::u16string_view id);
 
 // The command table as key map lines, with the given shortcut for each command in table order.
 std::vector<std::u16string> CommandTableLines(const std::array<uint16_t, kCommandCount>& shortCuts);
@@ -45,8 +45,7 @@ inline bool KeyMapLineCountMatches(const std::vector<std::u16string>& lines)
 // The first line whose identifier equals `id` exactly; null when none does.
 const std::u16string* FindLineById(const std::vector<std::u16string>& lines, std::u16string_view id);
 // Index of that line.
-std::optional<size_t> FindLineIndexById(const std::vector<std::u16string>& lines,
-                                        std::u16string_view id);
+std::optional<size_t> FindLineIndexById(const std::vector<std::u16string>& lines, std::u16string_view id);
 
 // The shortcut text of the first line with `id`; empty, and *found false, when none has it.
 std::u16string ShortCutTextForId(const std::vector<std::u16string>& lines, std::u16string_view id,
@@ -54,7 +53,6 @@ std::u16string ShortCutTextForId(const std::vector<std::u16string>& lines, std::
 
 // The shortcut the command gets from the key map; nullopt when no line has its identifier,
 // in which case the menu item keeps the shortcut it has.
-std::optional<uint16_t> ShortCutForId(const std::vector<std::u16string>& lines,
-                                      std::u16string_view id);
+std::optional<uint16_t> ShortCutForId(const std::vector<std::u16string>& lines, std::u16string_view id);
 
 }  // namespace tovo

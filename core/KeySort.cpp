@@ -73,11 +73,9 @@ KeyGroups GroupAndSortKeyMap(const std::vector<std::u16string>& lines)
     for (size_t g = 1; g < kKeyGroupCount; ++g) {
         std::vector<std::pair<std::u16string, std::u16string>> keyed;
         keyed.reserve(groups[g].size());
-        for (std::u16string& line : groups[g])
-            keyed.emplace_back(KeySortKey(KeyTextOfLine(line)), std::move(line));
-        std::stable_sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) {
-            return CompareSortKeys(a.first, b.first) < 0;
-        });
+        for (std::u16string& line : groups[g]) keyed.emplace_back(KeySortKey(KeyTextOfLine(line)), std::move(line));
+        std::stable_sort(keyed.begin(), keyed.end(),
+                         [](const auto& a, const auto& b) { return CompareSortKeys(a.first, b.first) < 0; });
         for (size_t i = 0; i < keyed.size(); ++i) groups[g][i] = std::move(keyed[i].second);
     }
     return groups;
@@ -86,8 +84,7 @@ KeyGroups GroupAndSortKeyMap(const std::vector<std::u16string>& lines)
 std::vector<std::u16string> SortedKeyMapView(const KeyGroups& groups)
 {
     std::vector<std::u16string> out;
-    for (int g : kKeyGroupShowOrder)
-        out.insert(out.end(), groups[g].begin(), groups[g].end());
+    for (int g : kKeyGroupShowOrder) out.insert(out.end(), groups[g].begin(), groups[g].end());
     return out;
 }
 
@@ -99,8 +96,8 @@ std::vector<std::u16string> SortedKeyMapView(const std::vector<std::u16string>& 
 KeyMapColumns SplitKeyMapColumns(std::u16string_view line)
 {
     const KeyMapLineView view = SplitKeyMapLineView(line);
-    return {std::u16string(view.category), std::u16string(view.name),
-            std::u16string(view.shortCut), std::u16string(view.id)};
+    return {std::u16string(view.category), std::u16string(view.name), std::u16string(view.shortCut),
+            std::u16string(view.id)};
 }
 
 }  // namespace tovo

@@ -55,8 +55,7 @@ void LineStore::NewBlock(size_t chars)
     const size_t capacity = std::max(chars, kBlockChars);
     const size_t slots = (capacity + kBlockChars - 1) / kBlockChars;
     size_t blocksCapacity = 0, slotsCapacity = 0;
-    const size_t bookkeeping =
-        GrowthBytes(blocks_, 1, blocksCapacity) + GrowthBytes(slotBlocks_, slots, slotsCapacity);
+    const size_t bookkeeping = GrowthBytes(blocks_, 1, blocksCapacity) + GrowthBytes(slotBlocks_, slots, slotsCapacity);
     CheckLimit(capacity * sizeof(char16_t) + bookkeeping);
     if (blocks_.size() >= std::numeric_limits<uint32_t>::max()) throw std::bad_alloc();
     Block block{std::make_unique_for_overwrite<char16_t[]>(capacity), capacity,

@@ -76,8 +76,7 @@ bool RowModel::FieldsArePiecesOfLine(int row) const
 void RowModel::AppendRow(int32_t lineNumber0, std::u16string_view lineText, Splitter splitter)
 {
     if (store_) throw std::logic_error("rows of a line store take no other rows");
-    if (rows_.size() >= static_cast<size_t>(std::numeric_limits<int>::max()))
-        throw std::length_error("too many rows");
+    if (rows_.size() >= static_cast<size_t>(std::numeric_limits<int>::max())) throw std::length_error("too many rows");
     if (lineText.size() >= kSideBit) throw std::length_error("line too long for a row");
     const uint32_t quoteAware = splitter == Splitter::QuoteAware ? kSideBit : 0u;
     rows_.push_back({lineText.data(), static_cast<uint32_t>(lineText.size()) | quoteAware, lineNumber0});
@@ -99,8 +98,8 @@ const RowModel::SplitRow& RowModel::Split(int row) const
     entry.total = 0;
     const std::u16string_view text = Text(row);
     if (!text.empty()) {
-        const bool quoteAware =
-            store_ ? storeSplitter_ == Splitter::QuoteAware : (rows_[static_cast<size_t>(row)].lengthAndQuoteAware & kSideBit) != 0;
+        const bool quoteAware = store_ ? storeSplitter_ == Splitter::QuoteAware
+                                       : (rows_[static_cast<size_t>(row)].lengthAndQuoteAware & kSideBit) != 0;
         RowSink sink(entry.fields);
         SplitLine(quoteAware ? Splitter::QuoteAware : Splitter::Auto, text, entry.side, sink);
         entry.total = sink.total;
@@ -128,7 +127,8 @@ std::u16string_view RowModel::Field(int row, int c) const
 size_t RowModel::MemoryBytes() const
 {
     size_t bytes = rows_.capacity() * sizeof(Row) + cache_.capacity() * sizeof(SplitRow);
-    for (const SplitRow& s : cache_) bytes += s.fields.capacity() * sizeof(PackedField) + s.side.capacity() * sizeof(char16_t);
+    for (const SplitRow& s : cache_)
+        bytes += s.fields.capacity() * sizeof(PackedField) + s.side.capacity() * sizeof(char16_t);
     return bytes;
 }
 

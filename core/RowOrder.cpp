@@ -33,8 +33,8 @@ bool RankTexts(std::vector<Key>& keys, const std::string& bytes, size_t maxRanke
     std::vector<std::string_view> distinct;
     for (Key& k : keys) {
         if (!SortKeyIsText(k.key)) continue;
-        const auto [it, fresh] = ids.try_emplace(std::string_view(bytes).substr(k.offset, k.length),
-                                                 static_cast<uint32_t>(distinct.size()));
+        const auto [it, fresh] =
+            ids.try_emplace(std::string_view(bytes).substr(k.offset, k.length), static_cast<uint32_t>(distinct.size()));
         if (fresh) {
             if (distinct.size() == maxRanked) {
                 for (Key& t : keys) {
@@ -124,7 +124,8 @@ void SortRowsByField(std::vector<uint32_t>& rows, const RowModel& model, int fie
     std::sort(keys.begin(), keys.end(), [&](const Key& a, const Key& b) {
         const int c = CompareSortKeys(a.key, b.key, descending, [&] {
             if (ranked && SortKeyIsText(a.key)) return 0;
-            const int order = std::memcmp(bytes.data() + a.offset, bytes.data() + b.offset, std::min(a.length, b.length));
+            const int order =
+                std::memcmp(bytes.data() + a.offset, bytes.data() + b.offset, std::min(a.length, b.length));
             if (order != 0) return order;
             return a.length < b.length ? -1 : (a.length > b.length ? 1 : 0);
         });

@@ -12,11 +12,20 @@ bool NeedsQuotes(std::u16string_view field)
     return field.find_first_of(u"\t\r\n") != std::u16string_view::npos;
 }
 
-bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
-bool IsLowSurrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
+bool IsHighSurrogate(char16_t c)
+{
+    return c >= 0xD800 && c <= 0xDBFF;
+}
+bool IsLowSurrogate(char16_t c)
+{
+    return c >= 0xDC00 && c <= 0xDFFF;
+}
 
 // A control character would break the tooltip's lines or draw as a box.
-char16_t Shown(char16_t c) { return c < 0x20 ? u' ' : c; }
+char16_t Shown(char16_t c)
+{
+    return c < 0x20 ? u' ' : c;
+}
 
 }  // namespace
 
@@ -93,7 +102,8 @@ std::u16string WrapTipText(std::u16string_view text, const CharWidthTable& width
 std::u16string HiddenFieldsText(uint32_t totalFields)
 {
     if (totalFields <= static_cast<uint32_t>(kShownFields)) return {};
-    return u"+" + DecimalText(totalFields - static_cast<uint32_t>(kShownFields), 1) + u" フィールドは表示されていません";
+    return u"+" + DecimalText(totalFields - static_cast<uint32_t>(kShownFields), 1) +
+           u" フィールドは表示されていません";
 }
 
 std::u16string CellTipText(std::u16string_view caption, std::u16string_view text, bool textCut, uint32_t totalFields,

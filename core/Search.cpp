@@ -81,7 +81,8 @@ SearchResult SearchRows(const RowModel& rows, const RowOrder& order, int selecte
     if (selectedRow < 0 || selectedRow >= count) return result;
     // Past field 96 (or a corrupt negative column) the selected row is
     // skipped or searched whole, never indexed out of range.
-    const int firstCol = static_cast<int>(std::clamp<long long>(static_cast<long long>(searchCol) + 1, 0, kShownFields));
+    const int firstCol =
+        static_cast<int>(std::clamp<long long>(static_cast<long long>(searchCol) + 1, 0, kShownFields));
     for (int v = selectedRow; v >= 0 && v < count; v = next(v)) {
         const int r = order.ModelRow(v);
         if (r < 0 || r >= rows.RowCount()) continue;
@@ -127,8 +128,7 @@ TermMatcher::TermMatcher(std::u16string_view term, UpperFn upper) : upper_(upper
     for (char16_t c = 1; c < 0x80; ++c) ascii.push_back(c);
     const std::u16string mapped = upper(ascii);
     asciiFastPath_ = mapped.size() == ascii.size();
-    for (size_t i = 0; asciiFastPath_ && i < ascii.size(); ++i)
-        asciiFastPath_ = mapped[i] == AsciiUpper(ascii[i]);
+    for (size_t i = 0; asciiFastPath_ && i < ascii.size(); ++i) asciiFastPath_ = mapped[i] == AsciiUpper(ascii[i]);
     // Kana and ideographs have no case, and no letter's capital is one, so only the unit itself
     // maps to it.
     for (const char16_t c : term_) {

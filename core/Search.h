@@ -51,8 +51,8 @@ private:
 
 struct SearchResult {
     bool found = false;
-    int row = -1;      // IntSearchRow on a hit
-    int lastCol = -1;  // IntSearchCol on a hit: the last matching sub-item
+    int row = -1;           // IntSearchRow on a hit
+    int lastCol = -1;       // IntSearchCol on a hit: the last matching sub-item
     std::vector<int> cols;  // every matching sub-item of the hit row, 0-based
 };
 

@@ -31,10 +31,13 @@ std::u16string_view KeyNameFromCode(uint16_t keyCode);
 
 constexpr uint16_t MakeShortCut(uint16_t keyCode, bool shift, bool ctrl, bool alt)
 {
-    return static_cast<uint16_t>((keyCode & kKeyCodeMask) | (shift ? kShiftBit : 0) |
-                                 (ctrl ? kCtrlBit : 0) | (alt ? kAltBit : 0));
+    return static_cast<uint16_t>((keyCode & kKeyCodeMask) | (shift ? kShiftBit : 0) | (ctrl ? kCtrlBit : 0) |
+                                 (alt ? kAltBit : 0));
 }
-constexpr uint16_t ShortCutKeyCode(uint16_t shortCut) { return shortCut & kKeyCodeMask; }
+constexpr uint16_t ShortCutKeyCode(uint16_t shortCut)
+{
+    return shortCut & kKeyCodeMask;
+}
 
 // "Shift+", "Ctrl+", "Alt+" as set, then the key name. A key code without a name gives the
 // empty text even with modifiers set: such a shortcut matches no key and shows nothing.
@@ -56,6 +59,9 @@ ShortCutParts SplitShortCutText(std::u16string_view text);
 uint16_t TextToShortCut(std::u16string_view text);
 
 // A shortcut with key code 0 matches no key press, whatever its modifiers.
-constexpr bool IsWorkingShortCut(uint16_t shortCut) { return ShortCutKeyCode(shortCut) != 0; }
+constexpr bool IsWorkingShortCut(uint16_t shortCut)
+{
+    return ShortCutKeyCode(shortCut) != 0;
+}
 
 }  // namespace tovo

@@ -25,11 +25,23 @@ int DigitOf(char16_t c)
     if (c >= u'０' && c <= u'９') return c - u'０';
     return -1;
 }
-bool IsSpace(char16_t c) { return c == u' ' || c == u'\u3000'; }
-bool IsComma(char16_t c) { return c == u',' || c == u'，'; }
-bool IsPoint(char16_t c) { return c == u'.' || c == u'．'; }
+bool IsSpace(char16_t c)
+{
+    return c == u' ' || c == u'\u3000';
+}
+bool IsComma(char16_t c)
+{
+    return c == u',' || c == u'，';
+}
+bool IsPoint(char16_t c)
+{
+    return c == u'.' || c == u'．';
+}
 
-int Sign(int v) { return (v > 0) - (v < 0); }
+int Sign(int v)
+{
+    return (v > 0) - (v < 0);
+}
 
 char16_t FoldCase(char16_t c)
 {
@@ -116,7 +128,8 @@ void AppendNumberKey(std::u16string_view number, std::string& out)
     out.push_back('\0');
     // A larger magnitude is a smaller negative number: every byte after the sign reversed.
     if (negative) {
-        for (size_t i = at + 1; i < out.size(); ++i) out[i] = static_cast<char>(0xFF - static_cast<unsigned char>(out[i]));
+        for (size_t i = at + 1; i < out.size(); ++i)
+            out[i] = static_cast<char>(0xFF - static_cast<unsigned char>(out[i]));
     }
 }
 
@@ -167,7 +180,8 @@ uint64_t SortKeyOf(std::u16string_view field)
         digits = 0;
         leftOut = true;
     }
-    uint64_t magnitude = (static_cast<uint64_t>(code) << kExponentShift) | (digits << kDigitShift) | (leftOut ? 1u : 0u);
+    uint64_t magnitude =
+        (static_cast<uint64_t>(code) << kExponentShift) | (digits << kDigitShift) | (leftOut ? 1u : 0u);
     if (negative) magnitude = kMagnitudeMask - magnitude;  // larger magnitude, earlier
     return (kClassNumber << kClassShift) | (uint64_t{negative ? 0u : 2u} << kSignShift) | magnitude;
 }

@@ -49,8 +49,14 @@ uint64_t SortKeyOf(std::u16string_view field);
 // Inline: a million-row sort asks these tens of millions of times.
 inline constexpr int kSortClassShift = 62;
 inline constexpr uint64_t kSortClassText = 1, kSortClassEmpty = 2;
-inline bool SortKeyIsEmpty(uint64_t key) { return key >> kSortClassShift == kSortClassEmpty; }
-inline bool SortKeyIsText(uint64_t key) { return key >> kSortClassShift == kSortClassText; }
+inline bool SortKeyIsEmpty(uint64_t key)
+{
+    return key >> kSortClassShift == kSortClassEmpty;
+}
+inline bool SortKeyIsText(uint64_t key)
+{
+    return key >> kSortClassShift == kSortClassText;
+}
 inline bool SortKeyNeedsText(uint64_t key)
 {
     if (SortKeyIsText(key)) return true;

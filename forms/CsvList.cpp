@@ -111,13 +111,13 @@ bool TFormCsvList::CreateControls() {
   ComboBox1 = CreateChild(L"COMBOBOX", L"", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, 0, IdComboBox1);
   Label2 = CreateChild(L"STATIC", L"幅(&W):", SS_LEFT, 0, IdLabel2);
   ComboBox2 = CreateChild(L"COMBOBOX", L"", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, 0, IdComboBox2);
-  ListView1 = CreateChild(WC_LISTVIEWW, L"",
-                   WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA | LVS_SINGLESEL | LVS_SHOWSELALWAYS, WS_EX_CLIENTEDGE,
-                   IdListView1);
+  ListView1 =
+      CreateChild(WC_LISTVIEWW, L"", WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA | LVS_SINGLESEL | LVS_SHOWSELALWAYS,
+                  WS_EX_CLIENTEDGE, IdListView1);
   StatusBar1 = CreateChild(STATUSCLASSNAMEW, L"", CCS_NORESIZE | CCS_NOPARENTALIGN | CCS_NODIVIDER | SBARS_SIZEGRIP, 0,
-                    IdStatusBar1);
-  for (HWND h : {ButtonPrev, ButtonNext, ButtonSearchPrev, ButtonSearchNext, ButtonFitColumnWidth, ButtonCancel,
-                 Label3, ComboBox3, Label1, ComboBox1, Label2, ComboBox2, ListView1, StatusBar1}) {
+                           IdStatusBar1);
+  for (HWND h : {ButtonPrev, ButtonNext, ButtonSearchPrev, ButtonSearchNext, ButtonFitColumnWidth, ButtonCancel, Label3,
+                 ComboBox3, Label1, ComboBox1, Label2, ComboBox2, ListView1, StatusBar1}) {
     if (!h) return false;
   }
   ListView_SetExtendedListViewStyle(ListView1, LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
@@ -151,8 +151,8 @@ bool TFormCsvList::CreateControls() {
   inPanel(ButtonFitColumnWidth, 500, 40, 140, 25);
   inPanel(ButtonCancel, 640, 40, 120, 25);
   layout_.push_back({ListView1, 0, 0, kDesignClient.cx, panelTop, kLeft | kTop | kRight | kBottom});
-  layout_.push_back({StatusBar1, 0, kDesignClient.cy - kStatusHeight, kDesignClient.cx, kStatusHeight,
-                     kLeft | kRight | kBottom});
+  layout_.push_back(
+      {StatusBar1, 0, kDesignClient.cy - kStatusHeight, kDesignClient.cx, kStatusHeight, kLeft | kRight | kBottom});
   panels_ = {{0, panelTop, kDesignClient.cx, kPanelHeight, kLeft | kRight | kBottom}};
   Layout();
   return true;
@@ -277,21 +277,16 @@ const std::vector<TFormCsvList::Setting>& TFormCsvList::Settings() {
        [](const F& f) { return normalRectPart(f, [](const RECT& r) -> int { return r.left; }); }},
       {u"FormCsvList", u"Top", u"0", SettingForm::Integer, [](F& f, SettingValue v) { f.FormPosTop = v.number; },
        [](const F& f) { return normalRectPart(f, [](const RECT& r) -> int { return r.top; }); }},
-      {u"FormCsvList", u"Width", u"800", SettingForm::Integer,
-       [](F& f, SettingValue v) { f.FormPosWidth = v.number; },
+      {u"FormCsvList", u"Width", u"800", SettingForm::Integer, [](F& f, SettingValue v) { f.FormPosWidth = v.number; },
        [](const F& f) { return normalRectPart(f, [](const RECT& r) -> int { return r.right - r.left; }); }},
       {u"FormCsvList", u"Height", u"480", SettingForm::Integer,
        [](F& f, SettingValue v) { f.FormPosHeight = v.number; },
        [](const F& f) { return normalRectPart(f, [](const RECT& r) -> int { return r.bottom - r.top; }); }},
       {u"CsvList", u"DispNum", u"5", SettingForm::Integer,
-       [](F& f, SettingValue v) {
-         SendMessageW(f.ComboBox1, CB_SETCURSEL, StoredChoice(f.ComboBox1, v.number, 5), 0);
-       },
+       [](F& f, SettingValue v) { SendMessageW(f.ComboBox1, CB_SETCURSEL, StoredChoice(f.ComboBox1, v.number, 5), 0); },
        [](const F& f) -> Saved { return IntValue(static_cast<int>(SendMessageW(f.ComboBox1, CB_GETCURSEL, 0, 0))); }},
       {u"CsvList", u"ColWidth", u"2", SettingForm::Integer,
-       [](F& f, SettingValue v) {
-         SendMessageW(f.ComboBox2, CB_SETCURSEL, StoredChoice(f.ComboBox2, v.number, 2), 0);
-       },
+       [](F& f, SettingValue v) { SendMessageW(f.ComboBox2, CB_SETCURSEL, StoredChoice(f.ComboBox2, v.number, 2), 0); },
        [](const F& f) -> Saved { return IntValue(static_cast<int>(SendMessageW(f.ComboBox2, CB_GETCURSEL, 0, 0))); }},
       {u"CsvListHighLight", u"None", u"1", SettingForm::Flag,
        [](F& f, SettingValue v) { f.SetChecked(MenuCsvListHiLightNone, v.flag); },
@@ -553,7 +548,9 @@ void TFormCsvList::ShowChoicesInForce() {
 
 int TFormCsvList::ColumnWidthChoice() const { return ComboNumber(ComboBox2); }
 
-void TFormCsvList::SetColumnWidthPx(int column, int px96) { ListView_SetColumnWidth(ListView1, column, Scale(px96, dpi_)); }
+void TFormCsvList::SetColumnWidthPx(int column, int px96) {
+  ListView_SetColumnWidth(ListView1, column, Scale(px96, dpi_));
+}
 
 void TFormCsvList::ButtonCancelClick() { PostMessageW(hwnd_, WM_CLOSE, 0, 0); }
 
@@ -605,14 +602,30 @@ void TFormCsvList::OnCommand(WORD id, WORD code, HWND control) {
     return;
   }
   switch (id) {
-    case IdButtonPrev: if (code == BN_CLICKED) ButtonPrevClick(); break;
-    case IdButtonNext: if (code == BN_CLICKED) ButtonNextClick(); break;
-    case IdButtonSearchPrev: if (code == BN_CLICKED) ButtonSearchPrevClick(); break;
-    case IdButtonSearchNext: if (code == BN_CLICKED) ButtonSearchNextClick(); break;
-    case IdButtonFitColumnWidth: if (code == BN_CLICKED) ButtonFitColumnWidthClick(); break;
-    case IdButtonCancel: if (code == BN_CLICKED) ButtonCancelClick(); break;
-    case IdComboBox1: if (code == CBN_SELCHANGE) ComboBox1Change(); break;
-    case IdComboBox2: if (code == CBN_SELCHANGE) ComboBox2Change(); break;
+    case IdButtonPrev:
+      if (code == BN_CLICKED) ButtonPrevClick();
+      break;
+    case IdButtonNext:
+      if (code == BN_CLICKED) ButtonNextClick();
+      break;
+    case IdButtonSearchPrev:
+      if (code == BN_CLICKED) ButtonSearchPrevClick();
+      break;
+    case IdButtonSearchNext:
+      if (code == BN_CLICKED) ButtonSearchNextClick();
+      break;
+    case IdButtonFitColumnWidth:
+      if (code == BN_CLICKED) ButtonFitColumnWidthClick();
+      break;
+    case IdButtonCancel:
+      if (code == BN_CLICKED) ButtonCancelClick();
+      break;
+    case IdComboBox1:
+      if (code == CBN_SELCHANGE) ComboBox1Change();
+      break;
+    case IdComboBox2:
+      if (code == CBN_SELCHANGE) ComboBox2Change();
+      break;
     default: break;
   }
 }
@@ -625,9 +638,7 @@ LRESULT TFormCsvList::OnNotify(NMHDR* hdr) {
     case NM_CLICK:
       if (Allowed(kListClickDuringFill)) ListView1Click();
       return 0;
-    case LVN_COLUMNCLICK:
-      ListView1ColumnClick(reinterpret_cast<NMLISTVIEW*>(hdr)->iSubItem);
-      return 0;
+    case LVN_COLUMNCLICK: ListView1ColumnClick(reinterpret_cast<NMLISTVIEW*>(hdr)->iSubItem); return 0;
     default: return 0;
   }
 }

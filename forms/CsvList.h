@@ -102,7 +102,7 @@ class TFormCsvList : public win::Form {
   void RepaintStatus();
   int ColumnWidthChoice() const;  // the number shown in ComboBox2
   void SetColumnWidthPx(int column, int px96);
-  void ShowChoicesInForce();  // the size boxes back to the sizes the list has
+  void ShowChoicesInForce();    // the size boxes back to the sizes the list has
   int widthChoiceInForce_ = 0;  // ComboBox2's entry the columns were last sized by
   // One handler per row of the command table, in its order.
   using CommandHandler = void (TFormCsvList::*)();
@@ -129,7 +129,7 @@ class TFormCsvList : public win::Form {
   Splitter CurrentSplitter() const;
   std::u16string RowCaption(int row) const;
   bool ReadLines(LineStore& into, int32_t first, int32_t stop, bool progress);  // false: stopped
-  bool PumpWhileBusy(int32_t progressLine);  // throttled; false: stop the loop
+  bool PumpWhileBusy(int32_t progressLine);                                     // throttled; false: stop the loop
   void ClearRows();
   void ShowPage(int32_t start, int32_t end);
   std::u16string lineBuffer_;  // GetLine's buffer, reused across lines of a fill
@@ -173,9 +173,9 @@ class TFormCsvList : public win::Form {
   std::array<int, kShownFields> FittedColumnWidths();
   void EnsureCharWidths();
   std::u16string ColumnCaption(int column) const;  // data column 1..96
-  std::vector<std::u16string> headerCaptions_;    // set by the header row; empty: "01".."96"
-  int itemTextPadding_ = 12;    // what the list's own auto-size adds to a cell's text width
-  int headerTextPadding_ = 12;  // and to a caption's, at least the header's own margins
+  std::vector<std::u16string> headerCaptions_;     // set by the header row; empty: "01".."96"
+  int itemTextPadding_ = 12;                       // what the list's own auto-size adds to a cell's text width
+  int headerTextPadding_ = 12;                     // and to a caption's, at least the header's own margins
 
   // ---------------------------------------------------------------- CsvListSearch.cpp
   void MenuCsvListSearchNextClick();
@@ -205,7 +205,7 @@ class TFormCsvList : public win::Form {
   struct DrawState {
     bool rowMode = false, colMode = false;
     COLORREF normalText = 0, highLightText = 0;
-    COLORREF rowText = 0;  // the colour the current row's number cell keeps
+    COLORREF rowText = 0;               // the colour the current row's number cell keeps
     HighLightMarks::RowMarks rowMarks;  // the current row's, looked up once for all its cells
   } draw_;
   std::array<COLORREF, 16> customColors_ = [] {
@@ -242,14 +242,14 @@ class TFormCsvList : public win::Form {
   void CopySelectedRow();
   bool MayMoveSelection(UINT msg, WPARAM wp) const;
   LRESULT ListView1MoveSelection(UINT msg, WPARAM wp, LPARAM lp);
-  int SelectedRow() const;         // -1: none
-  void SelectListRow(int row);     // selected, focused and the selection mark, the old row let go
+  int SelectedRow() const;      // -1: none
+  void SelectListRow(int row);  // selected, focused and the selection mark, the old row let go
   HWND ToolTip1 = nullptr;
   WNDPROC listProc_ = nullptr, headerProc_ = nullptr;  // the controls' own procedures
-  CellRef tipCell_;          // the cell the tooltip is shown or waiting for
-  std::u16string tipText_;   // its text
+  CellRef tipCell_;                                    // the cell the tooltip is shown or waiting for
+  std::u16string tipText_;                             // its text
   bool tipTrackingLeave_ = false;
-  int paintedOriginX_ = 0;   // the scroll position and "No" width the list last painted with
+  int paintedOriginX_ = 0;  // the scroll position and "No" width the list last painted with
   int paintedNumberWidth_ = 0;
   int headerLeft_ = 0;
   static constexpr UINT_PTR kTimerTip = 2;
@@ -273,7 +273,7 @@ class TFormCsvList : public win::Form {
   void ShowFilterNotice();
   int ColumnAt(POINT screen) const;
   bool ListView1SortMessage(UINT msg, WPARAM wp, LPARAM lp);  // true: handled
-  void ShowListContextMenu(const POINT* mouse);  // null: from the keyboard
+  void ShowListContextMenu(const POINT* mouse);               // null: from the keyboard
   RowOrder order_;
   int sortColumn_ = 0;  // 0: line order; 1..96 the field column
   bool sortDescending_ = false;

@@ -42,9 +42,9 @@ void TFormCsvList::CreateListAids() {
   }
   // Owned by the window, so it goes when the window does; tracked, so it shows exactly where and
   // when the list's mouse moves say.
-  ToolTip1 = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
-                             CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr,
-                             ThisModule(), nullptr);
+  ToolTip1 =
+      CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT,
+                      CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr, ThisModule(), nullptr);
   if (!ToolTip1) return;  // the list works without tooltips
   TTTOOLINFOW tool{};
   tool.cbSize = sizeof tool;
@@ -112,11 +112,16 @@ LRESULT TFormCsvList::ListView1Message(HWND, UINT msg, WPARAM wp, LPARAM lp) {
       break;
     // Whatever moves the cells or the selection takes the tooltip away; the next mouse move
     // finds the cell under the cursor again.
-    case WM_LBUTTONDOWN: case WM_RBUTTONDOWN: case WM_MBUTTONDOWN: case WM_KEYDOWN:
-    case WM_MOUSEWHEEL: case WM_MOUSEHWHEEL: case WM_HSCROLL: case WM_VSCROLL: case LVM_SCROLL:
-    case WM_KILLFOCUS:
-      HideCellTip();
-      break;
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+    case WM_KEYDOWN:
+    case WM_MOUSEWHEEL:
+    case WM_MOUSEHWHEEL:
+    case WM_HSCROLL:
+    case WM_VSCROLL:
+    case LVM_SCROLL:
+    case WM_KILLFOCUS: HideCellTip(); break;
     default: break;
   }
   if (ListView1SortMessage(msg, wp, lp)) return 0;
@@ -132,14 +137,20 @@ bool TFormCsvList::MayMoveSelection(UINT msg, WPARAM wp) const {
   switch (msg) {
     case WM_KEYDOWN:
       switch (wp) {
-        case VK_UP: case VK_DOWN: case VK_LEFT: case VK_RIGHT:
-        case VK_PRIOR: case VK_NEXT: case VK_HOME: case VK_END:
-          return true;
+        case VK_UP:
+        case VK_DOWN:
+        case VK_LEFT:
+        case VK_RIGHT:
+        case VK_PRIOR:
+        case VK_NEXT:
+        case VK_HOME:
+        case VK_END: return true;
         case VK_SPACE: return GetKeyState(VK_CONTROL) >= 0;
         default: return false;
       }
     case WM_CHAR: return wp >= 0x20 && wp != 0x7F;  // a letter: the list finds the row it starts
-    case WM_LBUTTONDOWN: case WM_RBUTTONDOWN: return !(wp & MK_CONTROL);
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN: return !(wp & MK_CONTROL);
     default: return false;
   }
 }
@@ -317,7 +328,9 @@ LRESULT TFormCsvList::HeaderMessage(HWND header, UINT msg, WPARAM wp, LPARAM lp)
       SetCursor(LoadCursorW(nullptr, IDC_ARROW));
       return TRUE;
     }
-    case WM_LBUTTONDOWN: case WM_LBUTTONDBLCLK: case WM_RBUTTONDOWN:
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+    case WM_RBUTTONDOWN:
       if (InFrozenHeader(header, {static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))})) {
         if (msg == WM_LBUTTONDOWN) ListView1ColumnClick(0);  // the "No" the user sees
         return 0;
@@ -387,8 +400,8 @@ std::u16string TFormCsvList::CellTipTextAt(CellRef cell) {
     text = rows_.Field(cell.row, cell.column - 1);
     caption = ColumnCaption(cell.column);
   }
-  const bool cut = CellTextCut(charWidths_, text, ListView_GetColumnWidth(ListView1, cell.column), itemTextPadding_,
-                               kListCellUnits);
+  const bool cut =
+      CellTextCut(charWidths_, text, ListView_GetColumnWidth(ListView1, cell.column), itemTextPadding_, kListCellUnits);
   TipLimits limits;
   limits.maxLineWidth = Scale(kTipLineWidth96, dpi_);
   return CellTipText(caption, text, cut, rows_.TotalFieldCount(cell.row), charWidths_, limits);

@@ -19,9 +19,7 @@ namespace {
 
 constexpr int32_t kFitQuestionAbove = 500;
 
-int ClampToInt(int64_t v) {
-  return static_cast<int>(std::clamp<int64_t>(v, 0, std::numeric_limits<int>::max()));
-}
+int ClampToInt(int64_t v) { return static_cast<int>(std::clamp<int64_t>(v, 0, std::numeric_limits<int>::max())); }
 
 void SetColumnCaption(HWND list, int column, const std::u16string& caption) {
   LVCOLUMNW col{};
@@ -33,8 +31,7 @@ void SetColumnCaption(HWND list, int column, const std::u16string& caption) {
 // Widths of captions in the font the header draws them with (the list gives it its own).
 class CaptionMeasure {
  public:
-  explicit CaptionMeasure(HWND header)
-      : dc_(header), font_(dc_.get(), HeaderFont(header)) {}
+  explicit CaptionMeasure(HWND header) : dc_(header), font_(dc_.get(), HeaderFont(header)) {}
   int Width(const std::u16string& caption) const {
     SIZE size{};
     const int length = static_cast<int>(std::min<size_t>(caption.size(), INT_MAX));

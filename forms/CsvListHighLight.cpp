@@ -28,7 +28,8 @@ uint32_t SysColor(int index) { return GetSysColor(index); }
 
 // The row key of list row `row`: the formula, and the clamp, the fill marks with.
 int32_t RowKeyOf(int32_t lineStart, DWORD_PTR row) {
-  return static_cast<int32_t>(std::clamp<int64_t>(int64_t{lineStart} + static_cast<int64_t>(row), INT32_MIN, INT32_MAX));
+  return static_cast<int32_t>(
+      std::clamp<int64_t>(int64_t{lineStart} + static_cast<int64_t>(row), INT32_MIN, INT32_MAX));
 }
 
 void SplitPath(const std::u16string& path, std::u16string& folder, std::u16string& name) {
@@ -175,7 +176,8 @@ void TFormCsvList::MenuCsvListHiligtFileClick() {
   if (!chosen && CommDlgExtendedError() == FNERR_INVALIDFILENAME) chosen = show(u"", std::u16string());
   if (!chosen) {
     if (DWORD err = CommDlgExtendedError()) {
-      ShowError(hwnd_, u"ファイルを選択する画面を開けませんでした (" + IniIntegerText(static_cast<int32_t>(err)) + u").");
+      ShowError(hwnd_,
+                u"ファイルを選択する画面を開けませんでした (" + IniIntegerText(static_cast<int32_t>(err)) + u").");
     }
     return;
   }

@@ -35,11 +35,16 @@ std::u16string MenuCaption(HMENU menu, UINT item) {
 
 bool IsModifierKey(WPARAM vk) {
   switch (vk) {
-    case VK_SHIFT: case VK_CONTROL: case VK_MENU:
-    case VK_LSHIFT: case VK_RSHIFT: case VK_LCONTROL: case VK_RCONTROL: case VK_LMENU: case VK_RMENU:
-      return true;
-    default:
-      return false;
+    case VK_SHIFT:
+    case VK_CONTROL:
+    case VK_MENU:
+    case VK_LSHIFT:
+    case VK_RSHIFT:
+    case VK_LCONTROL:
+    case VK_RCONTROL:
+    case VK_LMENU:
+    case VK_RMENU: return true;
+    default: return false;
   }
 }
 
@@ -138,12 +143,16 @@ bool TFormCsvList::MatchShortCut(const MSG& msg) {
 
 bool TFormCsvList::FormKeyDown(WPARAM key) {
   switch (key) {
-    case VK_UP: case VK_DOWN: case VK_PRIOR: case VK_NEXT: case VK_HOME: case VK_END:
+    case VK_UP:
+    case VK_DOWN:
+    case VK_PRIOR:
+    case VK_NEXT:
+    case VK_HOME:
+    case VK_END:
       // Moving the selection by hand restarts the search at the row's first field.
       IntSearchCol = 0;
       return false;
-    default:
-      return false;
+    default: return false;
   }
 }
 

@@ -29,7 +29,8 @@ std::u16string PlatformUpperCall(std::u16string_view text) {
   int written = LCMapStringEx(LOCALE_NAME_USER_DEFAULT, kUpperFlags, source, length,
                               reinterpret_cast<wchar_t*>(upper.data()), length, nullptr, nullptr, 0);
   if (written == 0 && GetLastError() == ERROR_INSUFFICIENT_BUFFER) {
-    const int needed = LCMapStringEx(LOCALE_NAME_USER_DEFAULT, kUpperFlags, source, length, nullptr, 0, nullptr, nullptr, 0);
+    const int needed =
+        LCMapStringEx(LOCALE_NAME_USER_DEFAULT, kUpperFlags, source, length, nullptr, 0, nullptr, nullptr, 0);
     if (needed > 0) {
       upper.assign(static_cast<size_t>(needed), u'\0');
       written = LCMapStringEx(LOCALE_NAME_USER_DEFAULT, kUpperFlags, source, length,

@@ -282,7 +282,8 @@ int TFormCsvList::ColumnAt(POINT screen) const {
 
 bool TFormCsvList::ListView1SortMessage(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
-    case WM_LBUTTONDOWN: case WM_RBUTTONDOWN: {
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN: {
       POINT pt{static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))};
       ClientToScreen(ListView1, &pt);
       // The keyboard's menu sorts by the column last clicked or found by a search.

@@ -97,17 +97,16 @@ void ApplyLayout(const std::vector<LayoutItem>& items, SIZE designClient96, SIZE
 RECT PlacePanel(const PanelItem& panel, SIZE designClient96, SIZE client, UINT dpi) {
   // One axis: the edges on anchored sides keep their distance to the window's edge, the others
   // follow from the scaled length.
-  auto place = [dpi](int start, int length, int design, int size, bool nearAnchor, bool farAnchor, LONG& lo,
-                     LONG& hi) {
+  auto place = [dpi](int start, int length, int design, int size, bool nearAnchor, bool farAnchor, LONG& lo, LONG& hi) {
     if (farAnchor) hi = size - Scale(design - start - length, dpi);
     lo = nearAnchor || !farAnchor ? Scale(start, dpi) : hi - Scale(length, dpi);
     if (!farAnchor) hi = lo + Scale(length, dpi);
   };
   RECT rc{};
-  place(panel.left, panel.width, designClient96.cx, client.cx, panel.anchors & kLeft, panel.anchors & kRight,
-        rc.left, rc.right);
-  place(panel.top, panel.height, designClient96.cy, client.cy, panel.anchors & kTop, panel.anchors & kBottom,
-        rc.top, rc.bottom);
+  place(panel.left, panel.width, designClient96.cx, client.cx, panel.anchors & kLeft, panel.anchors & kRight, rc.left,
+        rc.right);
+  place(panel.top, panel.height, designClient96.cy, client.cy, panel.anchors & kTop, panel.anchors & kBottom, rc.top,
+        rc.bottom);
   return rc;
 }
 
@@ -132,9 +131,9 @@ void CenterOnPrimary(HWND hwnd) {
 }
 
 UniqueFont MakeUiFont(UINT dpi, int height96, bool bold) {
-  return UniqueFont(CreateFontW(-Scale(height96, dpi), 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE,
-                                FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                                DEFAULT_QUALITY, FIXED_PITCH | FF_MODERN, L"ＭＳ ゴシック"));
+  return UniqueFont(CreateFontW(-Scale(height96, dpi), 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
+                                DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                FIXED_PITCH | FF_MODERN, L"ＭＳ ゴシック"));
 }
 
 UniqueFont MakeFont(std::u16string_view face, int pointSize, UINT dpi, bool bold) {
@@ -242,8 +241,8 @@ Form::~Form() {
 
 bool Form::CreateTopLevel(const wchar_t* caption, DWORD style, DWORD exStyle, HWND owner, HMENU menu) {
   RegisterFormClass(kFormClass, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
-  HWND hwnd = CreateWindowExW(exStyle | WS_EX_CONTROLPARENT, kFormClass, caption, style, CW_USEDEFAULT,
-                              CW_USEDEFAULT, 100, 100, owner, menu, ThisModule(), this);
+  HWND hwnd = CreateWindowExW(exStyle | WS_EX_CONTROLPARENT, kFormClass, caption, style, CW_USEDEFAULT, CW_USEDEFAULT,
+                              100, 100, owner, menu, ThisModule(), this);
   if (!hwnd) return false;
   dpi_ = DpiOf(hwnd);
   SIZE outer = OuterSizeForClient(hwnd, design_.client96.cx, design_.client96.cy, dpi_);
@@ -412,8 +411,7 @@ bool Form::TranslateForModal(MSG& msg) {
         return true;
       }
       break;
-    default:
-      break;
+    default: break;
   }
   return IsDialogMessageW(hwnd_, &msg) != FALSE;
 }
@@ -512,9 +510,7 @@ int ShowMessage(HWND owner, std::u16string_view text, UINT flags) {
   return r;
 }
 
-int AskYesNo(HWND owner, std::u16string_view text) {
-  return ShowMessage(owner, text, MB_YESNO | MB_ICONINFORMATION);
-}
+int AskYesNo(HWND owner, std::u16string_view text) { return ShowMessage(owner, text, MB_YESNO | MB_ICONINFORMATION); }
 
 void ShowError(HWND owner, std::u16string_view text) { ShowMessage(owner, text, MB_OK | MB_ICONSTOP); }
 

@@ -80,7 +80,7 @@ inline uint64_t Ticks() { return GetTickCount64(); }
 // ---------------------------------------------------------------- message boxes
 // Centred over the screen where the owner is, as the plug-in's messages are meant to be.
 int ShowMessage(HWND owner, std::u16string_view text, UINT flags = MB_OK);
-int AskYesNo(HWND owner, std::u16string_view text);  // information icon, Yes and No
+int AskYesNo(HWND owner, std::u16string_view text);    // information icon, Yes and No
 void ShowError(HWND owner, std::u16string_view text);  // stop icon, OK
 
 // ---------------------------------------------------------------- the form base

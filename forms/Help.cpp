@@ -31,8 +31,8 @@ HelpText ReadHelpFile(const std::u16string& path) {
   HelpText result;
   if (!FileExists(path)) return result;
   result.exists = true;
-  UniqueHandle file(CreateFileW(W(path), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  UniqueHandle file(CreateFileW(W(path), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
   LARGE_INTEGER size{};
   if (!file || !GetFileSizeEx(file.get(), &size)) {
     result.error = GetLastError();
@@ -80,8 +80,7 @@ HelpText ReadHelpFile(const std::u16string& path) {
 TFormHelp::TFormHelp(std::u16string pluginFolder) : Form(kDesign), StrDllFilePath(std::move(pluginFolder)) {}
 
 void TFormHelp::Execute(HWND owner) {
-  if (!CreateTopLevel(L"ヘルプ表示", kSizableModalStyle, 0, owner, nullptr) ||
-      !CreateControls()) {
+  if (!CreateTopLevel(L"ヘルプ表示", kSizableModalStyle, 0, owner, nullptr) || !CreateControls()) {
     ShowError(owner, u"ヘルプ画面を作成できませんでした。");
     return;
   }
@@ -110,7 +109,8 @@ void TFormHelp::FormCreate() {
   HelpText help = ReadHelpFile(path);
   // A missing file is an empty window, silently; one that is there but unreadable is worth saying.
   if (help.error) {
-    ShowMessage(GetWindow(hwnd_, GW_OWNER), u"ヘルプファイルを読み込めませんでした。\r\n" + path + u"\r\n" + ErrorText(help.error),
+    ShowMessage(GetWindow(hwnd_, GW_OWNER),
+                u"ヘルプファイルを読み込めませんでした。\r\n" + path + u"\r\n" + ErrorText(help.error),
                 MB_OK | MB_ICONWARNING);
   }
   SetWindowTextW(Memo1, W(help.text));

@@ -70,8 +70,7 @@ int ShowKeyBoard(HWND owner) {
 }
 
 int TFormKeyBoard::Execute(HWND owner) {
-  if (!CreateTopLevel(L"キーボード設定", kSizableModalStyle, 0, owner, nullptr) ||
-      !CreateControls()) {
+  if (!CreateTopLevel(L"キーボード設定", kSizableModalStyle, 0, owner, nullptr) || !CreateControls()) {
     ShowError(owner, u"キーボード設定の画面を作成できませんでした。");
     return IDCANCEL;
   }
@@ -89,8 +88,8 @@ bool TFormKeyBoard::CreateControls() {
   ButtonKeymap = CreateChild(L"BUTTON", L"キーボードマップを表示(&M)", WS_TABSTOP | BS_PUSHBUTTON, 0, KbIdButtonKeymap);
   Label3 = CreateChild(L"STATIC", L"カテゴリ(&L)", SS_LEFT, 0, KbIdLabel3);
   ComboBox1 = CreateChild(L"COMBOBOX", L"", dropList, 0, KbIdComboBox1);
-  ListView1 = CreateChild(WC_LISTVIEWW, L"", WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS, WS_EX_CLIENTEDGE,
-                   KbIdListView1);
+  ListView1 = CreateChild(WC_LISTVIEWW, L"", WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS,
+                          WS_EX_CLIENTEDGE, KbIdListView1);
   Label1 = CreateChild(L"STATIC", L"新キー(&N)", SS_LEFT, 0, KbIdLabel1);
   ComboBox2 = CreateChild(L"COMBOBOX", L"", dropList, 0, KbIdComboBox2);
   ComboBox3 = CreateChild(L"COMBOBOX", L"", dropList, 0, KbIdComboBox3);
@@ -143,8 +142,8 @@ void TFormKeyBoard::FormResize() {
   RECT rc{};
   GetClientRect(hwnd_, &rc);
   SetWindowPos(ListView1, nullptr, Scale(kListLeft, dpi_), Scale(kListTop, dpi_),
-               std::max<int>(0, rc.right - Scale(kListRightGap, dpi_)), std::max<int>(0, rc.bottom - Scale(kListBottomGap, dpi_)),
-               SWP_NOZORDER | SWP_NOACTIVATE);
+               std::max<int>(0, rc.right - Scale(kListRightGap, dpi_)),
+               std::max<int>(0, rc.bottom - Scale(kListBottomGap, dpi_)), SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 // ---------------------------------------------------------------- creation and showing
@@ -198,8 +197,10 @@ std::u16string TFormKeyBoard::RowText(int row, int column) const {
     item.iSubItem = column;
     item.pszText = buf.data();
     item.cchTextMax = static_cast<int>(buf.size());
-    const auto len = static_cast<size_t>(SendMessageW(ListView1, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item)));
-    if (len + 1 < buf.size() || buf.size() >= (1u << 20)) return U(std::wstring_view(buf.data(), std::min(len, buf.size())));
+    const auto len =
+        static_cast<size_t>(SendMessageW(ListView1, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item)));
+    if (len + 1 < buf.size() || buf.size() >= (1u << 20))
+      return U(std::wstring_view(buf.data(), std::min(len, buf.size())));
     buf.assign(buf.size() * 4, L'\0');
   }
 }
@@ -261,9 +262,9 @@ void TFormKeyBoard::ChangePresentKey() {
     id = RowText(row, 2);
     rowKey = RowText(row, 1);
   }
-  const ChangeResult result =
-      tovo::ChangePresentKey(StrListKeyMap, row >= 0 ? std::optional<std::u16string_view>(id) : std::nullopt, rowKey,
-                             ComboChoice(ComboBox2), ComboChoice(ComboBox3), ComboChoice(ComboBox4), ComboChoice(ComboBox5));
+  const ChangeResult result = tovo::ChangePresentKey(
+      StrListKeyMap, row >= 0 ? std::optional<std::u16string_view>(id) : std::nullopt, rowKey, ComboChoice(ComboBox2),
+      ComboChoice(ComboBox3), ComboChoice(ComboBox4), ComboChoice(ComboBox5));
   if (result.kind == ChangeKind::Assigned) {
     ListView_SetItemText(ListView1, row, 1, const_cast<wchar_t*>(W(result.newText)));
   }
@@ -335,8 +336,7 @@ void TFormKeyBoard::ButtonKeymapClick() { ShowKeyMap(hwnd_); }
 
 LRESULT TFormKeyBoard::ListView1AdvancedCustomDrawItem(NMLVCUSTOMDRAW* draw) {
   switch (draw->nmcd.dwDrawStage) {
-    case CDDS_PREPAINT:
-      return CDRF_NOTIFYITEMDRAW;
+    case CDDS_PREPAINT: return CDRF_NOTIFYITEMDRAW;
     case CDDS_ITEMPREPAINT: {
       const int row = static_cast<int>(draw->nmcd.dwItemSpec);
       if (GetFocus() == ListView1 || !(ListView_GetItemState(ListView1, row, LVIS_SELECTED) & LVIS_SELECTED)) {
@@ -365,8 +365,7 @@ LRESULT TFormKeyBoard::ListView1AdvancedCustomDrawItem(NMLVCUSTOMDRAW* draw) {
       }
       return CDRF_SKIPDEFAULT;
     }
-    default:
-      return CDRF_DODEFAULT;
+    default: return CDRF_DODEFAULT;
   }
 }
 
@@ -375,16 +374,30 @@ LRESULT TFormKeyBoard::ListView1AdvancedCustomDrawItem(NMLVCUSTOMDRAW* draw) {
 void TFormKeyBoard::OnCommand(WORD id, WORD code) {
   const bool click = code == BN_CLICKED, change = code == CBN_SELCHANGE;
   switch (id) {
-    case KbIdButtonOK: if (click) ButtonOKClick(); break;
-    case KbIdButtonCancel: if (click) ButtonCancelClick(); break;
-    case KbIdButtonKeymap: if (click) ButtonKeymapClick(); break;
-    case KbIdButtonClear: if (click) ButtonClearClick(); break;
-    case KbIdButtonInit: if (click) ButtonInitClick(); break;
-    case KbIdComboBox1: if (change) ComboBox1Change(); break;
+    case KbIdButtonOK:
+      if (click) ButtonOKClick();
+      break;
+    case KbIdButtonCancel:
+      if (click) ButtonCancelClick();
+      break;
+    case KbIdButtonKeymap:
+      if (click) ButtonKeymapClick();
+      break;
+    case KbIdButtonClear:
+      if (click) ButtonClearClick();
+      break;
+    case KbIdButtonInit:
+      if (click) ButtonInitClick();
+      break;
+    case KbIdComboBox1:
+      if (change) ComboBox1Change();
+      break;
     case KbIdComboBox2:
     case KbIdComboBox3:
     case KbIdComboBox4:
-    case KbIdComboBox5: if (change) ChangePresentKey(); break;
+    case KbIdComboBox5:
+      if (change) ChangePresentKey();
+      break;
     default: break;  // IDOK from Enter: nothing
   }
 }
@@ -397,7 +410,8 @@ LRESULT TFormKeyBoard::OnNotify(NMHDR* hdr) {
     case LVN_ITEMCHANGED: {
       // The lists follow the selection after a key or click has moved it.
       const auto* change = reinterpret_cast<NMLISTVIEW*>(hdr);
-      if ((change->uChanged & LVIF_STATE) && (change->uNewState & LVIS_SELECTED) && !(change->uOldState & LVIS_SELECTED)) {
+      if ((change->uChanged & LVIF_STATE) && (change->uNewState & LVIS_SELECTED) &&
+          !(change->uOldState & LVIS_SELECTED)) {
         SetPresentKey();
       }
       return 0;

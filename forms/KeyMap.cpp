@@ -34,8 +34,7 @@ void ShowKeyMap(HWND owner) {
 }
 
 void TFormKeyMap::Execute(HWND owner) {
-  if (!CreateTopLevel(L"キーボードマップ", kSizableModalStyle, 0, owner, nullptr) ||
-      !CreateControls()) {
+  if (!CreateTopLevel(L"キーボードマップ", kSizableModalStyle, 0, owner, nullptr) || !CreateControls()) {
     ShowError(owner, u"キーボードマップの画面を作成できませんでした。");
     return;
   }
@@ -45,8 +44,8 @@ void TFormKeyMap::Execute(HWND owner) {
 }
 
 bool TFormKeyMap::CreateControls() {
-  ListView1 = CreateChild(WC_LISTVIEWW, L"", WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS, WS_EX_CLIENTEDGE,
-                   IdListView1);
+  ListView1 = CreateChild(WC_LISTVIEWW, L"", WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS,
+                          WS_EX_CLIENTEDGE, IdListView1);
   ButtonSort0 = CreateChild(L"BUTTON", L"ソート無(&N)", WS_TABSTOP | BS_PUSHBUTTON, 0, IdButtonSort0);
   ButtonSort1 = CreateChild(L"BUTTON", L"ソート有(&K)", WS_TABSTOP | BS_PUSHBUTTON, 0, IdButtonSort1);
   ButtonCopyToClip = CreateChild(L"BUTTON", L"ｸﾘｯﾌﾟへｺﾋﾟｰ(&C)", WS_TABSTOP | BS_PUSHBUTTON, 0, IdButtonCopyToClip);
@@ -106,7 +105,8 @@ void TFormKeyMap::FormResize() {
   GetClientRect(hwnd_, &rc);
   const int fixed[] = {110, -1, 200, 60, 10};
   for (int i = 0; i < 5; ++i) {
-    const int width = fixed[i] >= 0 ? Scale(fixed[i], dpi_) : std::max<int>(0, rc.right - Scale(kCommandColumnGap, dpi_));
+    const int width =
+        fixed[i] >= 0 ? Scale(fixed[i], dpi_) : std::max<int>(0, rc.right - Scale(kCommandColumnGap, dpi_));
     ListView_SetColumnWidth(ListView1, i, width);
   }
 }
@@ -172,7 +172,9 @@ void TFormKeyMap::OnCommand(WORD id, WORD code) {
 LRESULT TFormKeyMap::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case WM_COMMAND: OnCommand(LOWORD(wp), HIWORD(wp)); return 0;
-    case WM_TIMER: if (wp == kTimer1) Timer1Timer(); return 0;
+    case WM_TIMER:
+      if (wp == kTimer1) Timer1Timer();
+      return 0;
     case WM_CLOSE: EndModal(IDCANCEL); return 0;
     default: return Default(msg, wp, lp);
   }

@@ -12,8 +12,7 @@ namespace {
 std::wstring LoadPluginString(HMODULE module, int id) {
   if (id >= 0 && id <= 0xFFFF) {
     const auto block = MAKEINTRESOURCEW(id / 16 + 1);
-    HRSRC res = FindResourceExW(module, MAKEINTRESOURCEW(6) /* RT_STRING */, block,
-                                tovo::kResourceLanguage);
+    HRSRC res = FindResourceExW(module, MAKEINTRESOURCEW(6) /* RT_STRING */, block, tovo::kResourceLanguage);
     if (res) {
       const auto* p = static_cast<const WCHAR*>(LockResource(LoadResource(module, res)));
       const size_t units = SizeofResource(module, res) / sizeof(WCHAR);
@@ -142,8 +141,8 @@ void PluginSet::LoadFolder(const std::wstring& folder, std::vector<std::wstring>
     p.statusText = LoadPluginString(p.module, p.GetStatusMessageID());
     p.statusText.resize(std::min(p.statusText.size(), p.statusText.find(L'|')));
     const int size = GetSystemMetrics(SM_CXSMICON);
-    if (HICON icon = static_cast<HICON>(LoadImageW(p.module, MAKEINTRESOURCEW(p.GetIconID()),
-                                                   IMAGE_ICON, size, size, LR_DEFAULTCOLOR))) {
+    if (HICON icon = static_cast<HICON>(
+            LoadImageW(p.module, MAKEINTRESOURCEW(p.GetIconID()), IMAGE_ICON, size, size, LR_DEFAULTCOLOR))) {
       p.menuBitmap = MenuBitmapFromIcon(icon, size);
       DestroyIcon(icon);
     }

@@ -13,7 +13,7 @@ struct Plugin : PluginExportTable {
   HMODULE module = nullptr;
   std::wstring fileName;
   std::wstring menuText;
-  std::wstring statusText;  // the part before "|" of the status message
+  std::wstring statusText;       // the part before "|" of the status message
   HBITMAP menuBitmap = nullptr;  // 32-bit premultiplied, or null without an icon
 };
 

@@ -7,9 +7,7 @@
 namespace tovo::host {
 namespace {
 
-bool StartsWith(std::string_view bytes, std::string_view mark) {
-  return bytes.substr(0, mark.size()) == mark;
-}
+bool StartsWith(std::string_view bytes, std::string_view mark) { return bytes.substr(0, mark.size()) == mark; }
 
 bool DecodeCodePage(UINT codePage, std::string_view bytes, std::wstring& text) {
   text.clear();

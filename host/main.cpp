@@ -63,16 +63,16 @@ Options ParseCommandLine() {
 }
 
 bool ReadWholeFile(const std::wstring& path, std::string& bytes) {
-  HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) return false;
   LARGE_INTEGER size{};
   bool ok = GetFileSizeEx(h, &size) && size.QuadPart < 0x7FFFFFFF;
   if (ok) {
     bytes.resize(static_cast<size_t>(size.QuadPart));
     DWORD read = 0;
-    ok = bytes.empty() || (ReadFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) &&
-                           read == bytes.size());
+    ok = bytes.empty() ||
+         (ReadFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) && read == bytes.size());
   }
   CloseHandle(h);
   return ok;
@@ -155,8 +155,10 @@ LRESULT MainWindow::Proc(UINT msg, WPARAM wParam, LPARAM lParam) noexcept {
         return AnswerGetLine(reinterpret_cast<const LineRequest*>(wParam), reinterpret_cast<wchar_t*>(lParam));
       case WM_COMMAND: {
         const UINT id = LOWORD(wParam);
-        if (id == kEditId && HIWORD(wParam) == EN_CHANGE && !settingText_) documentStale_ = true;
-        else if (id == kCmdExit) DestroyWindow(hwnd_);
+        if (id == kEditId && HIWORD(wParam) == EN_CHANGE && !settingText_)
+          documentStale_ = true;
+        else if (id == kCmdExit)
+          DestroyWindow(hwnd_);
         else if (id >= kCmdPluginFirst && id < kCmdPluginFirst + plugins_.Items().size())
           RunPlugin(id - kCmdPluginFirst);
         return 0;
@@ -173,19 +175,18 @@ LRESULT MainWindow::Proc(UINT msg, WPARAM wParam, LPARAM lParam) noexcept {
 }
 
 void MainWindow::FormCreate() {
-  edit_ = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"",
-                          WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE | ES_AUTOVSCROLL |
-                              ES_AUTOHSCROLL | ES_NOHIDESEL,
-                          0, 0, 0, 0, hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kEditId)),
-                          nullptr, nullptr);
-  status_ = CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0, 0, 0, 0,
-                            hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kStatusId)), nullptr, nullptr);
+  edit_ = CreateWindowExW(
+      WS_EX_CLIENTEDGE, L"EDIT", L"",
+      WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_AUTOHSCROLL | ES_NOHIDESEL,
+      0, 0, 0, 0, hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kEditId)), nullptr, nullptr);
+  status_ = CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0, 0, 0, 0, hwnd_,
+                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(kStatusId)), nullptr, nullptr);
   HDC screen = GetDC(nullptr);
   const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
   ReleaseDC(nullptr, screen);
-  font_ = CreateFontW(-MulDiv(16, dpi, 96), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET,
-                      OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FIXED_PITCH | FF_MODERN,
-                      L"ＭＳ ゴシック");
+  font_ =
+      CreateFontW(-MulDiv(16, dpi, 96), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS,
+                  CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FIXED_PITCH | FF_MODERN, L"ＭＳ ゴシック");
   SendMessageW(edit_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
   SendMessageW(edit_, EM_SETLIMITTEXT, 0, 0);  // 0: the largest the control allows
   LoadDocument();
@@ -284,8 +285,8 @@ void MainWindow::InitPluginMenu(HMENU menu) {
 
 void MainWindow::MenuSelect(UINT id, UINT flags, HMENU menu) {
   const bool closed = flags == 0xFFFF && menu == nullptr;
-  const bool plugin = !closed && !(flags & MF_POPUP) && id >= kCmdPluginFirst &&
-                      id < kCmdPluginFirst + plugins_.Items().size();
+  const bool plugin =
+      !closed && !(flags & MF_POPUP) && id >= kCmdPluginFirst && id < kCmdPluginFirst + plugins_.Items().size();
   const std::wstring& text = plugin ? plugins_.Items()[id - kCmdPluginFirst].statusText : std::wstring();
   SendMessageW(status_, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(text.c_str()));
 }

@@ -51,8 +51,14 @@ void Sort(benchmark::State& state, int field)
     }
 }
 
-void BM_SortMillionRowsText(benchmark::State& state) { Sort(state, 0); }
-void BM_SortMillionRowsNumbers(benchmark::State& state) { Sort(state, 1); }
+void BM_SortMillionRowsText(benchmark::State& state)
+{
+    Sort(state, 0);
+}
+void BM_SortMillionRowsNumbers(benchmark::State& state)
+{
+    Sort(state, 1);
+}
 
 void BM_BackToLineOrder(benchmark::State& state)
 {
@@ -71,8 +77,14 @@ void Filter(benchmark::State& state, const char16_t* term)
     for (auto _ : state) benchmark::DoNotOptimize(tovo::MatchingRows(model, matcher).size());
 }
 
-void BM_FilterMillionRowsKanji(benchmark::State& state) { Filter(state, u"山田"); }
-void BM_FilterMillionRowsLatin(benchmark::State& state) { Filter(state, u"smith"); }
+void BM_FilterMillionRowsKanji(benchmark::State& state)
+{
+    Filter(state, u"山田");
+}
+void BM_FilterMillionRowsLatin(benchmark::State& state)
+{
+    Filter(state, u"smith");
+}
 
 }  // namespace
 

@@ -20,8 +20,8 @@ const tovo::LineStore& Document()
 {
     static const tovo::LineStore store = [] {
         std::mt19937 rng(12345);
-        const std::u16string words[] = {u"alpha", u"12345", u"東京都新宿区", u"0.125", u"2024-05-01",
-                                        u"Zebra", u"カタカナ", u"x", u"qwertyuiop", u"999"};
+        const std::u16string words[] = {u"alpha",    u"12345", u"東京都新宿区", u"0.125", u"2024-05-01", u"Zebra",
+                                        u"カタカナ", u"x",     u"qwertyuiop",   u"999"};
         tovo::LineStore s;
         std::u16string line;
         for (int i = 0; i < kLines; ++i) {
@@ -68,8 +68,14 @@ void Split(benchmark::State& state, tovo::Splitter splitter)
     state.SetBytesProcessed(state.iterations() * DocumentBytes());
 }
 
-void BM_SplitAuto(benchmark::State& state) { Split(state, tovo::Splitter::Auto); }
-void BM_SplitQuoteAware(benchmark::State& state) { Split(state, tovo::Splitter::QuoteAware); }
+void BM_SplitAuto(benchmark::State& state)
+{
+    Split(state, tovo::Splitter::Auto);
+}
+void BM_SplitQuoteAware(benchmark::State& state)
+{
+    Split(state, tovo::Splitter::QuoteAware);
+}
 
 tovo::RowModel BuildRows()
 {
@@ -121,8 +127,7 @@ void BM_SearchMillionRows(benchmark::State& state)
     tovo::RowModel rows;
     rows.Reserve(10 * doc.size() + 1);
     for (int copy = 0; copy < 10; ++copy)
-        for (size_t i = 0; i < doc.size(); ++i)
-            rows.AppendRow(rows.RowCount(), doc.Line(i), tovo::Splitter::Auto);
+        for (size_t i = 0; i < doc.size(); ++i) rows.AppendRow(rows.RowCount(), doc.Line(i), tovo::Splitter::Auto);
     rows.AppendRow(rows.RowCount(), last, tovo::Splitter::Auto);
     const tovo::TermMatcher matcher(u"needle", tovo::DefaultUpper);
     for (auto _ : state) {

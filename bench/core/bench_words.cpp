@@ -36,7 +36,7 @@ const tovo::RowModel& Rows()
 {
     static const tovo::RowModel rows = [] {
         const char16_t* const words[] = {u"alpha", u"beta", u"東京都", u"新宿区", u"gamma", u"カタカナ", u"x",
-                                         u"delta", u"大阪", u"omega", u"42", u"z9", u"品番", u"ok"};
+                                         u"delta", u"大阪", u"omega",  u"42",     u"z9",    u"品番",     u"ok"};
         const char16_t* const names[] = {u"山田太郎", u"Smith", u"佐藤花子", u"Müller", u"Lee", u"鈴木一郎"};
         std::mt19937 rng(12345);
         auto pick = [&](unsigned n) { return static_cast<unsigned>(rng() % n); };
@@ -90,8 +90,14 @@ void MarkAll(benchmark::State& state, const std::vector<std::u16string>& list)
     state.SetBytesProcessed(state.iterations() * units * 2);
 }
 
-void BM_MarkRows100kWords(benchmark::State& state) { MarkAll(state, Words()); }
-void BM_MarkRowsOneWord(benchmark::State& state) { MarkAll(state, {u"Smith"}); }
+void BM_MarkRows100kWords(benchmark::State& state)
+{
+    MarkAll(state, Words());
+}
+void BM_MarkRowsOneWord(benchmark::State& state)
+{
+    MarkAll(state, {u"Smith"});
+}
 
 }  // namespace
 

@@ -51,8 +51,8 @@ using Samples = std::vector<double>;
 struct Result {
   std::string name;
   std::string unit;
-  Samples samples;      // the median is reported
-  double goal = 0;      // 0: no goal; otherwise the median must not exceed it
+  Samples samples;  // the median is reported
+  double goal = 0;  // 0: no goal; otherwise the median must not exceed it
   std::string note;
 };
 using Results = std::vector<Result>;

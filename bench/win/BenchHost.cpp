@@ -19,7 +19,7 @@ namespace tovobench {
 
 Document Document::Generate(int lines) {
   static const wchar_t* const kWords[] = {L"alpha", L"beta", L"東京都", L"新宿区", L"gamma", L"カタカナ", L"x",
-                                          L"delta", L"大阪", L"omega", L"42",     L"z9",     L"品番",  L"ok"};
+                                          L"delta", L"大阪", L"omega",  L"42",     L"z9",    L"品番",     L"ok"};
   static const wchar_t* const kNames[] = {L"山田太郎", L"Smith", L"佐藤花子", L"Müller", L"Lee", L"鈴木一郎"};
   constexpr size_t kWordCount = sizeof kWords / sizeof kWords[0];
   constexpr size_t kNameCount = sizeof kNames / sizeof kNames[0];
@@ -194,8 +194,10 @@ HWND FindThreadWindow(DWORD thread, const wchar_t* cls, const wchar_t* caption) 
       [](HWND w, LPARAM lp) -> BOOL {
         auto* f = reinterpret_cast<Find*>(lp);
         wchar_t text[128] = {};
-        if (f->cls) GetClassNameW(w, text, 128);
-        else GetWindowTextW(w, text, 128);
+        if (f->cls)
+          GetClassNameW(w, text, 128);
+        else
+          GetWindowTextW(w, text, 128);
         if (IsWindowVisible(w) && wcscmp(text, f->cls ? f->cls : f->caption) == 0) {
           f->found = w;
           return FALSE;
@@ -220,8 +222,8 @@ HWND Session::CreateEditorWindow(const Document& doc, int currentLine) {
   }();
   (void)registered;
   auto* state = new EditorState{&doc, currentLine};  // freed by the UI thread after OnCommand
-  return CreateWindowExW(0, kEditorClass, L"TovoBench editor", WS_OVERLAPPEDWINDOW, 0, 0, 400, 300, nullptr,
-                         nullptr, GetModuleHandleW(nullptr), state);
+  return CreateWindowExW(0, kEditorClass, L"TovoBench editor", WS_OVERLAPPEDWINDOW, 0, 0, 400, 300, nullptr, nullptr,
+                         GetModuleHandleW(nullptr), state);
 }
 
 Session::Session(Context& ctx, int currentLine) : ctx_(ctx) {

@@ -60,9 +60,12 @@ int main(int argc, char** argv) {
   std::string only;
   for (int i = 1; i + 1 < argc; i += 2) {
     const std::string flag = argv[i];
-    if (flag == "--runs") runs = std::max(1, std::atoi(argv[i + 1]));
-    else if (flag == "--lines") lines = std::max(1, std::atoi(argv[i + 1]));
-    else if (flag == "--only") only = argv[i + 1];
+    if (flag == "--runs")
+      runs = std::max(1, std::atoi(argv[i + 1]));
+    else if (flag == "--lines")
+      lines = std::max(1, std::atoi(argv[i + 1]));
+    else if (flag == "--only")
+      only = argv[i + 1];
   }
 
   const double start = NowMs();

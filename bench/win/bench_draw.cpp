@@ -66,9 +66,9 @@ void Draw(Context& ctx, Results& out) {
     const char* name;
     const wchar_t* col;  // "1": by field, "0": off
     bool matching;
-    double startAt;  // where in the document the pages are scrolled, as a fraction
-    bool large;      // the large window, or the default 800 x 480
-    bool pgDn;       // also sample Wine's PgDn
+    double startAt;      // where in the document the pages are scrolled, as a fraction
+    bool large;          // the large window, or the default 800 x 480
+    bool pgDn;           // also sample Wine's PgDn
     bool right = false;  // scrolled right: the "No" column is drawn again over the fields
   } cases[] = {
       {"scroll+paint 800x480, by field, full marks", L"1", true, 0.0, false, false},

@@ -81,10 +81,16 @@ void Scale(Context& ctx, Results& out) {
   }
   // Linear growth: ten times the lines costs about ten times the time and memory. A quarter
   // above that is allowed for cache effects and the list view's own bookkeeping.
-  out.push_back({"scale " + Label(large) + "/" + Label(small) + ": time ratio", "x", {Median(b.ms) / Median(a.ms)},
-                 12.5, "10 is linear"});
-  out.push_back({"scale " + Label(large) + "/" + Label(small) + ": memory ratio", "x",
-                 {Median(b.bytes) / Median(a.bytes)}, 12.5, "10 is linear"});
+  out.push_back({"scale " + Label(large) + "/" + Label(small) + ": time ratio",
+                 "x",
+                 {Median(b.ms) / Median(a.ms)},
+                 12.5,
+                 "10 is linear"});
+  out.push_back({"scale " + Label(large) + "/" + Label(small) + ": memory ratio",
+                 "x",
+                 {Median(b.bytes) / Median(a.bytes)},
+                 12.5,
+                 "10 is linear"});
 }
 
 }  // namespace

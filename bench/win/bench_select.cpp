@@ -31,7 +31,9 @@ LRESULT SendList(HWND list, UINT msg, WPARAM wp = 0, LPARAM lp = 0) {
   return static_cast<LRESULT>(result);
 }
 
-void Paint(HWND list) { RedrawWindow(list, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN); }
+void Paint(HWND list) {
+  RedrawWindow(list, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+}
 
 double KeyAndPaint(HWND list, UINT vk) {
   const double start = NowMs();
@@ -60,8 +62,8 @@ double ScrollPageAndPaint(HWND list) {
   RECT row{};
   row.left = LVIR_BOUNDS;
   SendList(list, LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&row));
-  const int page = std::max<int>(1, static_cast<int>(SendList(list, LVM_GETCOUNTPERPAGE))) *
-                   std::max<int>(1, row.bottom - row.top);
+  const int page =
+      std::max<int>(1, static_cast<int>(SendList(list, LVM_GETCOUNTPERPAGE))) * std::max<int>(1, row.bottom - row.top);
   const double start = NowMs();
   SendList(list, LVM_SCROLL, 0, page);
   Paint(list);
@@ -176,7 +178,8 @@ double JumpTo(Session& s, Context& ctx, int line1) {
     Sleep(1);
   }
   const double answered = NowMs();
-  if (dialog) PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
+  if (dialog)
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
   sender.join();
   if (!dialog || s.Selected() != line1 - 1) throw std::runtime_error("go-to-line did not select the line");
   return returned.load() - answered;
@@ -204,9 +207,9 @@ void Moves(Context& ctx, Results& out) {
       const char* name;
       UINT vk;  // 0: a click
       double goal;
-    } moves[] = {{"PgDn+paint", VK_NEXT, kPageKeyGoalMs},     {"PgUp+paint", VK_PRIOR, kPageKeyGoalMs},
-                 {"Down+paint", VK_DOWN, kSmallMoveGoalMs},   {"Up+paint", VK_UP, kSmallMoveGoalMs},
-                 {"End+paint", VK_END, kPageKeyGoalMs},       {"Home+paint", VK_HOME, kPageKeyGoalMs},
+    } moves[] = {{"PgDn+paint", VK_NEXT, kPageKeyGoalMs},         {"PgUp+paint", VK_PRIOR, kPageKeyGoalMs},
+                 {"Down+paint", VK_DOWN, kSmallMoveGoalMs},       {"Up+paint", VK_UP, kSmallMoveGoalMs},
+                 {"End+paint", VK_END, kPageKeyGoalMs},           {"Home+paint", VK_HOME, kPageKeyGoalMs},
                  {"click another row+paint", 0, kSmallMoveGoalMs}};
     constexpr size_t kMoves = sizeof moves / sizeof moves[0];
     std::vector<Samples> plugin(kMoves), plain(kMoves);
@@ -292,7 +295,8 @@ void Repaint(Context& ctx, Results& out) {
         plugin.push_back(ScrollPageAndPaint(s.List()));
         plain.push_back(ScrollPageAndPaint(bare.List()));
       }
-      for (int i = 0; i < kPaintSamples; ++i) ratio.push_back(plugin[static_cast<size_t>(i)] / plain[static_cast<size_t>(i)]);
+      for (int i = 0; i < kPaintSamples; ++i)
+        ratio.push_back(plugin[static_cast<size_t>(i)] / plain[static_cast<size_t>(i)]);
       char name[96], note[96];
       std::snprintf(name, sizeof name, "page repaint %dx%d window (list %ldx%ld)%s, by field, full marks", width,
                     height, client.right, client.bottom, right ? ", scrolled right" : "");

@@ -26,8 +26,8 @@ double CaptionClick(Session& s, int column) {
   click.iSubItem = column;
   const double start = NowMs();
   DWORD_PTR ignored = 0;
-  SendMessageTimeoutW(s.Window(), WM_NOTIFY, click.hdr.idFrom, reinterpret_cast<LPARAM>(&click), SMTO_NORMAL,
-                      120000, &ignored);
+  SendMessageTimeoutW(s.Window(), WM_NOTIFY, click.hdr.idFrom, reinterpret_cast<LPARAM>(&click), SMTO_NORMAL, 120000,
+                      &ignored);
   return NowMs() - start;
 }
 

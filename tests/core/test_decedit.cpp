@@ -21,20 +21,20 @@ TEST(DecEditFilter, CharacterTableForEveryType)
     const Case cases[] = {
         {u'0', 0, u"", {true, true, true, true}},
         {u'9', 3, u"1.5", {true, true, true, true}},
-        {8, 1, u"1", {true, true, true, true}},              // backspace
+        {8, 1, u"1", {true, true, true, true}},  // backspace
         {u'-', 0, u"", {false, true, false, true}},
-        {u'-', 0, u"-5", {false, true, false, true}},       // a second sign is not refused
+        {u'-', 0, u"-5", {false, true, false, true}},  // a second sign is not refused
         {u'-', 1, u"5", {false, false, false, false}},
         {u'.', 1, u"5", {false, false, true, true}},
-        {u'.', 0, u"5.2", {false, false, false, false}},    // wherever the caret is
+        {u'.', 0, u"5.2", {false, false, false, false}},  // wherever the caret is
         {u'a', 0, u"", {false, false, false, false}},
         {u' ', 0, u"", {false, false, false, false}},
         {u'+', 0, u"", {false, false, false, false}},
-        {13, 1, u"5", {false, false, false, false}},        // Enter
-        {27, 1, u"5", {false, false, false, false}},        // Esc
-        {0x16, 0, u"", {false, false, false, false}},       // Ctrl+V character
-        {0xB2, 0, u"", {false, false, false, false}},       // superscript two, below 256
-        {0xFF10, 0, u"", {false, false, false, false}},     // full-width zero
+        {13, 1, u"5", {false, false, false, false}},     // Enter
+        {27, 1, u"5", {false, false, false, false}},     // Esc
+        {0x16, 0, u"", {false, false, false, false}},    // Ctrl+V character
+        {0xB2, 0, u"", {false, false, false, false}},    // superscript two, below 256
+        {0xFF10, 0, u"", {false, false, false, false}},  // full-width zero
     };
     const TNumericalType types[4] = {TNumericalType::DecimalUnSigned, TNumericalType::DecimalSigned,
                                      TNumericalType::DoubleUnSigned, TNumericalType::DoubleSigned};

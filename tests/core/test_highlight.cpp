@@ -32,7 +32,7 @@ TEST(HighLightWords, MarkingRule)
         {{}, u"abc", -1},
         {{u"abcd", u"bce"}, u"xabce", 1},  // found only by falling back from a longer word
         {{u"abc", u"ab"}, u"ab", 1},
-        {{u"b", u"abc"}, u"abc", 0},       // list order, not position in the field
+        {{u"b", u"abc"}, u"abc", 0},  // list order, not position in the field
         {{u"zz", u"AB", u"ab"}, u"xaB", 1},
         {{u"aa"}, u"a", -1},
         {{u"\xFFFF\xD800"}, u"a\xFFFF\xD800", 0},
@@ -106,7 +106,6 @@ TEST(HighLightMarks, OneMarkPerFieldAndNoneWithoutWords)
     EXPECT_FALSE(marks.HasRow(101));
     EXPECT_FALSE(marks.HasRow(102));
     EXPECT_TRUE(marks.HasCell(103, 95));
-
 }
 
 // The table as drawing reads it: entry by entry to the first -1. Returns
@@ -164,9 +163,9 @@ TEST(HighLightMarks, OutOfOrderMarksStillAnswerAsTheWalk)
 {
     const std::vector<std::vector<std::pair<int32_t, int32_t>>> fills = {
         {{3, 1}, {3, 4}, {7, 0}},
-        {{7, 2}, {3, 1}, {9, 0}},            // a key going back
-        {{4, 5}, {4, 2}, {4, 5}},            // fields going back, a duplicate
-        {{2, 0}, {-1, 0}, {5, 1}},           // a -1 key ends the table for the walk
+        {{7, 2}, {3, 1}, {9, 0}},   // a key going back
+        {{4, 5}, {4, 2}, {4, 5}},   // fields going back, a duplicate
+        {{2, 0}, {-1, 0}, {5, 1}},  // a -1 key ends the table for the walk
     };
     for (const auto& fill : fills) {
         HighLightMarks marks;

@@ -55,11 +55,11 @@ TEST(ShortCut, ReadingStoredTexts)
     };
     const Case cases[] = {
         {u"Shift+Ctrl+Alt+Del", 0x2E | kShiftBit | kCtrlBit | kAltBit},
-        {u"Ctrl+Space", kCtrlBit},        // unknown name: the state stays, no key
+        {u"Ctrl+Space", kCtrlBit},  // unknown name: the state stays, no key
         {u"", 0},
         {u"Alt+Shift+X", 0x58 | kShiftBit | kAltBit},
-        {u"Ctrl+a", kCtrlBit},            // names are case-sensitive
-        {u"ctrl+G", 0},                   // so are the modifiers: "ctrlG" is no key name
+        {u"Ctrl+a", kCtrlBit},  // names are case-sensitive
+        {u"ctrl+G", 0},         // so are the modifiers: "ctrlG" is no key name
         {u" F3\r", 114},
         {u"Shift+F3", 8306},
         {u"Ctrl+G", 16455},
@@ -135,9 +135,7 @@ TEST(KeyMapLine, SplitsWithAnyNumberOfTabs)
 TEST(KeyMapLine, LookupByIdFirstWins)
 {
     const std::vector<std::u16string> lines = {
-        u"検索\t次を検索(&N)\tF5\t1101",
-        u"検索\t次を検索(&N)\tF3\t1101",
-        u"x\ty\tCtrl+Space\t1203",
+        u"検索\t次を検索(&N)\tF5\t1101", u"検索\t次を検索(&N)\tF3\t1101", u"x\ty\tCtrl+Space\t1203",
         u"x\ty\tF4\t12031",  // identifiers are compared whole
     };
     bool found = false;
@@ -164,11 +162,14 @@ TEST(KeySort, CompareAndGroups)
         int sign;
     };
     const Case order[] = {
-        {u"F1", u"F10", -1},          {u"F10", u"F2", -1},
-        {u"Ctrl+F10", u"Ctrl+F2", -1}, {u"Ctrl+A", u"Ctrl+a", 0},
-        {u"F3", u"Shift+F3", -1},     {u"Alt+Shift+X", u"Shift+Alt+X", 0},
+        {u"F1", u"F10", -1},
+        {u"F10", u"F2", -1},
+        {u"Ctrl+F10", u"Ctrl+F2", -1},
+        {u"Ctrl+A", u"Ctrl+a", 0},
+        {u"F3", u"Shift+F3", -1},
+        {u"Alt+Shift+X", u"Shift+Alt+X", 0},
         {u"Ctrl + G", u"Ctrl+G", -1},  // "Ctrl " is no prefix: weight 1000
-        {u"Z", u"[", -1},             // only a-z fold; '[' stays above 'Z'
+        {u"Z", u"[", -1},              // only a-z fold; '[' stays above 'Z'
         {u"z", u"[", -1},
     };
     for (const Case& c : order) {
@@ -183,10 +184,17 @@ TEST(KeySort, CompareAndGroups)
         int group;
     };
     const GroupCase groups[] = {
-        {u"c\tn\t\t1", 0}, {u"c\tn\tF3", 0}, {u"F3", 0},
-        {u"c\tn\tF3\t1", 1}, {u"c\tn\tShift+F3\t1", 2}, {u"c\tn\tShift+Ctrl+A\t1", 3},
-        {u"c\tn\tAlt+Shift+X\t1", 4}, {u"c\tn\tShift+Ctrl+Alt+Del\t1", 5},
-        {u"c\tn\tCtrl+G\t1", 6}, {u"c\tn\tCtrl+Alt+G\t1", 7}, {u"c\tn\tAlt+G\t1", 8},
+        {u"c\tn\t\t1", 0},
+        {u"c\tn\tF3", 0},
+        {u"F3", 0},
+        {u"c\tn\tF3\t1", 1},
+        {u"c\tn\tShift+F3\t1", 2},
+        {u"c\tn\tShift+Ctrl+A\t1", 3},
+        {u"c\tn\tAlt+Shift+X\t1", 4},
+        {u"c\tn\tShift+Ctrl+Alt+Del\t1", 5},
+        {u"c\tn\tCtrl+G\t1", 6},
+        {u"c\tn\tCtrl+Alt+G\t1", 7},
+        {u"c\tn\tAlt+G\t1", 8},
         {u"c\tn\tCtrl\t1", 1},  // no "Ctrl+": counts as no modifier
     };
     for (const GroupCase& c : groups)
@@ -196,17 +204,23 @@ TEST(KeySort, CompareAndGroups)
 TEST(KeySort, SortedViewOrder)
 {
     const std::vector<std::u16string> lines = {
-        Line(u"", u"a"),      Line(u"Alt+F1", u"b"),   Line(u"Ctrl+G", u"c"),
-        u"only\tone tab",     Line(u"F3", u"d"),       Line(u"Ctrl+a", u"e"),
-        Line(u"Shift+F3", u"f"), Line(u"F10", u"g"),  Line(u"Ctrl+A", u"h"),
-        Line(u"F2", u"i"),    Line(u"Alt+Shift+X", u"j"), Line(u"", u"k"),
+        Line(u"", u"a"),       Line(u"Alt+F1", u"b"), Line(u"Ctrl+G", u"c"),      u"only\tone tab",
+        Line(u"F3", u"d"),     Line(u"Ctrl+a", u"e"), Line(u"Shift+F3", u"f"),    Line(u"F10", u"g"),
+        Line(u"Ctrl+A", u"h"), Line(u"F2", u"i"),     Line(u"Alt+Shift+X", u"j"), Line(u"", u"k"),
     };
     const std::vector<std::u16string> expected = {
-        Line(u"F10", u"g"),      Line(u"F2", u"i"),    Line(u"F3", u"d"),
-        Line(u"Shift+F3", u"f"), Line(u"Alt+Shift+X", u"j"),
-        Line(u"Ctrl+a", u"e"),   Line(u"Ctrl+A", u"h"),  // equal keys keep file order
-        Line(u"Ctrl+G", u"c"),   Line(u"Alt+F1", u"b"),
-        Line(u"", u"a"),         u"only\tone tab",     Line(u"", u"k"),
+        Line(u"F10", u"g"),
+        Line(u"F2", u"i"),
+        Line(u"F3", u"d"),
+        Line(u"Shift+F3", u"f"),
+        Line(u"Alt+Shift+X", u"j"),
+        Line(u"Ctrl+a", u"e"),
+        Line(u"Ctrl+A", u"h"),  // equal keys keep file order
+        Line(u"Ctrl+G", u"c"),
+        Line(u"Alt+F1", u"b"),
+        Line(u"", u"a"),
+        u"only\tone tab",
+        Line(u"", u"k"),
     };
     EXPECT_EQ(SortedKeyMapView(lines), expected);
     EXPECT_TRUE(SortedKeyMapView(std::vector<std::u16string>{}).empty());
@@ -282,10 +296,8 @@ TEST(KeyBoardModel, AssigningKeys)
     }
     {
         std::vector<std::u16string> none;
-        EXPECT_EQ(ChangePresentKey(none, std::nullopt, u"", u" ", u" ", u" ", u"A").kind,
-                  ChangeKind::NoRows);
-        EXPECT_EQ(ChangePresentKey(none, std::nullopt, u"", u"Shift", u" ", u" ", u" ").kind,
-                  ChangeKind::NeedKey);
+        EXPECT_EQ(ChangePresentKey(none, std::nullopt, u"", u" ", u" ", u" ", u"A").kind, ChangeKind::NoRows);
+        EXPECT_EQ(ChangePresentKey(none, std::nullopt, u"", u"Shift", u" ", u" ", u" ").kind, ChangeKind::NeedKey);
     }
 }
 
@@ -302,8 +314,8 @@ TEST(KeyBoardModel, PresentKeyAndLists)
     EXPECT_EQ(KeyListIndexForName(u"BkSp"), 62);
 
     std::vector<std::u16string> lines = CommandTableLines();
-    EXPECT_EQ(CategoryList(lines), (std::vector<std::u16string>{u"ファイル", u"検索", u"編集", u"表示",
-                                                                u"ツール", u"ヘルプ", u"CSV設定"}));
+    EXPECT_EQ(CategoryList(lines),
+              (std::vector<std::u16string>{u"ファイル", u"検索", u"編集", u"表示", u"ツール", u"ヘルプ", u"CSV設定"}));
     lines.erase(lines.begin() + 20);  // the only "1401" line
     EXPECT_EQ(CategoryList(lines).size(), 6u);
     EXPECT_TRUE(CategoryList({}).empty());

@@ -16,11 +16,11 @@ enum class Command { Top, Prev, Next, End, SizeChange };
 std::optional<PageBounds> RunCommand(Command c, PageBounds page, int32_t n, int32_t m)
 {
     switch (c) {
-    case Command::Top: return tovo::PageTop(page, n, m);
-    case Command::Prev: return tovo::PagePrev(page, n, m);
-    case Command::Next: return tovo::PageNext(page, n, m);
-    case Command::End: return tovo::PageEnd(page, n, m);
-    case Command::SizeChange: return tovo::PageSizeChanged(page, n, m);
+        case Command::Top: return tovo::PageTop(page, n, m);
+        case Command::Prev: return tovo::PagePrev(page, n, m);
+        case Command::Next: return tovo::PageNext(page, n, m);
+        case Command::End: return tovo::PageEnd(page, n, m);
+        case Command::SizeChange: return tovo::PageSizeChanged(page, n, m);
     }
     return std::nullopt;
 }

@@ -49,14 +49,11 @@ TEST(SortRows, NumbersBeforeTextEmptiesLastTiesInLineOrder)
         std::vector<uint32_t> given, sorted;
     } cases[] = {
         // "b" and "B" tie without regard to case and keep line order both ways; empties stay last.
-        {mixed, 0, false, {}, {4, 1, 6, 3, 0, 5, 7, 2}},
-        {mixed, 0, true, {}, {7, 0, 5, 3, 6, 1, 4, 2}},
+        {mixed, 0, false, {}, {4, 1, 6, 3, 0, 5, 7, 2}},        {mixed, 0, true, {}, {7, 0, 5, 3, 6, 1, 4, 2}},
         {mixed, 5, false, {}, {0, 1, 2, 3, 4, 5, 6, 7}},  // a column no row has: all tie
-        {column, 0, false, {}, {9, 5, 8, 4, 2, 7, 0, 3, 1, 6}},
-        {column, 0, true, {}, {0, 3, 7, 2, 4, 5, 8, 9, 1, 6}},
+        {column, 0, false, {}, {9, 5, 8, 4, 2, 7, 0, 3, 1, 6}}, {column, 0, true, {}, {0, 3, 7, 2, 4, 5, 8, 9, 1, 6}},
         {column, 0, false, {8, 6, 3, 0, 5}, {5, 8, 0, 3, 6}},  // a subset, given out of line order
-        {longNumbers, 0, false, {}, {2, 5, 7, 6, 3, 1, 4, 0}},
-        {longNumbers, 0, true, {}, {0, 4, 1, 3, 6, 7, 5, 2}},
+        {longNumbers, 0, false, {}, {2, 5, 7, 6, 3, 1, 4, 0}},  {longNumbers, 0, true, {}, {0, 4, 1, 3, 6, 7, 5, 2}},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(c.table.Sorted(c.field, c.descending, c.given), c.sorted)
@@ -68,9 +65,21 @@ TEST(SortRows, NumbersBeforeTextEmptiesLastTiesInLineOrder)
 TEST(SortRows, MatchesAStableSortOnRandomColumns)
 {
     std::mt19937 rng(14);
-    const std::u16string pieces[] = {u"",      u"1",  u"-2",    u"10",   u"2.5", u"a",    u"B",
-                                     u"b",     u"１", u"\"1,000\"", u"x y", u"12345678901234567890",
-                                     u"12345678901234567891", u"-1" + std::u16string(30, u'0'), u"1e5"};
+    const std::u16string pieces[] = {u"",
+                                     u"1",
+                                     u"-2",
+                                     u"10",
+                                     u"2.5",
+                                     u"a",
+                                     u"B",
+                                     u"b",
+                                     u"１",
+                                     u"\"1,000\"",
+                                     u"x y",
+                                     u"12345678901234567890",
+                                     u"12345678901234567891",
+                                     u"-1" + std::u16string(30, u'0'),
+                                     u"1e5"};
     std::vector<std::u16string> lines;
     for (int i = 0; i < 2000; ++i) lines.push_back(pieces[rng() % std::size(pieces)] + u",z");
     const Table t(lines);
@@ -136,8 +145,8 @@ TEST(RowOrder, FilterKeepsTheRowsWhoseFieldsHoldTheTerm)
     std::u16string wide;
     for (int i = 0; i < 97; ++i) wide += u"f,";
     wide += u"山田 late";
-    const std::vector<std::u16string> lines = {u"\"ca\"\"t\",1", u"山田太郎,2", u"やまだ,Ｙａｍａｄａ", wide,
-                                                u"yamada,ｃａｔ", u"Ａ山,\"a,b\"", u""};
+    const std::vector<std::u16string> lines = {
+        u"\"ca\"\"t\",1", u"山田太郎,2", u"やまだ,Ｙａｍａｄａ", wide, u"yamada,ｃａｔ", u"Ａ山,\"a,b\"", u""};
     const std::u16string terms[] = {u"a\"t", u"CA", u"山田", u"ｙａｍａ", u"ａ山", u"LATE", u"a,b", u"だ"};
     for (const Splitter splitter : {Splitter::Auto, Splitter::QuoteAware}) {
         const Table t(lines, splitter);

@@ -17,7 +17,6 @@ using tovo::Splitter;
 
 namespace {
 
-
 TEST(RowModel, CaptionsArePaddedToFiveDigits)
 {
     const struct {
@@ -45,8 +44,7 @@ TEST(RowModel, ShowsFirst96FieldsAndCountsTheRest)
     store.Append(u"");
     store.Append(u"a,b,c");
     RowModel rows;
-    for (size_t i = 0; i < store.size(); ++i)
-        rows.AppendRow(static_cast<int32_t>(i), store.Line(i), Splitter::Auto);
+    for (size_t i = 0; i < store.size(); ++i) rows.AppendRow(static_cast<int32_t>(i), store.Line(i), Splitter::Auto);
 
     EXPECT_EQ(rows.FieldCount(0), 96);
     EXPECT_EQ(rows.TotalFieldCount(0), 100u);
@@ -140,11 +138,11 @@ TEST(LineStore, KeepsEveryLineAcrossBlockEdges)
 {
     constexpr size_t kBlock = size_t{1} << 20;  // the store's block size in units
     const std::vector<std::vector<size_t>> cases = {
-        {kBlock, 0, 1},                    // a block filled exactly
-        {kBlock - 1, 1, 0, 2},             // the last unit of a block, then a new one
-        {kBlock - 1, 2, 0, 0, 5},          // a line that does not fit opens a block; empty lines after it
-        {0, 0, 3, 0},                      // empty lines before any block
-        {10, 3 * kBlock + 5, 7, 0, kBlock}, // a line larger than a block
+        {kBlock, 0, 1},                      // a block filled exactly
+        {kBlock - 1, 1, 0, 2},               // the last unit of a block, then a new one
+        {kBlock - 1, 2, 0, 0, 5},            // a line that does not fit opens a block; empty lines after it
+        {0, 0, 3, 0},                        // empty lines before any block
+        {10, 3 * kBlock + 5, 7, 0, kBlock},  // a line larger than a block
     };
     // Copied in, or written by a reader into room one unit larger than the line, as a fill does.
     for (const bool written : {false, true}) {
@@ -174,11 +172,11 @@ TEST(LineStore, StopsAtItsAllocationLimitKeepingItsLines)
         size_t lines, length;
         bool allFit;
     } cases[] = {
-        {0, 3000, 1000, true},                  // no limit
-        {8u << 20, 3000, 1000, true},           // 6 MB of text under 8 MB
-        {1u << 20, 10, 100, false},             // not even the first block
-        {5u << 20, 3000, 1000, false},          // the third block would pass it
-        {5u << 20, 1, 3u << 20, false},         // one line larger than the limit
+        {0, 3000, 1000, true},           // no limit
+        {8u << 20, 3000, 1000, true},    // 6 MB of text under 8 MB
+        {1u << 20, 10, 100, false},      // not even the first block
+        {5u << 20, 3000, 1000, false},   // the third block would pass it
+        {5u << 20, 1, 3u << 20, false},  // one line larger than the limit
     };
     for (const auto& c : cases) {
         LineStore store;

@@ -67,11 +67,8 @@ TEST(CellTextCut, ComparesTheMeasuredTextAndPaddingWithTheColumn)
         bool cut;
     } cases[] = {
         {u"abcd", 52, 259, false},  // 40 + 12 fits exactly
-        {u"abcd", 51, 259, true},
-        {u"", 0, 259, false},
-        {u"W", 42, 259, false},
-        {u"W", 41, 259, true},
-        {u"abcd", 1000, 3, true},  // more than the list draws, however wide the column
+        {u"abcd", 51, 259, true},  {u"", 0, 259, false},     {u"W", 42, 259, false},
+        {u"W", 41, 259, true},     {u"abcd", 1000, 3, true},  // more than the list draws, however wide the column
         {u"abc", 1000, 3, false},
     };
     for (const auto& c : cases) {
@@ -97,7 +94,9 @@ TEST(WrapTipText, BreaksByWidthAndCapsTheText)
         {"one character wider than a line still shows", u"Wa", {20, 3, 100}, u"W\r\na"},
         {"breaks after a space in the second half", u"abc defgh", {60, 3, 100}, u"abc \r\ndefgh"},
         {"not after a space early in the line", u"a bcdefgh", {60, 3, 100}, u"a bcde\r\nfgh"},
-        {"units per line cap zero-width text", std::u16string(10, u'\xDC00'), {50, 2, 4},
+        {"units per line cap zero-width text",
+         std::u16string(10, u'\xDC00'),
+         {50, 2, 4},
          std::u16string(4, u'\xDC00') + u"\r\n" + std::u16string(4, u'\xDC00') + u"…"},
         {"a surrogate pair stays on one line", u"abcd\xD83D\xDE00x", {50, 3, 100}, u"abcd\xD83D\xDE00\r\nx"},
         {"control characters become spaces", u"a\tb\rc\n", {100, 3, 100}, u"a b c "},

@@ -11,7 +11,10 @@ using tovo::CompareSortFields;
 
 namespace {
 
-int Sign(int v) { return (v > 0) - (v < 0); }
+int Sign(int v)
+{
+    return (v > 0) - (v < 0);
+}
 
 const tovo::CollationKeyFn kText = &tovo::AppendFoldedKey;
 
@@ -21,14 +24,42 @@ TEST(SortKey, WhatReadsAsANumber)
         std::u16string field;
         bool number;
     } cases[] = {
-        {u"0", true}, {u"-3", true}, {u"+0.5", true}, {u"1,234.5", true}, {u"12,345,678", true},
-        {u"１２３", true}, {u"－１，２３４．５", true}, {u"1.", true}, {u".5", true}, {u"-.5", true},
-        {u" 42\u3000", true}, {u"0012", true}, {u"1234", true}, {u"+7", true}, {u"．５", true},
+        {u"0", true},
+        {u"-3", true},
+        {u"+0.5", true},
+        {u"1,234.5", true},
+        {u"12,345,678", true},
+        {u"１２３", true},
+        {u"－１，２３４．５", true},
+        {u"1.", true},
+        {u".5", true},
+        {u"-.5", true},
+        {u" 42\u3000", true},
+        {u"0012", true},
+        {u"1234", true},
+        {u"+7", true},
+        {u"．５", true},
         {u"12,345.25", true},
-        {u",12", false}, {u"1,23", false}, {u"1,2345", false}, {u"1234,567", false}, {u"1,,234", false},
-        {u"1,", false}, {u"0,500", false}, {u".", false}, {u"+", false}, {u"-", false}, {u"", false},
-        {u"1.2.3", false}, {u"1.234,5", false}, {u"1e5", false}, {u"1 000", false}, {u"--1", false},
-        {u"12a", false}, {u"٣", false}, {u"+-1", false}, {u"1.2,3", false},
+        {u",12", false},
+        {u"1,23", false},
+        {u"1,2345", false},
+        {u"1234,567", false},
+        {u"1,,234", false},
+        {u"1,", false},
+        {u"0,500", false},
+        {u".", false},
+        {u"+", false},
+        {u"-", false},
+        {u"", false},
+        {u"1.2.3", false},
+        {u"1.234,5", false},
+        {u"1e5", false},
+        {u"1 000", false},
+        {u"--1", false},
+        {u"12a", false},
+        {u"٣", false},
+        {u"+-1", false},
+        {u"1.2,3", false},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(tovo::ReadsAsNumber(c.field), c.number) << std::string(c.field.begin(), c.field.end());
@@ -58,7 +89,7 @@ TEST(SortKey, ComparesFieldsInBothDirections)
         {u"12345678901234567", u"12345678901234568", -1, 1},  // one double for both
         {u"-12345678901234567", u"-12345678901234568", 1, -1},
         {u"-12345678901234.5", u"-12345678901234.51", 1, -1},  // the one's digits a prefix of the other's
-        {u"1" + zeros, u"2" + zeros, -1, 1},                  // past every exponent a key holds
+        {u"1" + zeros, u"2" + zeros, -1, 1},                   // past every exponent a key holds
         {u"0." + zeros + u"2", u"0." + zeros + u"1", 1, -1},
         {u"-1" + zeros, u"-99", -1, 1},
         {u"999999", u"1e5", -1, 1},  // numbers before text
@@ -86,7 +117,8 @@ TEST(SortKey, NumbersCompareAsTheirExactValues)
         if (rng() % 3 == 0) mantissa %= 1000;
         const bool negative = rng() % 2;
         std::string digits = std::to_string(mantissa);
-        if (static_cast<int>(digits.size()) <= scale) digits.insert(0, static_cast<size_t>(scale) + 1 - digits.size(), '0');
+        if (static_cast<int>(digits.size()) <= scale)
+            digits.insert(0, static_cast<size_t>(scale) + 1 - digits.size(), '0');
         std::string text = (negative ? "-" : "") + digits.substr(0, digits.size() - scale);
         if (scale) text += "." + digits.substr(digits.size() - scale);
         scaled = mantissa;

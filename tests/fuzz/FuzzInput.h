@@ -11,12 +11,12 @@
 #include <vector>
 
 // Not assert(): the fuzz preset builds with NDEBUG.
-#define FUZZ_CHECK(cond)                                                                       \
-    do {                                                                                       \
-        if (!(cond)) {                                                                         \
+#define FUZZ_CHECK(cond)                                                                        \
+    do {                                                                                        \
+        if (!(cond)) {                                                                          \
             std::fprintf(stderr, "invariant failed: %s at %s:%d\n", #cond, __FILE__, __LINE__); \
-            std::abort();                                                                      \
-        }                                                                                      \
+            std::abort();                                                                       \
+        }                                                                                       \
     } while (0)
 
 namespace fuzz {
@@ -26,8 +26,7 @@ namespace fuzz {
 inline std::u16string Utf16FromBytes(const uint8_t* data, size_t size)
 {
     std::u16string out(size / 2, u'\0');
-    for (size_t i = 0; i < out.size(); ++i)
-        out[i] = static_cast<char16_t>(data[2 * i] | data[2 * i + 1] << 8);
+    for (size_t i = 0; i < out.size(); ++i) out[i] = static_cast<char16_t>(data[2 * i] | data[2 * i + 1] << 8);
     return out;
 }
 

@@ -28,8 +28,7 @@ bool operator==(const KeyMapLine& a, const KeyMapLine& b)
 void CheckLine(std::u16string_view line)
 {
     const KeyMapLineView view = SplitKeyMapLineView(line);
-    for (std::u16string_view part : {view.category, view.name, view.shortCut, view.id})
-        FUZZ_CHECK(Inside(part, line));
+    for (std::u16string_view part : {view.category, view.name, view.shortCut, view.id}) FUZZ_CHECK(Inside(part, line));
     for (std::u16string_view part : {view.category, view.name, view.shortCut})
         FUZZ_CHECK(part.find(u'\t') == std::u16string_view::npos);
     const size_t tabs = static_cast<size_t>(std::count(line.begin(), line.end(), u'\t'));

@@ -11,7 +11,10 @@ using namespace tovo;
 
 namespace {
 
-int Sign(int v) { return (v > 0) - (v < 0); }
+int Sign(int v)
+{
+    return (v > 0) - (v < 0);
+}
 
 void CheckOrdering(const std::vector<std::u16string>& lines)
 {

@@ -16,7 +16,10 @@ using namespace tovo;
 
 namespace {
 
-int Sign(int v) { return (v > 0) - (v < 0); }
+int Sign(int v)
+{
+    return (v > 0) - (v < 0);
+}
 
 void CheckOrdering(const std::vector<std::u16string>& fields, bool descending)
 {
@@ -66,8 +69,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             seen[rows[i]] = true;
             if (i == 0) continue;
             const std::u16string a(model.Field(static_cast<int>(rows[i - 1]), column));
-            const int c = CompareSortFields(a, model.Field(static_cast<int>(rows[i]), column), descending,
-                                            AppendFoldedKey);
+            const int c =
+                CompareSortFields(a, model.Field(static_cast<int>(rows[i]), column), descending, AppendFoldedKey);
             FUZZ_CHECK(c < 0 || (c == 0 && rows[i - 1] < rows[i]));
         }
     }

@@ -33,22 +33,18 @@ bool Latin1Encode(std::u16string_view text, std::string& out)
 void CheckDecode(std::string_view bytes, const std::u16string& text)
 {
     switch (DetectEncoding(bytes)) {
-    case TextEncoding::Utf16LE:
-    case TextEncoding::Utf16BE:
-        FUZZ_CHECK(text.size() == (bytes.size() - 2) / 2);
-        break;
-    case TextEncoding::Utf8: {
-        const std::string_view body = bytes.substr(3);
-        FUZZ_CHECK(text.size() <= body.size());
-        FUZZ_CHECK(!HasUnpairedSurrogate(text));
-        // Without a replacement every sequence was valid, so encoding gives the bytes back.
-        if (text.find(char16_t{0xFFFD}) == std::u16string::npos) FUZZ_CHECK(ToUtf8(text) == body);
-        FUZZ_CHECK(FromUtf8(ToUtf8(text)) == text);
-        break;
-    }
-    case TextEncoding::Ansi:
-        FUZZ_CHECK(text == Latin1Decode(bytes));
-        break;
+        case TextEncoding::Utf16LE:
+        case TextEncoding::Utf16BE: FUZZ_CHECK(text.size() == (bytes.size() - 2) / 2); break;
+        case TextEncoding::Utf8: {
+            const std::string_view body = bytes.substr(3);
+            FUZZ_CHECK(text.size() <= body.size());
+            FUZZ_CHECK(!HasUnpairedSurrogate(text));
+            // Without a replacement every sequence was valid, so encoding gives the bytes back.
+            if (text.find(char16_t{0xFFFD}) == std::u16string::npos) FUZZ_CHECK(ToUtf8(text) == body);
+            FUZZ_CHECK(FromUtf8(ToUtf8(text)) == text);
+            break;
+        }
+        case TextEncoding::Ansi: FUZZ_CHECK(text == Latin1Decode(bytes)); break;
     }
 }
 

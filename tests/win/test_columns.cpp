@@ -10,7 +10,6 @@ using namespace tovotest;
 
 namespace {
 
-
 std::wstring TwoDigits(int n) {
   wchar_t buf[8];
   swprintf(buf, 8, L"%02d", n);
@@ -132,9 +131,12 @@ TEST_F(Columns, HeaderWithoutASelectedRowDoesNothing) {
 // under Wine, so it is not the reference for captions.)
 TEST_F(Columns, FittedWidthsCoverEveryCellAndTheCaption) {
   std::vector<std::wstring> lines = {
-      L"short,a much longer cell text,x",   L"漢字のセル,i,全角ＡＢＣ",
-      L"WWWWWWWWWWWWWWWWWWWW,mm,\"q,uoted\"", L"head one,head two is long enough,h3",
-      L"",                                   std::wstring(300, L'W') + L",b",
+      L"short,a much longer cell text,x",
+      L"漢字のセル,i,全角ＡＢＣ",
+      L"WWWWWWWWWWWWWWWWWWWW,mm,\"q,uoted\"",
+      L"head one,head two is long enough,h3",
+      L"",
+      std::wstring(300, L'W') + L",b",
   };
   Open(lines);
   Select(3);

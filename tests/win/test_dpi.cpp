@@ -111,9 +111,7 @@ void ExpectCaptionsFit(HWND window) {
   EXPECT_GT(checked, 0);
 }
 
-void ExpectUiFont(HWND control) {
-  EXPECT_EQ(WindowFont(control).lfHeight, -S(19)) << Utf8(WindowText(control));
-}
+void ExpectUiFont(HWND control) { EXPECT_EQ(WindowFont(control).lfHeight, -S(19)) << Utf8(WindowText(control)); }
 
 class Dpi : public ListWindowTest {
  protected:

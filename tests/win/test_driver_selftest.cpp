@@ -44,8 +44,7 @@ LRESULT CALLBACK SelfTestProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
       return 0;
     }
     case WM_SYSKEYUP:
-    case WM_SYSCHAR:
-      return 0;  // no menu mode from Alt in the self-test
+    case WM_SYSCHAR: return 0;  // no menu mode from Alt in the self-test
     case WM_PAINT: {
       PAINTSTRUCT ps;
       HDC dc = BeginPaint(hwnd, &ps);
@@ -55,11 +54,8 @@ LRESULT CALLBACK SelfTestProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
       EndPaint(hwnd, &ps);
       return 0;
     }
-    case WM_DESTROY:
-      PostQuitMessage(0);
-      return 0;
-    default:
-      return DefWindowProcW(hwnd, msg, wParam, lParam);
+    case WM_DESTROY: PostQuitMessage(0); return 0;
+    default: return DefWindowProcW(hwnd, msg, wParam, lParam);
   }
 }
 
@@ -77,9 +73,8 @@ HMENU BuildMenu() {
 }
 
 HWND Child(HWND parent, const wchar_t* cls, const wchar_t* text, DWORD style, int id, RECT r) {
-  return CreateWindowExW(0, cls, text, WS_CHILD | WS_VISIBLE | style, r.left, r.top, r.right,
-                         r.bottom, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                         GetModuleHandleW(nullptr), nullptr);
+  return CreateWindowExW(0, cls, text, WS_CHILD | WS_VISIBLE | style, r.left, r.top, r.right, r.bottom, parent,
+                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
 }
 
 // Stands in for the plug-in's modal window: runs until the window is destroyed.
@@ -99,8 +94,8 @@ void SelfTestWindow(HWND owner) {
   wc.hInstance = GetModuleHandleW(nullptr);
   wc.lpszClassName = L"TovoDriverSelfTest";
   RegisterClassExW(&wc);
-  HWND w = CreateWindowExW(0, wc.lpszClassName, kCaption, WS_OVERLAPPEDWINDOW, 0, 0, 640, 400,
-                           owner, BuildMenu(), wc.hInstance, nullptr);
+  HWND w = CreateWindowExW(0, wc.lpszClassName, kCaption, WS_OVERLAPPEDWINDOW, 0, 0, 640, 400, owner, BuildMenu(),
+                           wc.hInstance, nullptr);
 
   HWND list = Child(w, WC_LISTVIEWW, L"", LVS_REPORT, kList, {0, 0, 300, 200});
   const wchar_t* captions[] = {L"No", L"01", L"02"};
@@ -175,10 +170,17 @@ TEST_F(Driver, HostAnswersTheThreeQueriesAndRecordsThem) {
     std::wstring expected;  // what the buffer holds, up to 8 units; '#' = untouched
   };
   const Case cases[] = {
-      {0, 0, 3, L""},           {1, 0, 3, L""},          {2, 0, 0, L""},
-      {3, 0, 0, L""},           {-1, 0, 0, L""},         {0, 3, 3, L"abc#####"},
-      {0, 2, 2, L"ab######"},   {0, 6, 3, std::wstring(L"abc\0####", 8)}, {1, 3, 3, L"日本語#####"},
-      {2, 1, 0, std::wstring(L"\0#######", 8)},          {7, 4, 0, std::wstring(L"\0#######", 8)},
+      {0, 0, 3, L""},
+      {1, 0, 3, L""},
+      {2, 0, 0, L""},
+      {3, 0, 0, L""},
+      {-1, 0, 0, L""},
+      {0, 3, 3, L"abc#####"},
+      {0, 2, 2, L"ab######"},
+      {0, 6, 3, std::wstring(L"abc\0####", 8)},
+      {1, 3, 3, L"日本語#####"},
+      {2, 1, 0, std::wstring(L"\0#######", 8)},
+      {7, 4, 0, std::wstring(L"\0#######", 8)},
   };
   for (const Case& c : cases) {
     tovo::LineRequest request{c.capacity, 1, c.line, 0, {}};
@@ -223,9 +225,9 @@ TEST_F(Driver, HostGivesTheForcedStrangeAnswers) {
   // A copy still stops at the capacity, whatever length was claimed.
   std::wstring buffer(8, L'#');
   request.capacity = 4;
-  EXPECT_EQ(SendMessageW(h, tovo::kMsgGetLine, reinterpret_cast<WPARAM>(&request),
-                         reinterpret_cast<LPARAM>(buffer.data())),
-            4);
+  EXPECT_EQ(
+      SendMessageW(h, tovo::kMsgGetLine, reinterpret_cast<WPARAM>(&request), reinterpret_cast<LPARAM>(buffer.data())),
+      4);
   EXPECT_EQ(buffer, L"abcd####");
 }
 
@@ -256,9 +258,8 @@ TEST_F(Driver, MessageBoxesAreFoundReadAndAnswered) {
   for (const Case& c : cases) {
     FakeHost host;
     std::atomic<int> result{0};
-    Session s(host, [&](HWND owner) {
-      result = MessageBoxW(owner, L"行 12 が見つかりません", L"CsvList表示", c.style);
-    });
+    Session s(host,
+              [&](HWND owner) { result = MessageBoxW(owner, L"行 12 が見つかりません", L"CsvList表示", c.style); });
     auto box = s.WaitMessageBox();
     ASSERT_TRUE(box) << s.DescribeWindows();
     EXPECT_EQ(Utf8(box->caption), Utf8(L"CsvList表示"));
@@ -461,8 +462,7 @@ TEST_F(Driver, FilesDecodeAsTheProductReadsThem) {
   ResetPluginsDir();
   EXPECT_FALSE(FileExists(L"a.txt"));
   EXPECT_FALSE(FileExists(L"sub\\x.txt"));
-  EXPECT_EQ(GetFileAttributesW(PluginsDir().c_str()) & FILE_ATTRIBUTE_DIRECTORY,
-            DWORD(FILE_ATTRIBUTE_DIRECTORY));
+  EXPECT_EQ(GetFileAttributesW(PluginsDir().c_str()) & FILE_ATTRIBUTE_DIRECTORY, DWORD(FILE_ATTRIBUTE_DIRECTORY));
 }
 
 }  // namespace

@@ -56,8 +56,7 @@ struct ProcResult {
 
 ProcResult CallPluginProc(UINT code, WPARAM size, bool withBuffer = true) {
   ProcResult r{0, std::wstring(16, kUntouched)};
-  r.answer = Plugin().PluginProc(nullptr, code, size,
-                                 withBuffer ? reinterpret_cast<LPARAM>(r.buffer.data()) : 0);
+  r.answer = Plugin().PluginProc(nullptr, code, size, withBuffer ? reinterpret_cast<LPARAM>(r.buffer.data()) : 0);
   return r;
 }
 
@@ -154,9 +153,9 @@ TEST_F(Exports, IconIsOneOpaque32PixelImageWith256Colours) {
   const std::string_view image = ResourceBytes(RT_ICON, MAKEINTRESOURCEW(imageId), kJapanese);
   ASSERT_GE(image.size(), 40u) << "no icon image " << imageId << " in language 1041";
   ASSERT_EQ(Dword(image, 0), 40u) << "the image is not a plain bitmap (PNG?)";
-  EXPECT_EQ(Dword(image, 4), 32u);   // width
-  EXPECT_EQ(Dword(image, 8), 64u);   // height: colour rows and mask rows
-  EXPECT_EQ(Word(image, 14), 8);     // bits per pixel
+  EXPECT_EQ(Dword(image, 4), 32u);  // width
+  EXPECT_EQ(Dword(image, 8), 64u);  // height: colour rows and mask rows
+  EXPECT_EQ(Word(image, 14), 8);    // bits per pixel
   const uint32_t colours = Dword(image, 32) ? Dword(image, 32) : 256;
   EXPECT_LE(colours, 256u);
   const size_t mask = 40 + 4 * size_t{colours} + 32 * 32;  // 8-bit rows of 32 bytes
@@ -176,15 +175,13 @@ TEST_F(Exports, VersionResourceSays108) {
     WORD language, codePage;
   }* translation = nullptr;
   UINT length = 0;
-  ASSERT_TRUE(VerQueryValueW(data.data(), L"\\VarFileInfo\\Translation",
-                             reinterpret_cast<void**>(&translation), &length) &&
-              length >= sizeof(Translation));
+  ASSERT_TRUE(
+      VerQueryValueW(data.data(), L"\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translation), &length) &&
+      length >= sizeof(Translation));
   wchar_t key[64];
-  swprintf(key, 64, L"\\StringFileInfo\\%04x%04x\\FileVersion", translation->language,
-           translation->codePage);
+  swprintf(key, 64, L"\\StringFileInfo\\%04x%04x\\FileVersion", translation->language, translation->codePage);
   wchar_t* version = nullptr;
-  ASSERT_TRUE(VerQueryValueW(data.data(), key, reinterpret_cast<void**>(&version), &length))
-      << "no FileVersion text";
+  ASSERT_TRUE(VerQueryValueW(data.data(), key, reinterpret_cast<void**>(&version), &length)) << "no FileVersion text";
   const std::wstring text(version);
   EXPECT_TRUE(text == L"1.08" || text.rfind(L"1.08.", 0) == 0) << Utf8(text);
 }
@@ -276,8 +273,6 @@ TEST_F(Exports, LinesAreAskedLengthFirstThenCopiedIntoThatCapacity) {
 }
 
 // A host that passes no pointer must not bring the editor down.
-TEST_F(Exports, QueryStatusWithoutAPointerStillAnswers) {
-  EXPECT_EQ(Plugin().QueryStatus(nullptr, nullptr), -1);
-}
+TEST_F(Exports, QueryStatusWithoutAPointerStillAnswers) { EXPECT_EQ(Plugin().QueryStatus(nullptr, nullptr), -1); }
 
 }  // namespace

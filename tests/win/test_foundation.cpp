@@ -70,12 +70,15 @@ TEST_F(Foundation, FirstOpeningUsesDefaultsAndWritesEveryKeyOnClose) {
   CloseAndWait(*session, window);
 
   const std::pair<const wchar_t*, const wchar_t*> keys[] = {
-      {L"FormCsvList", L"Left"}, {L"FormCsvList", L"Top"}, {L"FormCsvList", L"Width"},
-      {L"FormCsvList", L"Height"}, {L"FormCsvList", L"State"}, {L"CsvListColor", L"FontName"},
-      {L"CsvListColor", L"FontSize"}, {L"CsvListColor", L"FontColor"}, {L"CsvListColor", L"BackColor"},
-      {L"CsvListColorHighLight", L"FontColor"}, {L"CsvList", L"DispNum"}, {L"CsvList", L"ColWidth"},
-      {L"CsvListHighLight", L"None"}, {L"CsvListHighLight", L"Row"}, {L"CsvListHighLight", L"Col"},
-      {L"CsvListHighLight", L"FileName"}, {L"CsvListAuto", L"Enabled"}, {L"CsvListEx1", L"Enabled"},
+      {L"FormCsvList", L"Left"},       {L"FormCsvList", L"Top"},
+      {L"FormCsvList", L"Width"},      {L"FormCsvList", L"Height"},
+      {L"FormCsvList", L"State"},      {L"CsvListColor", L"FontName"},
+      {L"CsvListColor", L"FontSize"},  {L"CsvListColor", L"FontColor"},
+      {L"CsvListColor", L"BackColor"}, {L"CsvListColorHighLight", L"FontColor"},
+      {L"CsvList", L"DispNum"},        {L"CsvList", L"ColWidth"},
+      {L"CsvListHighLight", L"None"},  {L"CsvListHighLight", L"Row"},
+      {L"CsvListHighLight", L"Col"},   {L"CsvListHighLight", L"FileName"},
+      {L"CsvListAuto", L"Enabled"},    {L"CsvListEx1", L"Enabled"},
   };
   for (auto [section, key] : keys) EXPECT_TRUE(IniRead(section, key).has_value()) << Utf8(section) << "/" << Utf8(key);
   EXPECT_FALSE(IniRead(L"Editor", L"Jump").has_value());
@@ -436,8 +439,10 @@ TEST_F(Foundation, StrangeHostAnswersOpenOnAPageInsideTheDocument) {
     int rows;              // of the first page
     const wchar_t* first;  // its first row's number
   };
-  const Case cases[] = {
-      {std::nullopt, 1000, 1, L"00005"}, {std::nullopt, -5, 5, L"00001"}, {LRESULT{-1}, 0, 0, L""}, {LRESULT{0}, 3, 0, L""}};
+  const Case cases[] = {{std::nullopt, 1000, 1, L"00005"},
+                        {std::nullopt, -5, 5, L"00001"},
+                        {LRESULT{-1}, 0, 0, L""},
+                        {LRESULT{0}, 3, 0, L""}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.current);
     EndSession();

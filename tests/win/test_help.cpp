@@ -70,7 +70,8 @@ TEST_F(Help, OpensEmptyWithoutFileModalCentredAndAtLeastMinimumSize) {
   EXPECT_TRUE(style & WS_MAXIMIZEBOX);
   EXPECT_FALSE(style & WS_MINIMIZEBOX);
   const auto memoStyle = static_cast<DWORD>(GetWindowLongPtrW(memo, GWL_STYLE));
-  for (DWORD bit : {DWORD(ES_MULTILINE), DWORD(ES_READONLY), DWORD(ES_AUTOHSCROLL), DWORD(WS_HSCROLL), DWORD(WS_VSCROLL)})
+  for (DWORD bit :
+       {DWORD(ES_MULTILINE), DWORD(ES_READONLY), DWORD(ES_AUTOHSCROLL), DWORD(WS_HSCROLL), DWORD(WS_VSCROLL)})
     EXPECT_TRUE(memoStyle & bit) << std::hex << bit;
 
   const RECT rc = WindowRectOf(help);
@@ -164,8 +165,16 @@ TEST_F(Help, ReadsEveryEncodingAndSurvivesBrokenBytes) {
       {"ansi, lf and cr ends", "\x93\xfa\x96\x7b\x8c\xea\nb\rc\n",
        JapaneseCodePage() ? L"日本語\r\nb\r\nc" : L"\x201C\xFA\x2013{\x152\xEA\r\nb\r\nc"},
       {"nul bytes", std::string("ab\0cd\r\nx", 8), L"ab\uFFFDcd\r\nx"},
-      {"invalid utf-8", "\xEF\xBB\xBF" "a\xFF\xFE" "b", L"a\uFFFD\uFFFDb"},
-      {"odd utf-16 byte", std::string("\xFF\xFE" "a\0b", 5), L"a"},
+      {"invalid utf-8",
+       "\xEF\xBB\xBF"
+       "a\xFF\xFE"
+       "b",
+       L"a\uFFFD\uFFFDb"},
+      {"odd utf-16 byte",
+       std::string("\xFF\xFE"
+                   "a\0b",
+                   5),
+       L"a"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);

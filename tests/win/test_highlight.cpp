@@ -95,8 +95,8 @@ TEST_F(HighLight, FieldModeDrawsMarkedCellsRedAndBoldOthersBlueAndRowModeWholeRo
   Pixels p = CaptureWindowPixels(list);
   const Ink markedBold = CellInk(p, list, 1, 1);  // "ABC"
   const Ink plain = CellInk(p, list, 1, 2);
-  const Ink inner = CellInk(p, list, 1, 3);       // "xAbCx"
-  const Ink fullWidth = CellInk(p, list, 2, 3);   // full-width letters are not folded
+  const Ink inner = CellInk(p, list, 1, 3);      // "xAbCx"
+  const Ink fullWidth = CellInk(p, list, 2, 3);  // full-width letters are not folded
   const Ink number = CellInk(p, list, 1, 0);
   EXPECT_TRUE(markedBold.red > 0 && markedBold.blue == 0) << Describe(markedBold);
   EXPECT_TRUE(inner.red > 0 && inner.blue == 0) << Describe(inner);
@@ -158,7 +158,8 @@ TEST_F(HighLight, RowColourDialogRecoloursMarkedRowsAndIsKept) {
   auto dlg = session->WaitMessageBox();
   ASSERT_TRUE(dlg) << session->DescribeWindows();
   EXPECT_TRUE(GetDlgItem(dlg->hwnd, 0x2C2)) << "not the colour dialog";  // its red box
-  for (auto [id, value] : {std::pair{0x2C2, L"0"}, {0x2C3, L"255"}, {0x2C4, L"0"}}) SetDlgItemTextW(dlg->hwnd, id, value);
+  for (auto [id, value] : {std::pair{0x2C2, L"0"}, {0x2C3, L"255"}, {0x2C4, L"0"}})
+    SetDlgItemTextW(dlg->hwnd, id, value);
   PostMessageW(dlg->hwnd, WM_COMMAND, IDOK, 0);
   ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dlg->hwnd); }));
   ASSERT_TRUE(session->Sync());
@@ -180,7 +181,8 @@ TEST_F(HighLight, BackgroundDialogSetsTheListBackgroundAndCancelKeepsIt) {
     ASSERT_TRUE(session->MenuCommand(window, L"背景色(&B)..."));
     auto dlg = session->WaitMessageBox();
     ASSERT_TRUE(dlg) << session->DescribeWindows();
-    for (auto [id, value] : {std::pair{0x2C2, L"255"}, {0x2C3, L"255"}, {0x2C4, L"0"}}) SetDlgItemTextW(dlg->hwnd, id, value);
+    for (auto [id, value] : {std::pair{0x2C2, L"255"}, {0x2C3, L"255"}, {0x2C4, L"0"}})
+      SetDlgItemTextW(dlg->hwnd, id, value);
     PostMessageW(dlg->hwnd, WM_COMMAND, answer, 0);
     ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dlg->hwnd); }));
     ASSERT_TRUE(session->Sync());
@@ -335,11 +337,8 @@ TEST_F(HighLight, NewWordFileTakesEffectAtTheNextFillAndBadFilesKeepTheOldWords)
     const wchar_t* message;  // part of the message shown, or nullptr for none
     bool abcMarkedAfterRefill;
   } cases[] = {
-      {L"missing.txt", nullptr, true},
-      {L"huge.txt", L"大きすぎ", true},
-      {L"locked.txt", L"locked.txt", true},
-      {L"xyz.txt", nullptr, false},
-      {L"binary.txt", nullptr, false},
+      {L"missing.txt", nullptr, true}, {L"huge.txt", L"大きすぎ", true}, {L"locked.txt", L"locked.txt", true},
+      {L"xyz.txt", nullptr, false},    {L"binary.txt", nullptr, false},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(Utf8(c.file));

@@ -89,10 +89,14 @@ TEST_F(HostileFiles, SettingsOfRandomBytesOpenOnDefaultsAndAreRewrittenReadably)
   const struct {
     const wchar_t *section, *key, *value;
   } written[] = {
-      {L"FormCsvList", L"State", L"NORMAL"},      {L"CsvList", L"DispNum", L"5"},
-      {L"CsvList", L"ColWidth", L"2"},            {L"CsvListHighLight", L"None", L"1"},
-      {L"CsvListColor", L"FontName", L"ＭＳ ゴシック"}, {L"CsvListColor", L"FontSize", L"14"},
-      {L"CsvListColor", L"BackColor", L"clWhite"}, {L"CsvListColorHighLight", L"FontColor", L"clRed"},
+      {L"FormCsvList", L"State", L"NORMAL"},
+      {L"CsvList", L"DispNum", L"5"},
+      {L"CsvList", L"ColWidth", L"2"},
+      {L"CsvListHighLight", L"None", L"1"},
+      {L"CsvListColor", L"FontName", L"ＭＳ ゴシック"},
+      {L"CsvListColor", L"FontSize", L"14"},
+      {L"CsvListColor", L"BackColor", L"clWhite"},
+      {L"CsvListColorHighLight", L"FontColor", L"clRed"},
       {L"CsvListHighLight", L"FileName", words.c_str()},
   };
   for (const auto& w : written) {
@@ -241,7 +245,12 @@ TEST_F(HostileFiles, BinaryAndBrokenUtf16HelpFilesOpen) {
     std::optional<std::wstring> shown;  // nullopt: anything, as long as the window opens
   } cases[] = {
       {"5 MB of random bytes", binary, std::nullopt},
-      {"lone high surrogate then odd byte", utf16(L"a\xD800" L"b", false, "c"), L"a\xD800" L"b"},
+      {"lone high surrogate then odd byte",
+       utf16(L"a\xD800"
+             L"b",
+             false, "c"),
+       L"a\xD800"
+       L"b"},
       {"lone low surrogate first, high last", utf16(L"\xDC00x\r\ny\xDBFF", false), L"\xDC00x\r\ny\xDBFF"},
       {"high surrogate before a break", utf16(L"\xD83D\r\n\xDE00", false), L"\xD83D\r\n\xDE00"},
       {"big-endian with lone surrogates and odd length", utf16(L"\xDFFFz\xD800", true, "\x01"), L"\xDFFFz\xD800"},

@@ -186,9 +186,9 @@ TEST_F(HostileLines, DocumentOfNoLinesSurvivesEveryCommand) {
   if (HasFatalFailure()) return;
   Search(L"term");
   const std::wstring notFound = L"検索しましたが見つかりませんでした\r\nterm";
-  for (const wchar_t* command :
-       {L"全て表示(&A)", L"カラム幅の自動調整(&C)", L"現在行をヘッダーに設定(&H)", L"次を検索(&N)", L"前を検索(&P)",
-        L"先頭(&T)", L"前ページ(&P)", L"次ページ(&N)", L"最後(&E)", L"強調表示を有効 カラム単位(&C)", L"自動検出(&A)"}) {
+  for (const wchar_t* command : {L"全て表示(&A)", L"カラム幅の自動調整(&C)", L"現在行をヘッダーに設定(&H)",
+                                 L"次を検索(&N)", L"前を検索(&P)", L"先頭(&T)", L"前ページ(&P)", L"次ページ(&N)",
+                                 L"最後(&E)", L"強調表示を有効 カラム単位(&C)", L"自動検出(&A)"}) {
     // Only the searches have something to say: nothing was found.
     const bool search = std::wstring_view(command).find(L"検索") != std::wstring_view::npos;
     EXPECT_EQ(Utf8(Command(command)), Utf8(search ? notFound : L"")) << Utf8(command);

@@ -65,7 +65,9 @@ class KeyBoard : public ListWindowTest {
   HWND Button(const wchar_t* caption) const { return FindChildByText(dialog, caption, L"Button"); }
   // The dialog's window goes before the list window has read the key file again: wait for the
   // UI thread to be back in the list window's loop as well.
-  bool DialogGone() const { return WaitUntil([&] { return !IsWindow(dialog); }) && session->Sync(); }
+  bool DialogGone() const {
+    return WaitUntil([&] { return !IsWindow(dialog); }) && session->Sync();
+  }
   // Selects a row as a click would (the lists follow the selection).
   void SelectRow(int row) const {
     LVITEMW item{};
@@ -117,9 +119,10 @@ TEST_F(KeyBoard, LayoutListsAndFirstCategory) {
     const std::wstring cls = ClassName(c);
     order.push_back(cls == L"Button" || cls == L"Static" ? WindowText(c) : cls);
   }
-  EXPECT_EQ(order, (std::vector<std::wstring>{L"保存(&S)", L"閉じる(&C)", L"キーボードマップを表示(&M)", L"カテゴリ(&L)",
-                                              L"ComboBox", L"SysListView32", L"新キー(&N)", L"ComboBox", L"ComboBox",
-                                              L"ComboBox", L"ComboBox", L"ｸﾘｱ(&R)", L"初期化(&I)"}));
+  EXPECT_EQ(order,
+            (std::vector<std::wstring>{L"保存(&S)", L"閉じる(&C)", L"キーボードマップを表示(&M)", L"カテゴリ(&L)",
+                                       L"ComboBox", L"SysListView32", L"新キー(&N)", L"ComboBox", L"ComboBox",
+                                       L"ComboBox", L"ComboBox", L"ｸﾘｱ(&R)", L"初期化(&I)"}));
 
   EXPECT_EQ(ListColumnCount(commands), 4);
   const std::pair<const wchar_t*, int> columns[] = {{L"コマンド", 445}, {L"現在のキー", 295}, {L"機能", 60}, {L"", 10}};

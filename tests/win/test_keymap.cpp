@@ -85,8 +85,11 @@ TEST_F(KeyMap, ShowsTheFileThenGroupsSortsAndCopies) {
   EXPECT_GE(outer.right - outer.left, 800);
   EXPECT_GE(outer.bottom - outer.top, 480);
   const SIZE client = ClientSizeOf(map);
-  const std::pair<const wchar_t*, int> columns[] = {
-      {L"カテゴリ", 110}, {L"コマンド", static_cast<int>(client.cx) - 420}, {L"現在のキー", 200}, {L"機能", 60}, {L"", 10}};
+  const std::pair<const wchar_t*, int> columns[] = {{L"カテゴリ", 110},
+                                                    {L"コマンド", static_cast<int>(client.cx) - 420},
+                                                    {L"現在のキー", 200},
+                                                    {L"機能", 60},
+                                                    {L"", 10}};
   ASSERT_EQ(ListColumnCount(mapList), 5);
   for (int i = 0; i < 5; ++i) {
     EXPECT_EQ(ListColumnCaption(mapList, i), columns[i].first);

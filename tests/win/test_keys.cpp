@@ -92,7 +92,9 @@ TEST_F(Keys, FirstOpeningWritesTheCommandTableAndShowsTheDefaultKeys) {
   // with a mark so they survive; every line ended by CR LF.
   const auto bytes = ReadBytes(kKeyFile);
   ASSERT_TRUE(bytes);
-  EXPECT_EQ(bytes->substr(0, 9), JapaneseCodePage() ? "\x83t\x83@\x83""C\x83\x8B\t" : "\xEF\xBB\xBF\xE3\x83\x95\xE3\x82\xA1");
+  EXPECT_EQ(bytes->substr(0, 9), JapaneseCodePage() ? "\x83t\x83@\x83"
+                                                      "C\x83\x8B\t"
+                                                    : "\xEF\xBB\xBF\xE3\x83\x95\xE3\x82\xA1");
   EXPECT_EQ(bytes->substr(bytes->size() - 7), "\t1602\r\n");
 
   EXPECT_EQ(MenuItemText(window, L"次を検索(&N)"), L"次を検索(&N)\tF3");
@@ -215,12 +217,15 @@ TEST_F(Keys, LabelAccessKeysFocusTheirBoxes) {
     HWND box = FindChildByClass(window, L"ComboBox", c.box);
     ASSERT_TRUE(box);
     ASSERT_TRUE(session->PressKeys(window, c.key, false, false, true));
-    EXPECT_TRUE(WaitUntil([&] {
-      GUITHREADINFO info{};
-      info.cbSize = sizeof info;
-      return GetGUIThreadInfo(session->UiThreadId(), &info) && info.hwndFocus &&
-             (info.hwndFocus == box || IsChild(box, info.hwndFocus));
-    }, 2000)) << "Alt+" << static_cast<char>(c.key);
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+          GUITHREADINFO info{};
+          info.cbSize = sizeof info;
+          return GetGUIThreadInfo(session->UiThreadId(), &info) && info.hwndFocus &&
+                 (info.hwndFocus == box || IsChild(box, info.hwndFocus));
+        },
+        2000))
+        << "Alt+" << static_cast<char>(c.key);
   }
   // In the go-to-line dialog the label's key selects the number, so typing replaces it.
   ASSERT_TRUE(session->MenuCommand(window, L"行へ移動(&G)..."));
@@ -302,8 +307,8 @@ TEST_F(Keys, AKeyFileThatCannotBeReadOrWrittenIsReportedAndTheKeysStay) {
 TEST_F(Keys, AResetThatCannotBeWrittenIsReportedAfterTheResetMessage) {
   WriteKeyFile(WithKey(DefaultLines(), L"1101", L"F5"), L"\r\n");
   // Open for reading only, not for replacing.
-  HANDLE hold = CreateFileW(PluginFile(kKeyFile).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
-                            nullptr);
+  HANDLE hold =
+      CreateFileW(PluginFile(kKeyFile).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(hold, INVALID_HANDLE_VALUE);
   Open();
   ASSERT_TRUE(window);

@@ -181,11 +181,23 @@ TEST_F(LoadAll, HandlersThatMustWaitDoNothingDuringAFill) {
   RunLoadAll(true);
   ASSERT_TRUE(WaitUntil([&] { return StatusText(status, 1) != before; }));
   const wchar_t* const menuItems[] = {
-      kLoadAll,           L"カラム幅の自動調整(&C)", L"現在行をヘッダーに設定(&H)", L"次を検索(&N)",
-      L"前を検索(&P)",    L"行へ移動(&G)...",        L"開始時へ移動(S)...",         L"先頭(&T)",
-      L"前ページ(&P)",    L"次ページ(&N)",           L"最後(&E)",                   L"文字色(&F)...",
-      L"背景色(&B)...",   L"強調表示のファイル名(&G)...", L"強調表示の文字色 行単位(&H)...",
-      L"キーボード設定(&K)...", L"自動検出(&A)",
+      kLoadAll,
+      L"カラム幅の自動調整(&C)",
+      L"現在行をヘッダーに設定(&H)",
+      L"次を検索(&N)",
+      L"前を検索(&P)",
+      L"行へ移動(&G)...",
+      L"開始時へ移動(S)...",
+      L"先頭(&T)",
+      L"前ページ(&P)",
+      L"次ページ(&N)",
+      L"最後(&E)",
+      L"文字色(&F)...",
+      L"背景色(&B)...",
+      L"強調表示のファイル名(&G)...",
+      L"強調表示の文字色 行単位(&H)...",
+      L"キーボード設定(&K)...",
+      L"自動検出(&A)",
   };
   for (const wchar_t* item : menuItems) ASSERT_TRUE(session->MenuCommand(window, item)) << Utf8(item);
   for (const wchar_t* button : {L"幅調整(&A)", L"次を検索(&N)", L"次ﾍﾟｰｼﾞ(&E)"}) {

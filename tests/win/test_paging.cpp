@@ -69,10 +69,10 @@ TEST_F(Paging, WalksTwentyFiveLinesTenAtATime) {
     int first1, last1;
   };
   const Step steps[] = {
-      {L"次ページ(&N)", false, 11, 20}, {L"次ﾍﾟｰｼﾞ(&E)", true, 21, 24}, {L"次ページ(&N)", false, 25, 25},
-      {L"次ページ(&N)", false, 25, 25},  // at the last line: nothing happens
+      {L"次ページ(&N)", false, 11, 20}, {L"次ﾍﾟｰｼﾞ(&E)", true, 21, 24},
+      {L"次ページ(&N)", false, 25, 25}, {L"次ページ(&N)", false, 25, 25},  // at the last line: nothing happens
       {L"前ﾍﾟｰｼﾞ(&R)", true, 15, 24},   {L"先頭(&T)", false, 1, 10},
-      {L"最後(&E)", false, 25, 25},       {L"前ページ(&P)", false, 15, 24},
+      {L"最後(&E)", false, 25, 25},     {L"前ページ(&P)", false, 15, 24},
   };
   for (const Step& step : steps) {
     SCOPED_TRACE(Utf8(step.command) + " -> " + std::to_string(step.first1));
@@ -155,8 +155,8 @@ TEST_F(Paging, CellsHoldTheFirstNinetySixFields) {
     const wchar_t* text;
   };
   const Cell cells[] = {
-      {0, 0, L"00001"}, {0, 1, L"f1"},  {0, 96, L"f96"}, {1, 1, L"x"},     {1, 3, L"z"},   {1, 4, L""},
-      {1, 96, L""},     {2, 0, L"00003"}, {2, 1, L""},   {2, 96, L""},     {3, 1, L"q,1"}, {3, 2, L"r"},
+      {0, 0, L"00001"}, {0, 1, L"f1"},    {0, 96, L"f96"}, {1, 1, L"x"}, {1, 3, L"z"},   {1, 4, L""},
+      {1, 96, L""},     {2, 0, L"00003"}, {2, 1, L""},     {2, 96, L""}, {3, 1, L"q,1"}, {3, 2, L"r"},
   };
   for (const Cell& c : cells) EXPECT_EQ(ListCell(list, c.row, c.col), c.text) << c.row << "," << c.col;
 }
@@ -170,7 +170,8 @@ TEST_F(Paging, LongLineMessageOncePerFill) {
   for (const Case& c : {Case{1, 16384, false}, Case{1, 16385, true}, Case{3, 16385, true}}) {
     SCOPED_TRACE(std::to_string(c.longLines) + " x " + std::to_string(c.length));
     std::vector<std::wstring> lines = NumberedLines(5);
-    for (int i = 0; i < c.longLines; ++i) lines[static_cast<size_t>(i)] = std::wstring(static_cast<size_t>(c.length), L'x');
+    for (int i = 0; i < c.longLines; ++i)
+      lines[static_cast<size_t>(i)] = std::wstring(static_cast<size_t>(c.length), L'x');
     Open(lines, 0, c.message);
     if (HasFatalFailure()) return;
     EXPECT_TRUE(session->NoMessageBoxWithin(200));

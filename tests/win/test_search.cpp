@@ -140,9 +140,9 @@ TEST_F(Search, EnterInTheSearchBoxDoesNotSearch) {
 TEST_F(Search, HistoryIsFiledAndWrittenOnClose) {
   struct Case {
     const char* name;
-    int loaded;          // entries in the file at start: "t1" .. "tN"
+    int loaded;  // entries in the file at start: "t1" .. "tN"
     std::vector<std::wstring> terms;
-    size_t inBox;        // entries of the box after the searches
+    size_t inBox;                    // entries of the box after the searches
     std::vector<std::wstring> head;  // its first entries
     size_t written;
   };

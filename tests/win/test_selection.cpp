@@ -53,8 +53,8 @@ class ReferenceList {
     parent_ = CreateWindowExW(0, L"STATIC", L"reference", WS_POPUP, 0, 0, size.right - size.left,
                               size.bottom - size.top, nullptr, nullptr, nullptr, nullptr);
     list_ = CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
-                            WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_OWNERDATA | LVS_SINGLESEL | LVS_SHOWSELALWAYS, 0, 0,
-                            size.right - size.left, size.bottom - size.top, parent_, nullptr, nullptr, nullptr);
+                            WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_OWNERDATA | LVS_SINGLESEL | LVS_SHOWSELALWAYS, 0,
+                            0, size.right - size.left, size.bottom - size.top, parent_, nullptr, nullptr, nullptr);
     ListView_SetExtendedListViewStyle(list_, static_cast<DWORD>(Send(like, LVM_GETEXTENDEDLISTVIEWSTYLE)));
     SendMessageW(list_, WM_SETFONT, Send(like, WM_GETFONT), FALSE);
     for (int c = 0; c < ListColumnCount(like); ++c) {
@@ -152,19 +152,13 @@ TEST_F(Selection, EveryMoveLandsWhereTheListPutsIt) {
     SCOPED_TRACE(step.what);
     const Where before = WhereIs(list);
     switch (step.kind) {
-      case Key:
-        ASSERT_TRUE(session->PostKey(list, step.vk));
-        break;
+      case Key: ASSERT_TRUE(session->PostKey(list, step.vk)); break;
       case Char:
         TypeChars(list, step.text);
         reference.Post(WM_CHAR, step.text[0], 1);
         break;
-      case Menu:
-        ASSERT_TRUE(session->MenuCommand(window, step.text));
-        break;
-      case Button:
-        ASSERT_TRUE(ClickButton(FindChildByText(window, step.text, L"Button")));
-        break;
+      case Menu: ASSERT_TRUE(session->MenuCommand(window, step.text)); break;
+      case Button: ASSERT_TRUE(ClickButton(FindChildByText(window, step.text, L"Button"))); break;
       case Click: {
         const LPARAM at = CellPoint(list, ListTopIndex(list) + step.row);
         PostMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, at);
@@ -182,9 +176,7 @@ TEST_F(Selection, EveryMoveLandsWhereTheListPutsIt) {
         ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }));
         break;
       }
-      case Start:
-        ASSERT_TRUE(session->MenuCommand(window, L"開始時へ移動(S)..."));
-        break;
+      case Start: ASSERT_TRUE(session->MenuCommand(window, L"開始時へ移動(S)...")); break;
       case Find:
         ASSERT_TRUE(SetComboText(FindChildById(window, tovo::IdComboBox3), step.text));
         ASSERT_TRUE(session->MenuCommand(window, L"次を検索(&N)"));

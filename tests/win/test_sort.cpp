@@ -165,7 +165,7 @@ TEST_F(Sort, ANewPageIsShownSortedByTheSameColumn) {
   EXPECT_EQ(Shown(), (std::vector<int>{20, 19, 18, 17, 16, 15, 14, 13, 12, 11}));
   EXPECT_EQ(Arrow(1), HDF_SORTDOWN);
   EXPECT_EQ(StatusText(status, 1), Caption(11));  // the page's lines, whatever their order
-  JumpTo(5);  // lines 5 … 14, shown 14 … 5
+  JumpTo(5);                                      // lines 5 … 14, shown 14 … 5
   EXPECT_EQ(ListSelected(list), 9);
   EXPECT_EQ(ListCell(list, 9, 0), Caption(5));
 }
@@ -177,7 +177,7 @@ TEST_F(Sort, ContextMenuByMouseAndKeyboardSortsFiltersAndShowsAll) {
   EXPECT_EQ(Arrow(3), HDF_SORTDOWN);
 
   SetTerm(L"CAT");
-  MenuPick(L'f');  // by the keyboard
+  MenuPick(L'f');                                   // by the keyboard
   EXPECT_EQ(Shown(), (std::vector<int>{6, 3, 9}));  // still sorted
   const std::wstring notice = StatusText(status, 4);
   EXPECT_NE(notice.find(kFilterNotice + L"3 行を表示 (全 9 行)"), std::wstring::npos) << Utf8(notice);

@@ -19,7 +19,8 @@ std::vector<std::wstring> WideLines(int count = 25) {
   std::vector<std::wstring> lines;
   for (int r = 1; r <= count; ++r) {
     std::wstring line;
-    for (int c = 1; c <= 40; ++c) line += (c > 1 ? L"," : L"") + (L"r" + std::to_wstring(r) + L"c" + std::to_wstring(c));
+    for (int c = 1; c <= 40; ++c)
+      line += (c > 1 ? L"," : L"") + (L"r" + std::to_wstring(r) + L"c" + std::to_wstring(c));
     lines.push_back(line);
   }
   return lines;
@@ -256,9 +257,9 @@ TEST_F(Viewer, CutOffCellsAndLinesWithHiddenFieldsShowTooltips) {
 TEST_F(Viewer, CommandsThatChangeCaptionsOrWidthsTakeTheTooltipAway) {
   // Keys for the header row (1003) and fitting (1002); the other lines give none.
   std::wstring keys;
-  for (const wchar_t* id : {L"1001", L"1002", L"1003", L"1011", L"1101", L"1102", L"1201", L"1202", L"1203", L"1204",
-                            L"1205", L"1206", L"1301", L"1302", L"1303", L"1304", L"1305", L"1306", L"1307", L"1308",
-                            L"1401", L"1501", L"1601", L"1602"}) {
+  for (const wchar_t* id :
+       {L"1001", L"1002", L"1003", L"1011", L"1101", L"1102", L"1201", L"1202", L"1203", L"1204", L"1205", L"1206",
+        L"1301", L"1302", L"1303", L"1304", L"1305", L"1306", L"1307", L"1308", L"1401", L"1501", L"1601", L"1602"}) {
     const std::wstring key = std::wstring(id) == L"1003" ? L"F6" : std::wstring(id) == L"1002" ? L"F7" : L"";
     keys += L"c\tn\t" + key + L"\t" + id + L"\r\n";
   }

@@ -10,8 +10,8 @@ namespace tovotest {
 LRESULT Send(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   DWORD_PTR result = 0;
   if (!SendMessageTimeoutW(hwnd, msg, wParam, lParam, SMTO_NORMAL, kTimeoutMs, &result)) {
-    ADD_FAILURE() << "message 0x" << std::hex << msg << " to " << Utf8(ClassName(hwnd))
-                  << " was not answered (error " << std::dec << GetLastError() << ")";
+    ADD_FAILURE() << "message 0x" << std::hex << msg << " to " << Utf8(ClassName(hwnd)) << " was not answered (error "
+                  << std::dec << GetLastError() << ")";
     return 0;
   }
   return static_cast<LRESULT>(result);
@@ -26,8 +26,8 @@ std::wstring WindowText(HWND hwnd) {
   }
   std::wstring text(n + 1, L'\0');
   DWORD_PTR got = 0;
-  if (!SendMessageTimeoutW(hwnd, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
-                           SMTO_NORMAL, kTimeoutMs, &got))
+  if (!SendMessageTimeoutW(hwnd, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()), SMTO_NORMAL,
+                           kTimeoutMs, &got))
     return {};
   text.resize(std::min<size_t>(got, n));
   return text;
@@ -62,8 +62,8 @@ std::vector<HWND> Children(HWND parent, std::wstring_view cls) {
       parent,
       [](HWND hwnd, LPARAM lParam) -> BOOL {
         auto* s = reinterpret_cast<Search*>(lParam);
-        if (s->cls.empty() || CompareStringOrdinal(ClassName(hwnd).c_str(), -1, std::wstring(s->cls).c_str(),
-                                                   -1, TRUE) == CSTR_EQUAL)
+        if (s->cls.empty() ||
+            CompareStringOrdinal(ClassName(hwnd).c_str(), -1, std::wstring(s->cls).c_str(), -1, TRUE) == CSTR_EQUAL)
           s->found.push_back(hwnd);
         return TRUE;
       },
@@ -99,8 +99,8 @@ std::wstring ListCell(HWND list, int row, int col) {
     item.iSubItem = col;
     item.pszText = text.data();
     item.cchTextMax = static_cast<int>(size);
-    const size_t n = static_cast<size_t>(Send(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row),
-                                              reinterpret_cast<LPARAM>(&item)));
+    const size_t n =
+        static_cast<size_t>(Send(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item)));
     if (n + 1 < size || size >= (size_t{1} << 20)) {
       text.resize(std::min(n, size));
       return text;
@@ -130,8 +130,7 @@ std::wstring ListColumnCaption(HWND list, int col) {
   column.mask = LVCF_TEXT;
   column.pszText = text;
   column.cchTextMax = 512;
-  if (!Send(list, LVM_GETCOLUMNW, static_cast<WPARAM>(col), reinterpret_cast<LPARAM>(&column)))
-    return {};
+  if (!Send(list, LVM_GETCOLUMNW, static_cast<WPARAM>(col), reinterpret_cast<LPARAM>(&column))) return {};
   return text;
 }
 
@@ -277,9 +276,7 @@ MenuItemInfo MenuItemState(HWND window, std::wstring_view caption) {
   return result;
 }
 
-std::wstring MenuItemText(HWND window, std::wstring_view caption) {
-  return MenuItemState(window, caption).text;
-}
+std::wstring MenuItemText(HWND window, std::wstring_view caption) { return MenuItemState(window, caption).text; }
 
 std::vector<std::wstring> MenuCaptions(HWND window) {
   std::vector<std::wstring> all;

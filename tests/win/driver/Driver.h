@@ -275,8 +275,7 @@ class Session {
     std::vector<uint32_t> ups;
   };
   KeyCounts CountKeys(const std::vector<UINT>& vks) const;
-  bool WaitKeyUps(HWND window, const std::vector<UINT>& vks, const KeyCounts& before,
-                  DWORD timeoutMs) const;
+  bool WaitKeyUps(HWND window, const std::vector<UINT>& vks, const KeyCounts& before, DWORD timeoutMs) const;
   void CloseEverything();
 
   FakeHost& host_;

@@ -36,8 +36,8 @@ std::vector<HostRequest> FakeHost::Requests() const {
 
 size_t FakeHost::CountRequests(UINT message) const {
   std::lock_guard<std::mutex> lock(mutex_);
-  return static_cast<size_t>(std::count_if(requests_.begin(), requests_.end(),
-                                           [&](const HostRequest& r) { return r.message == message; }));
+  return static_cast<size_t>(
+      std::count_if(requests_.begin(), requests_.end(), [&](const HostRequest& r) { return r.message == message; }));
 }
 
 void FakeHost::ClearRequests() {
@@ -48,8 +48,8 @@ void FakeHost::ClearRequests() {
 HWND FakeHost::CreateHostWindow() {
   RegisterHostClass(&FakeHost::WndProc);
   // Hidden like an editor behind its plug-in: the modal list window disables it, nothing else.
-  HWND hwnd = CreateWindowExW(0, kHostClass, L"TovoTestEditor", WS_OVERLAPPEDWINDOW, 0, 0, 400, 300,
-                              nullptr, nullptr, GetModuleHandleW(nullptr), this);
+  HWND hwnd = CreateWindowExW(0, kHostClass, L"TovoTestEditor", WS_OVERLAPPEDWINDOW, 0, 0, 400, 300, nullptr, nullptr,
+                              GetModuleHandleW(nullptr), this);
   if (!hwnd) ADD_FAILURE() << "cannot create the host window (error " << GetLastError() << ")";
   hwnd_.store(hwnd);
   return hwnd;
@@ -66,8 +66,7 @@ LRESULT CALLBACK FakeHost::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lP
     SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
   }
   auto* self = reinterpret_cast<FakeHost*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  if (self && (msg == tovo::kMsgGetLineCount || msg == tovo::kMsgGetLine ||
-               msg == tovo::kMsgGetCurrentLine))
+  if (self && (msg == tovo::kMsgGetLineCount || msg == tovo::kMsgGetLine || msg == tovo::kMsgGetCurrentLine))
     return self->Answer(msg, wParam, lParam);
   return DefWindowProcW(hwnd, msg, wParam, lParam);
 }

@@ -15,11 +15,9 @@ static std::wstring Decode(UINT codePage, std::string_view bytes) {
 
 static std::string Encode(UINT codePage, std::wstring_view text) {
   if (text.empty()) return {};
-  int n = WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                              nullptr, nullptr);
+  int n = WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
   std::string out(static_cast<size_t>(n), '\0');
-  WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), out.data(), n,
-                      nullptr, nullptr);
+  WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr, nullptr);
   return out;
 }
 
@@ -110,8 +108,7 @@ bool DeleteFileIn(std::wstring_view name) {
 
 void WriteBytes(std::wstring_view name, std::string_view bytes) {
   const std::wstring path = PluginFile(name);
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) {
     ADD_FAILURE() << "cannot create " << Utf8(path) << " (error " << GetLastError() << ")";
     return;
@@ -126,9 +123,7 @@ void WriteUtf8(std::wstring_view name, std::wstring_view text, bool bom) {
   WriteBytes(name, (bom ? std::string("\xEF\xBB\xBF") : std::string()) + Utf8(text));
 }
 
-void WriteAnsi(std::wstring_view name, std::wstring_view text) {
-  WriteBytes(name, Encode(CP_ACP, text));
-}
+void WriteAnsi(std::wstring_view name, std::wstring_view text) { WriteBytes(name, Encode(CP_ACP, text)); }
 
 bool JapaneseCodePage() { return GetACP() == 932; }
 
@@ -136,8 +131,8 @@ void WriteText(std::wstring_view name, std::wstring_view text) {
   BOOL lossy = FALSE;
   const std::wstring copy(text);
   if (!copy.empty()) {
-    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, copy.data(), static_cast<int>(copy.size()), nullptr, 0,
-                        nullptr, &lossy);
+    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, copy.data(), static_cast<int>(copy.size()), nullptr, 0, nullptr,
+                        &lossy);
   }
   if (lossy) {
     WriteUtf8(name, text, true);
@@ -148,8 +143,8 @@ void WriteText(std::wstring_view name, std::wstring_view text) {
 
 std::optional<std::string> ReadBytes(std::wstring_view name) {
   const std::wstring path = PluginFile(name);
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return std::nullopt;
   std::string bytes;
   char chunk[65536];
@@ -200,26 +195,23 @@ std::vector<std::wstring> ReadLines(std::wstring_view name) {
   return text ? SplitLines(*text) : std::vector<std::wstring>{};
 }
 
-std::optional<std::wstring> IniRead(std::wstring_view section, std::wstring_view key,
-                                    std::wstring_view file) {
+std::optional<std::wstring> IniRead(std::wstring_view section, std::wstring_view key, std::wstring_view file) {
   // A default no real value contains tells a missing key from an empty one.
   static constexpr wchar_t kMissing[] = L"\x01missing\x01";
   std::wstring value(4096, L'\0');
-  DWORD n = GetPrivateProfileStringW(std::wstring(section).c_str(), std::wstring(key).c_str(),
-                                     kMissing, value.data(), static_cast<DWORD>(value.size()),
-                                     PluginFile(file).c_str());
+  DWORD n = GetPrivateProfileStringW(std::wstring(section).c_str(), std::wstring(key).c_str(), kMissing, value.data(),
+                                     static_cast<DWORD>(value.size()), PluginFile(file).c_str());
   value.resize(n);
   if (value == kMissing) return std::nullopt;
   return value;
 }
 
-void IniWrite(std::wstring_view section, std::wstring_view key, std::wstring_view value,
-              std::wstring_view file) {
+void IniWrite(std::wstring_view section, std::wstring_view key, std::wstring_view value, std::wstring_view file) {
   // A new file starts with a UTF-16 mark, as the plug-in creates it, so the profile functions
   // keep text the ANSI code page cannot hold.
   if (!FileExists(file)) WriteBytes(file, "\xFF\xFE");
-  if (!WritePrivateProfileStringW(std::wstring(section).c_str(), std::wstring(key).c_str(),
-                                  std::wstring(value).c_str(), PluginFile(file).c_str()))
+  if (!WritePrivateProfileStringW(std::wstring(section).c_str(), std::wstring(key).c_str(), std::wstring(value).c_str(),
+                                  PluginFile(file).c_str()))
     ADD_FAILURE() << "cannot write " << Utf8(key) << " to " << Utf8(PluginFile(file));
 }
 
@@ -229,8 +221,7 @@ const PluginExports& Plugin() {
     const std::wstring path = ExeDir() + L"TovoCsvList.dll";
     e.module = LoadLibraryW(path.c_str());
     if (!e.module)
-      throw std::runtime_error("cannot load " + Utf8(path) + " (error " +
-                               std::to_string(GetLastError()) + ")");
+      throw std::runtime_error("cannot load " + Utf8(path) + " (error " + std::to_string(GetLastError()) + ")");
     if (const char* missing = LookUpExports(e.module, e))
       throw std::runtime_error(std::string("TovoCsvList.dll does not export ") + missing);
     return e;

@@ -43,11 +43,19 @@ LRESULT CALLBACK GetMessageHook(int code, WPARAM wParam, LPARAM lParam) {
 
 bool IsExtendedKey(UINT vk) {
   switch (vk) {
-    case VK_PRIOR: case VK_NEXT: case VK_END: case VK_HOME: case VK_LEFT: case VK_UP:
-    case VK_RIGHT: case VK_DOWN: case VK_INSERT: case VK_DELETE: case VK_DIVIDE: case VK_NUMLOCK:
-      return true;
-    default:
-      return false;
+    case VK_PRIOR:
+    case VK_NEXT:
+    case VK_END:
+    case VK_HOME:
+    case VK_LEFT:
+    case VK_UP:
+    case VK_RIGHT:
+    case VK_DOWN:
+    case VK_INSERT:
+    case VK_DELETE:
+    case VK_DIVIDE:
+    case VK_NUMLOCK: return true;
+    default: return false;
   }
 }
 
@@ -82,8 +90,7 @@ Session::Session(FakeHost& host, Body body) : host_(host), probe_(std::make_shar
   // Load the DLL here so that a missing one fails the test body with its reason.
   if (!body) Plugin();
   thread_ = std::thread([this, body = std::move(body)]() mutable { Run(std::move(body)); });
-  if (!WaitUntil([&] { return started_.load(); }))
-    ADD_FAILURE() << "the UI thread did not start";
+  if (!WaitUntil([&] { return started_.load(); })) ADD_FAILURE() << "the UI thread did not start";
 }
 
 void Session::Run(Body body) {
@@ -113,8 +120,7 @@ void Session::Run(Body body) {
 Session::~Session() {
   if (!returned_.load()) CloseEverything();
   if (!returned_.load()) {
-    ADD_FAILURE() << "OnCommand did not return within " << kTimeoutMs / 1000
-                  << " s of closing every window; windows:\n"
+    ADD_FAILURE() << "OnCommand did not return within " << kTimeoutMs / 1000 << " s of closing every window; windows:\n"
                   << DescribeWindows();
     std::fprintf(stderr, "\nFATAL: a window of the plug-in hangs; ending the test program.\n");
     std::fflush(stdout);
@@ -181,8 +187,7 @@ HWND Session::WaitWindow(std::wstring_view caption, DWORD timeoutMs) const {
   WaitUntil(
       [&] {
         for (HWND w : Windows()) {
-          if (w != HostWindow() && IsWindowVisible(w) && GetWindow(w, GW_CHILD) &&
-              WindowText(w) == caption) {
+          if (w != HostWindow() && IsWindowVisible(w) && GetWindow(w, GW_CHILD) && WindowText(w) == caption) {
             found = w;
             return true;
           }
@@ -197,15 +202,13 @@ std::string Session::DescribeWindows() const {
   std::ostringstream out;
   for (HWND w : Windows()) {
     RECT r = WindowRectOf(w);
-    out << "  " << static_cast<const void*>(w) << " " << Utf8(ClassName(w)) << " \""
-        << Utf8(WindowText(w)) << "\"" << (IsWindowVisible(w) ? " visible" : " hidden")
-        << (IsWindowEnabled(w) ? "" : " disabled") << " (" << r.left << "," << r.top << ")-("
-        << r.right << "," << r.bottom << ")" << (w == HostWindow() ? " [host]" : "") << "\n";
+    out << "  " << static_cast<const void*>(w) << " " << Utf8(ClassName(w)) << " \"" << Utf8(WindowText(w)) << "\""
+        << (IsWindowVisible(w) ? " visible" : " hidden") << (IsWindowEnabled(w) ? "" : " disabled") << " (" << r.left
+        << "," << r.top << ")-(" << r.right << "," << r.bottom << ")" << (w == HostWindow() ? " [host]" : "") << "\n";
     for (HWND c : Children(w)) {
       std::wstring text = WindowText(c);
       if (text.size() > 40) text.resize(40);
-      out << "      " << Utf8(ClassName(c)) << " id " << GetDlgCtrlID(c) << " \"" << Utf8(text)
-          << "\"\n";
+      out << "      " << Utf8(ClassName(c)) << " id " << GetDlgCtrlID(c) << " \"" << Utf8(text) << "\"\n";
     }
   }
   return out.str();
@@ -213,8 +216,7 @@ std::string Session::DescribeWindows() const {
 
 bool Session::Sync(DWORD timeoutMs) {
   const uint64_t seq = probe_->syncPosted.fetch_add(1) + 1;
-  if (!PostThreadMessageW(uiThreadId_.load(), SyncMessage(), static_cast<WPARAM>(seq), 0))
-    return false;
+  if (!PostThreadMessageW(uiThreadId_.load(), SyncMessage(), static_cast<WPARAM>(seq), 0)) return false;
   return WaitUntil([&] { return probe_->syncSeen.load() >= seq || returned_.load(); }, timeoutMs);
 }
 
@@ -252,15 +254,13 @@ std::optional<MessageBoxInfo> Session::WaitMessageBox(DWORD timeoutMs) const {
 bool Session::Answer(const MessageBoxInfo& box, int buttonId, DWORD timeoutMs) const {
   HWND button = GetDlgItem(box.hwnd, buttonId);
   if (!button) return false;
-  PostMessageW(box.hwnd, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED),
-               reinterpret_cast<LPARAM>(button));
+  PostMessageW(box.hwnd, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED), reinterpret_cast<LPARAM>(button));
   return WaitUntil([&] { return !IsWindow(box.hwnd) || !IsWindowVisible(box.hwnd); }, timeoutMs);
 }
 
 bool Session::NoMessageBoxWithin(DWORD ms) const { return !WaitMessageBox(ms); }
 
-bool Session::WaitKeyUps(HWND window, const std::vector<UINT>& vks, const KeyCounts& before,
-                         DWORD timeoutMs) const {
+bool Session::WaitKeyUps(HWND window, const std::vector<UINT>& vks, const KeyCounts& before, DWORD timeoutMs) const {
   const UINT key = vks.back();
   return WaitUntil(
       [&] {
@@ -304,8 +304,7 @@ bool Session::PressKeys(HWND window, UINT vk, bool shift, bool ctrl, bool alt, D
   std::vector<INPUT> inputs;
   for (UINT k : keys) inputs.push_back(KeyInput(k, false));
   for (auto k = keys.rbegin(); k != keys.rend(); ++k) inputs.push_back(KeyInput(*k, true));
-  if (SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)) != inputs.size())
-    return false;
+  if (SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)) != inputs.size()) return false;
   return WaitKeyUps(window, keys, before, timeoutMs);
 }
 
@@ -314,8 +313,7 @@ bool Session::MenuCommand(HWND window, std::wstring_view caption) const {
   if (!item.exists) {
     std::string all;
     for (const auto& text : MenuCaptions(window)) all += "  \"" + Utf8(text) + "\"\n";
-    std::fprintf(stderr, "MenuCommand: no item \"%s\"; the menu holds:\n%s", Utf8(caption).c_str(),
-                 all.c_str());
+    std::fprintf(stderr, "MenuCommand: no item \"%s\"; the menu holds:\n%s", Utf8(caption).c_str(), all.c_str());
     return false;
   }
   if (item.disabled) return false;
