@@ -79,6 +79,9 @@ struct PrivateMemory {
 };
 PrivateMemory PrivateBytes();
 void WriteIni(const Context& ctx, const wchar_t* section, const wchar_t* key, const wchar_t* value);
+// Highlighting off and the 800 x 480 window again, as the other measurements expect; deletes the
+// word file a drawing measurement made.
+void RestoreHighLightAndSize(const Context& ctx, const std::wstring& wordFile);
 
 // One opening of the list window on the context's document. The constructor returns once the
 // window is visible with its first page; the destructor closes it and waits for OnCommand.

@@ -110,6 +110,15 @@ void WriteIni(const Context& ctx, const wchar_t* section, const wchar_t* key, co
   WritePrivateProfileStringW(section, key, value, file.c_str());
 }
 
+void RestoreHighLightAndSize(const Context& ctx, const std::wstring& wordFile) {
+  WriteIni(ctx, L"CsvListHighLight", L"None", L"1");
+  WriteIni(ctx, L"CsvListHighLight", L"Col", L"0");
+  WriteIni(ctx, L"CsvListHighLight", L"FileName", L"");
+  WriteIni(ctx, L"FormCsvList", L"Width", L"800");
+  WriteIni(ctx, L"FormCsvList", L"Height", L"480");
+  DeleteFileW(wordFile.c_str());
+}
+
 namespace {
 
 constexpr wchar_t kEditorClass[] = L"TovoBenchEditor";

@@ -116,13 +116,7 @@ void Draw(Context& ctx, Results& out) {
     }
   }
 
-  // Leave the settings as the other measurements expect them.
-  WriteIni(ctx, L"CsvListHighLight", L"None", L"1");
-  WriteIni(ctx, L"CsvListHighLight", L"Col", L"0");
-  WriteIni(ctx, L"CsvListHighLight", L"FileName", L"");
-  WriteIni(ctx, L"FormCsvList", L"Width", L"800");
-  WriteIni(ctx, L"FormCsvList", L"Height", L"480");
-  DeleteFileW(words.c_str());
+  RestoreHighLightAndSize(ctx, words);
 }
 
 }  // namespace

@@ -304,12 +304,7 @@ void Repaint(Context& ctx, Results& out) {
       out.push_back({name, "x bare", ratio, kRepaintGoal, note});
     }
   }
-  WriteIni(ctx, L"CsvListHighLight", L"None", L"1");
-  WriteIni(ctx, L"CsvListHighLight", L"Col", L"0");
-  WriteIni(ctx, L"CsvListHighLight", L"FileName", L"");
-  WriteIni(ctx, L"FormCsvList", L"Width", L"800");
-  WriteIni(ctx, L"FormCsvList", L"Height", L"480");
-  DeleteFileW(words.c_str());
+  RestoreHighLightAndSize(ctx, words);
 }
 
 }  // namespace

@@ -24,19 +24,6 @@ std::vector<std::wstring> WithKey(std::vector<std::wstring> lines, std::wstring_
 
 std::wstring IdOf(const std::wstring& line) { return line.substr(line.rfind(L'\t') + 1); }
 
-std::wstring ClipboardText() {
-  if (!OpenClipboard(nullptr)) return L"<clipboard busy>";
-  std::wstring text;
-  if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
-    if (const auto* p = static_cast<const wchar_t*>(GlobalLock(data))) {
-      text = p;
-      GlobalUnlock(data);
-    }
-  }
-  CloseClipboard();
-  return text;
-}
-
 std::wstring Joined(const std::vector<std::wstring>& lines) {
   std::wstring text;
   for (const auto& line : lines) text += line + L"\r\n";

@@ -36,19 +36,6 @@ HWND OpenPopupMenu(DWORD thread) {
   return found;
 }
 
-std::wstring ClipboardText() {
-  if (!OpenClipboard(nullptr)) return L"<clipboard busy>";
-  std::wstring text;
-  if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
-    if (const auto* p = static_cast<const wchar_t*>(GlobalLock(data))) {
-      text = p;
-      GlobalUnlock(data);
-    }
-  }
-  CloseClipboard();
-  return text;
-}
-
 class Sort : public ListWindowTest {
  protected:
   void OpenAll(int count) {

@@ -99,19 +99,6 @@ bool SetClipboard(const std::wstring& text) {
   return placed;
 }
 
-std::wstring ClipboardText() {
-  std::wstring text;
-  if (!OpenClipboard(nullptr)) return L"<clipboard busy>";
-  if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
-    if (auto* p = static_cast<const wchar_t*>(GlobalLock(data))) {
-      text = p;
-      GlobalUnlock(data);
-    }
-  }
-  CloseClipboard();
-  return text;
-}
-
 class Viewer : public ListWindowTest {
  protected:
   void OpenAndWait(std::vector<std::wstring> lines) {

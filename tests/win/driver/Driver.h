@@ -140,6 +140,8 @@ inline constexpr DWORD kTimeoutMs = 10000;
 
 // ---- helpers ----
 std::string Utf8(std::wstring_view text);
+// The clipboard's Unicode text, "<clipboard busy>" when another window holds it open.
+std::wstring ClipboardText();
 std::wstring Wide(std::string_view utf8);
 bool WaitUntil(const std::function<bool()>& predicate, DWORD timeoutMs = kTimeoutMs);
 

@@ -22,6 +22,19 @@ static std::string Encode(UINT codePage, std::wstring_view text) {
 }
 
 std::string Utf8(std::wstring_view text) { return Encode(CP_UTF8, text); }
+
+std::wstring ClipboardText() {
+  if (!OpenClipboard(nullptr)) return L"<clipboard busy>";
+  std::wstring text;
+  if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+    if (const auto* p = static_cast<const wchar_t*>(GlobalLock(data))) {
+      text = p;
+      GlobalUnlock(data);
+    }
+  }
+  CloseClipboard();
+  return text;
+}
 std::wstring Wide(std::string_view utf8) { return Decode(CP_UTF8, utf8); }
 
 bool WaitUntil(const std::function<bool()>& predicate, DWORD timeoutMs) {
