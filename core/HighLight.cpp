@@ -210,6 +210,14 @@ void HighLightWords::Build(const std::vector<std::u16string>& words)
     // Breadth-first order: a child's fail state is shallower than the child, so its own fail
     // link and word are final by the time the child needs them.
     for (uint32_t s = 1; s < count; ++s) {
+        // A table's missing units get the state the fail links lead to, so a step from a state
+        // with a table never walks the chain. Its fail state is shallower and already complete.
+        if (states_[s].dense != 0) {
+            uint32_t* table = dense_.data() + size_t{states_[s].dense - 1} * kDenseUnits;
+            for (uint32_t u = 0; u < kDenseUnits; ++u) {
+                if (table[u] == 0) table[u] = Next(states_[s].fail, static_cast<char16_t>(u));
+            }
+        }
         for (uint32_t c = states_[s].first; c < states_[s + 1].first; ++c) {
             const uint32_t f = Next(states_[s].fail, label_[c]);
             states_[c].fail = f;
@@ -221,7 +229,6 @@ void HighLightWords::Build(const std::vector<std::u16string>& words)
 
 inline uint32_t HighLightWords::Child(uint32_t s, char16_t unit) const
 {
-    if (states_[s].dense != 0 && unit < kDenseUnits) return dense_[(states_[s].dense - 1) * kDenseUnits + unit];
     const uint32_t lo = states_[s].first;
     const uint32_t hi = states_[s + 1].first;
     // Deep states have one or two children: a scan beats a binary search there.
@@ -239,6 +246,7 @@ inline uint32_t HighLightWords::Next(uint32_t s, char16_t unit) const
 {
     // Falling back along the fail links costs no more in total than the steps forward.
     while (s != 0) {
+        if (states_[s].dense != 0 && unit < kDenseUnits) return dense_[size_t{states_[s].dense - 1} * kDenseUnits + unit];
         if (const uint32_t c = Child(s, unit)) return c;
         s = states_[s].fail;
     }

@@ -110,7 +110,7 @@ private:
         uint32_t first;  // children are states first .. (next state's first) - 1
         uint32_t fail;   // longest proper suffix that is also a state
         uint32_t word;   // lowest word index ending here or along the fail chain
-        uint32_t dense;  // 1 + the block of dense_ holding its ASCII children, or 0
+        uint32_t dense;  // 1 + the block of dense_ holding its steps on ASCII units, or 0
         // Length of the shortest word ending here or along the fail chain, kNoWord for none:
         // where the latest word ending at a unit starts, for telling which field holds it.
         uint32_t shortest;
@@ -122,7 +122,7 @@ private:
     std::vector<State> states_;    // plus one sentinel holding the end of the last children
     std::vector<char16_t> label_;  // the unit on the edge into each state
     std::vector<uint32_t> root_;   // the root's child for every unit, 0 for none
-    std::vector<uint32_t> dense_;  // blocks of kDenseUnits children by unit, 0 for none
+    std::vector<uint32_t> dense_;  // blocks of kDenseUnits steps by unit, fail links applied
     size_t wordCount_ = 0;
 };
 
