@@ -246,7 +246,8 @@ inline uint32_t HighLightWords::Next(uint32_t s, char16_t unit) const
 {
     // Falling back along the fail links costs no more in total than the steps forward.
     while (s != 0) {
-        if (states_[s].dense != 0 && unit < kDenseUnits) return dense_[size_t{states_[s].dense - 1} * kDenseUnits + unit];
+        if (states_[s].dense != 0 && unit < kDenseUnits)
+            return dense_[size_t{states_[s].dense - 1} * kDenseUnits + unit];
         if (const uint32_t c = Child(s, unit)) return c;
         s = states_[s].fail;
     }

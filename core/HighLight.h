@@ -98,8 +98,8 @@ public:
         bool Hit(size_t start) const;
         const HighLightWords& words_;
         std::u16string_view line_;
-        size_t pos_ = 0;     // units scanned
-        uint32_t state_ = 0; // the automaton's state after them
+        size_t pos_ = 0;      // units scanned
+        uint32_t state_ = 0;  // the automaton's state after them
     };
 
 private:

@@ -125,7 +125,8 @@ TEST(HighLightMarks, LineScanMarksTheFieldsWordByWordWould)
         std::vector<std::u16string> lines(16);
         for (auto& line : lines) line = text(30);
         tovo::RowModel rows;
-        for (size_t i = 0; i < lines.size(); ++i) rows.AppendRow(static_cast<int32_t>(i), lines[i], tovo::Splitter::Auto);
+        for (size_t i = 0; i < lines.size(); ++i)
+            rows.AppendRow(static_cast<int32_t>(i), lines[i], tovo::Splitter::Auto);
         HighLightWords matcher;
         matcher.Load(words);
         HighLightMarks marks;
