@@ -161,7 +161,7 @@ void HighLightWords::Build(const std::vector<std::u16string>& words)
         uint32_t lo, hi;
     };
     std::vector<Range> level{{0, static_cast<uint32_t>(ids.size())}}, next;
-    states_.push_back({0, 0, kNoWord, 0, kNoWord});
+    states_.push_back({0, 0, kNoWord, 0});
     label_.push_back(0);
     uint32_t levelFirst = 0;
     for (uint32_t depth = 0; !level.empty(); ++depth) {
@@ -170,17 +170,14 @@ void HighLightWords::Build(const std::vector<std::u16string>& words)
             const size_t s = levelFirst + k;
             auto [lo, hi] = level[k];
             // Words ending at this depth sort first in the range.
-            if (start[lo + 1] - start[lo] == depth) {
-                states_[s].word = ids[lo];
-                states_[s].shortest = depth;
-            }
+            if (start[lo + 1] - start[lo] == depth) states_[s].word = ids[lo];
             while (lo < hi && start[lo + 1] - start[lo] == depth) ++lo;
             states_[s].first = static_cast<uint32_t>(states_.size());
             while (lo < hi) {
                 const char16_t c = text[start[lo] + depth];
                 uint32_t end = lo + 1;
                 while (end < hi && text[start[end] + depth] == c) ++end;
-                states_.push_back({0, 0, kNoWord, 0, kNoWord});
+                states_.push_back({0, 0, kNoWord, 0});
                 label_.push_back(c);
                 next.push_back({lo, end});
                 lo = end;
@@ -192,7 +189,7 @@ void HighLightWords::Build(const std::vector<std::u16string>& words)
     text = {};
     start = {};
     const auto count = static_cast<uint32_t>(states_.size());
-    states_.push_back({count, 0, kNoWord, 0, kNoWord});
+    states_.push_back({count, 0, kNoWord, 0});
 
     root_.assign(65536, 0);
     for (uint32_t c = states_[0].first; c < states_[1].first; ++c) root_[label_[c]] = c;
@@ -210,25 +207,17 @@ void HighLightWords::Build(const std::vector<std::u16string>& words)
     // Breadth-first order: a child's fail state is shallower than the child, so its own fail
     // link and word are final by the time the child needs them.
     for (uint32_t s = 1; s < count; ++s) {
-        // A table's missing units get the state the fail links lead to, so a step from a state
-        // with a table never walks the chain. Its fail state is shallower and already complete.
-        if (states_[s].dense != 0) {
-            uint32_t* table = dense_.data() + size_t{states_[s].dense - 1} * kDenseUnits;
-            for (uint32_t u = 0; u < kDenseUnits; ++u) {
-                if (table[u] == 0) table[u] = Next(states_[s].fail, static_cast<char16_t>(u));
-            }
-        }
         for (uint32_t c = states_[s].first; c < states_[s + 1].first; ++c) {
             const uint32_t f = Next(states_[s].fail, label_[c]);
             states_[c].fail = f;
             states_[c].word = std::min(states_[c].word, states_[f].word);
-            states_[c].shortest = std::min(states_[c].shortest, states_[f].shortest);
         }
     }
 }
 
-inline uint32_t HighLightWords::Child(uint32_t s, char16_t unit) const
+uint32_t HighLightWords::Child(uint32_t s, char16_t unit) const
 {
+    if (states_[s].dense != 0 && unit < kDenseUnits) return dense_[(states_[s].dense - 1) * kDenseUnits + unit];
     const uint32_t lo = states_[s].first;
     const uint32_t hi = states_[s + 1].first;
     // Deep states have one or two children: a scan beats a binary search there.
@@ -242,12 +231,10 @@ inline uint32_t HighLightWords::Child(uint32_t s, char16_t unit) const
     return at != label_.begin() + hi && *at == unit ? static_cast<uint32_t>(at - label_.begin()) : 0;
 }
 
-inline uint32_t HighLightWords::Next(uint32_t s, char16_t unit) const
+uint32_t HighLightWords::Next(uint32_t s, char16_t unit) const
 {
     // Falling back along the fail links costs no more in total than the steps forward.
     while (s != 0) {
-        if (states_[s].dense != 0 && unit < kDenseUnits)
-            return dense_[size_t{states_[s].dense - 1} * kDenseUnits + unit];
         if (const uint32_t c = Child(s, unit)) return c;
         s = states_[s].fail;
     }
@@ -278,66 +265,9 @@ bool HighLightWords::AnyInField(std::u16string_view field) const
     return false;
 }
 
-bool HighLightWords::LineScan::Hit(size_t start) const
-{
-    // The state holds the words that are suffixes of the line so far; the shortest of them
-    // starts latest, so it alone decides whether one lies inside a field from `start`.
-    const uint32_t len = words_.states_[state_].shortest;
-    return len != kNoWord && pos_ >= start + len;
-}
-
-bool HighLightWords::LineScan::AnyInLine()
-{
-    return AnyInPiece(0, line_.size());
-}
-
-bool HighLightWords::LineScan::AnyInPiece(size_t start, size_t end)
-{
-    if (words_.empty()) return false;
-    end = std::min(end, line_.size());
-    // A word ending where the scan stands (the first one AnyInLine found) may lie in this field.
-    if (pos_ > start && pos_ <= end && Hit(start)) return true;
-    const char16_t* text = line_.data();
-    const uint32_t* root = words_.root_.data();
-    while (pos_ < end) {
-        if (state_ == 0) {
-            // Most units start no word: skip them with one table lookup each.
-            uint32_t s = 0;
-            while (pos_ < end && (s = root[AsciiUpper(text[pos_])]) == 0) ++pos_;
-            if (pos_ == end) return false;
-            state_ = s;
-        } else {
-            state_ = words_.Next(state_, AsciiUpper(text[pos_]));
-        }
-        ++pos_;
-        if (Hit(start)) return true;
-    }
-    return false;
-}
-
 void MarkRow(HighLightMarks& marks, const HighLightWords& words, const RowModel& rows, int row, int32_t rowKey)
 {
     if (words.empty()) return;
-    if (rows.FieldsArePiecesOfLine(row)) {
-        // A field holding a word is a piece of a line holding it: rows without one need no split.
-        const std::u16string_view line = rows.LineText(row);
-        HighLightWords::LineScan scan(words, line);
-        if (!scan.AnyInLine()) return;
-        const int stop = rows.FieldCount(row);
-        size_t done = 0;
-        for (int c = 0; c < stop; ++c) {
-            const std::u16string_view field = rows.Field(row, c);
-            if (field.empty()) continue;
-            // Guards the scan's order; the automatic splitter always gives pieces in order.
-            const auto first = reinterpret_cast<uintptr_t>(line.data());
-            const auto p = reinterpret_cast<uintptr_t>(field.data());
-            const size_t at = (p - first) / sizeof(char16_t);
-            const bool inOrder = p >= first && at >= done && at <= line.size() && field.size() <= line.size() - at;
-            if (inOrder ? scan.AnyInPiece(at, at + field.size()) : words.AnyInField(field)) marks.Add(rowKey, c);
-            if (inOrder) done = at + field.size();
-        }
-        return;
-    }
     // Cells past FieldCount are empty and hold no word.
     const int stop = rows.FieldCount(row);
     for (int c = 0; c < stop; ++c) {

@@ -68,7 +68,7 @@ private:
 // All words are matched in one pass over the field: an automaton over the
 // upper-cased words (a trie whose states are numbered breadth-first, so each
 // state's children are consecutive, with failure links), so a field costs
-// about one step per unit whatever the number of words. Memory: 22 bytes per
+// about one step per unit whatever the number of words. Memory: 18 bytes per
 // unit of distinct word prefix at most, a 512-byte table for each state with
 // 16 children or more (at most 32 bytes a child) and 256 KB for the root.
 class HighLightWords {
@@ -82,25 +82,6 @@ public:
     int MatchField(std::u16string_view field) const;
     // Whether any word occurs in the field; stops at the first found.
     bool AnyInField(std::u16string_view field) const;
-    // For fields that are pieces of one line, in order and not overlapping:
-    // one pass over the line answers which fields hold a word, and a line
-    // with no word at all is found before it is split.
-    class LineScan {
-    public:
-        LineScan(const HighLightWords& words, std::u16string_view line) : words_(words), line_(line) {}
-        // Whether a word occurs in the line; scans to its first end.
-        bool AnyInLine();
-        // Whether a word occurs in line[start, end); start must not be before
-        // the end of the previous field asked.
-        bool AnyInPiece(size_t start, size_t end);
-
-    private:
-        bool Hit(size_t start) const;
-        const HighLightWords& words_;
-        std::u16string_view line_;
-        size_t pos_ = 0;      // units scanned
-        uint32_t state_ = 0;  // the automaton's state after them
-    };
 
 private:
     static constexpr uint32_t kNoWord = UINT32_MAX;
@@ -110,10 +91,7 @@ private:
         uint32_t first;  // children are states first .. (next state's first) - 1
         uint32_t fail;   // longest proper suffix that is also a state
         uint32_t word;   // lowest word index ending here or along the fail chain
-        uint32_t dense;  // 1 + the block of dense_ holding its steps on ASCII units, or 0
-        // Length of the shortest word ending here or along the fail chain, kNoWord for none:
-        // where the latest word ending at a unit starts, for telling which field holds it.
-        uint32_t shortest;
+        uint32_t dense;  // 1 + the block of dense_ holding its ASCII children, or 0
     };
     void Build(const std::vector<std::u16string>& words);
     uint32_t Child(uint32_t s, char16_t unit) const;
@@ -122,7 +100,7 @@ private:
     std::vector<State> states_;    // plus one sentinel holding the end of the last children
     std::vector<char16_t> label_;  // the unit on the edge into each state
     std::vector<uint32_t> root_;   // the root's child for every unit, 0 for none
-    std::vector<uint32_t> dense_;  // blocks of kDenseUnits steps by unit, fail links applied
+    std::vector<uint32_t> dense_;  // blocks of kDenseUnits children by unit, 0 for none
     size_t wordCount_ = 0;
 };
 

@@ -108,36 +108,6 @@ TEST(HighLightMarks, OneMarkPerFieldAndNoneWithoutWords)
     EXPECT_TRUE(marks.HasCell(103, 95));
 }
 
-// Rows marked from one pass over the line must mark what field-by-field matching marks: words
-// across a separator, overlapping words, and words ending where the first one found ends.
-TEST(HighLightMarks, LineScanMarksTheFieldsWordByWordWould)
-{
-    std::mt19937 rng(11);
-    const std::u16string alphabet = u"abAB,,\t\"";
-    auto text = [&](size_t maxLength) {
-        std::u16string s(rng() % (maxLength + 1), u' ');
-        for (char16_t& c : s) c = alphabet[rng() % alphabet.size()];
-        return s;
-    };
-    for (int round = 0; round < 400; ++round) {
-        std::vector<std::u16string> words(1 + rng() % 8);
-        for (auto& w : words) w = text(4);
-        std::vector<std::u16string> lines(16);
-        for (auto& line : lines) line = text(30);
-        tovo::RowModel rows;
-        for (size_t i = 0; i < lines.size(); ++i)
-            rows.AppendRow(static_cast<int32_t>(i), lines[i], tovo::Splitter::Auto);
-        HighLightWords matcher;
-        matcher.Load(words);
-        HighLightMarks marks;
-        for (int r = 0; r < rows.RowCount(); ++r) {
-            tovo::MarkRow(marks, matcher, rows, r, r);
-            for (int c = 0; c < rows.FieldCount(r); ++c)
-                ASSERT_EQ(marks.HasCell(r, c), FirstWordByWord(words, rows.Field(r, c)) >= 0) << r << ',' << c;
-        }
-    }
-}
-
 // The table as drawing reads it: entry by entry to the first -1. Returns
 // the fields 0..31 marked for the key as bits, and whether any mark exists.
 std::pair<bool, uint32_t> Walk(const HighLightMarks& m, int32_t key)

@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "core/HighLight.h"
-#include "core/RowModel.h"
 #include "tests/fuzz/FuzzInput.h"
 
 namespace {
@@ -27,7 +26,6 @@ int FirstWordByWord(const std::vector<std::u16string>& words, std::u16string_vie
 
 }  // namespace
 
-// Also, read as rows split by the automatic splitter, the rows' marks are the fields that hold a word.
 // Input: UTF-16 lines; the first unit picks how many of the following lines are words, the rest
 // are fields.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -45,16 +43,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         const int expected = FirstWordByWord(words, lines[i]);
         FUZZ_CHECK(matcher.MatchField(lines[i]) == expected);
         FUZZ_CHECK(matcher.AnyInField(lines[i]) == (expected >= 0));
-    }
-
-    tovo::RowModel rows;
-    for (size_t i = wordCount; i < lines.size(); ++i)
-        rows.AppendRow(static_cast<int32_t>(i), lines[i], tovo::Splitter::Auto);
-    tovo::HighLightMarks marks;
-    for (int r = 0; r < rows.RowCount(); ++r) {
-        tovo::MarkRow(marks, matcher, rows, r, r);
-        for (int c = 0; c < rows.FieldCount(r); ++c)
-            FUZZ_CHECK(marks.HasCell(r, c) == (FirstWordByWord(words, rows.Field(r, c)) >= 0));
     }
     return 0;
 }
