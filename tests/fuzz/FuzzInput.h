@@ -46,4 +46,29 @@ inline std::vector<std::u16string> SplitOn(std::u16string_view text, char16_t se
     }
 }
 
+// Checks that compare (a three-way result, any sign) is a strict weak ordering over items: every
+// pair and triple. a <= b <= c gives a <= c, strictly when either step is strict; this covers
+// transitivity of both the order and the equivalence.
+template <typename T, typename Compare>
+void CheckStrictWeakOrdering(const std::vector<T>& items, Compare compare)
+{
+    const size_t n = items.size();
+    std::vector<int> cmp(n * n);
+    for (size_t a = 0; a < n; ++a)
+        for (size_t b = 0; b < n; ++b) {
+            const int v = compare(items[a], items[b]);
+            cmp[a * n + b] = (v > 0) - (v < 0);
+        }
+    for (size_t a = 0; a < n; ++a) {
+        FUZZ_CHECK(cmp[a * n + a] == 0);
+        for (size_t b = 0; b < n; ++b) {
+            FUZZ_CHECK(cmp[a * n + b] == -cmp[b * n + a]);
+            for (size_t c = 0; c < n; ++c) {
+                const int ab = cmp[a * n + b], bc = cmp[b * n + c], ac = cmp[a * n + c];
+                if (ab <= 0 && bc <= 0) FUZZ_CHECK(ac <= 0 && (ac < 0 || (ab == 0 && bc == 0)));
+            }
+        }
+    }
+}
+
 }  // namespace fuzz

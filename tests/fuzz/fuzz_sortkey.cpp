@@ -16,28 +16,11 @@ using namespace tovo;
 
 namespace {
 
-int Sign(int v)
-{
-    return (v > 0) - (v < 0);
-}
-
 void CheckOrdering(const std::vector<std::u16string>& fields, bool descending)
 {
-    const size_t n = fields.size();
-    std::vector<int> cmp(n * n);
-    for (size_t a = 0; a < n; ++a)
-        for (size_t b = 0; b < n; ++b)
-            cmp[a * n + b] = Sign(CompareSortFields(fields[a], fields[b], descending, AppendFoldedKey));
-    for (size_t a = 0; a < n; ++a) {
-        FUZZ_CHECK(cmp[a * n + a] == 0);
-        for (size_t b = 0; b < n; ++b) {
-            FUZZ_CHECK(cmp[a * n + b] == -cmp[b * n + a]);
-            for (size_t c = 0; c < n; ++c) {
-                const int ab = cmp[a * n + b], bc = cmp[b * n + c], ac = cmp[a * n + c];
-                if (ab <= 0 && bc <= 0) FUZZ_CHECK(ac <= 0 && (ac < 0 || (ab == 0 && bc == 0)));
-            }
-        }
-    }
+    fuzz::CheckStrictWeakOrdering(fields, [descending](const std::u16string& a, const std::u16string& b) {
+        return CompareSortFields(a, b, descending, AppendFoldedKey);
+    });
 }
 
 }  // namespace
