@@ -75,13 +75,10 @@ void SplitQuotedMode(const char16_t* s, uint32_t n, FieldSink& sink)
 
 void SplitAuto(const char16_t* s, uint32_t n, FieldSink& sink)
 {
-    if (Contains(s, n, kTab)) {
-        CutAt(s, n, kTab, sink);
-    } else if (s[0] == kQuote) {
+    if (const char16_t sep = AutoSeparator({s, n}))
+        CutAt(s, n, sep, sink);
+    else
         SplitQuotedMode(s, n, sink);
-    } else {
-        CutAt(s, n, kComma, sink);
-    }
 }
 
 uint32_t SideOffset(const std::u16string& side)
@@ -203,6 +200,12 @@ private:
 Splitter ChooseSplitter(bool autoChecked, bool ex1Checked)
 {
     return !autoChecked && ex1Checked ? Splitter::QuoteAware : Splitter::Auto;
+}
+
+char16_t AutoSeparator(std::u16string_view line)
+{
+    if (Contains(line.data(), line.size(), kTab)) return kTab;
+    return !line.empty() && line[0] == kQuote ? 0 : kComma;
 }
 
 void SplitLine(Splitter splitter, std::u16string_view line, std::u16string& side, FieldSink& sink)

@@ -42,6 +42,10 @@ protected:
 // refused with std::length_error since offsets are 32-bit.
 void SplitLine(Splitter splitter, std::u16string_view line, std::u16string& side, FieldSink& sink);
 
+// The unit the automatic splitter cuts a non-empty line at, every one of them
+// ending a field: tab or comma; 0 for a line it splits in quoted mode.
+char16_t AutoSeparator(std::u16string_view line);
+
 // Convenience forms returning owned strings; an empty line gives no fields.
 std::vector<std::u16string> StringToCsvList(std::u16string_view line);
 std::vector<std::u16string> StringToCsvListEx1(std::u16string_view line);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "core/CsvSplit.h"
 #include "core/RowModel.h"
 
 namespace tovo {
@@ -129,6 +130,8 @@ void HighLightWords::Build(const std::vector<std::u16string>& words)
         units += words[i].size();
     }
     if (ids.empty()) return;
+    shortest_ = words[ids.front()].size();
+    for (const uint32_t id : ids) shortest_ = std::min(shortest_, words[id].size());
     // State numbers are 32-bit; a word list this large would not fit in memory anyway.
     if (words.size() >= kNoWord || units >= kNoWord - 1) throw std::length_error("word list too large");
     // Equal words keep list order, so the first of them names the state.
@@ -207,6 +210,14 @@ void HighLightWords::Build(const std::vector<std::u16string>& words)
     // Breadth-first order: a child's fail state is shallower than the child, so its own fail
     // link and word are final by the time the child needs them.
     for (uint32_t s = 1; s < count; ++s) {
+        // A table's missing units get the state the fail links lead to, so a step from a state
+        // with a table never walks the chain. Its fail state is shallower and already complete.
+        if (states_[s].dense != 0) {
+            uint32_t* table = dense_.data() + size_t{states_[s].dense - 1} * kDenseUnits;
+            for (uint32_t u = 0; u < kDenseUnits; ++u) {
+                if (table[u] == 0) table[u] = Next(states_[s].fail, static_cast<char16_t>(u));
+            }
+        }
         for (uint32_t c = states_[s].first; c < states_[s + 1].first; ++c) {
             const uint32_t f = Next(states_[s].fail, label_[c]);
             states_[c].fail = f;
@@ -215,9 +226,8 @@ void HighLightWords::Build(const std::vector<std::u16string>& words)
     }
 }
 
-uint32_t HighLightWords::Child(uint32_t s, char16_t unit) const
+inline uint32_t HighLightWords::Child(uint32_t s, char16_t unit) const
 {
-    if (states_[s].dense != 0 && unit < kDenseUnits) return dense_[(states_[s].dense - 1) * kDenseUnits + unit];
     const uint32_t lo = states_[s].first;
     const uint32_t hi = states_[s + 1].first;
     // Deep states have one or two children: a scan beats a binary search there.
@@ -231,10 +241,12 @@ uint32_t HighLightWords::Child(uint32_t s, char16_t unit) const
     return at != label_.begin() + hi && *at == unit ? static_cast<uint32_t>(at - label_.begin()) : 0;
 }
 
-uint32_t HighLightWords::Next(uint32_t s, char16_t unit) const
+inline uint32_t HighLightWords::Next(uint32_t s, char16_t unit) const
 {
     // Falling back along the fail links costs no more in total than the steps forward.
     while (s != 0) {
+        if (states_[s].dense != 0 && unit < kDenseUnits)
+            return dense_[size_t{states_[s].dense - 1} * kDenseUnits + unit];
         if (const uint32_t c = Child(s, unit)) return c;
         s = states_[s].fail;
     }
@@ -256,7 +268,8 @@ int HighLightWords::MatchField(std::u16string_view field) const
 
 bool HighLightWords::AnyInField(std::u16string_view field) const
 {
-    if (empty()) return false;
+    // A field shorter than every word holds none, and costs no walk.
+    if (empty() || field.size() < shortest_) return false;
     uint32_t s = 0;
     for (const char16_t c : field) {
         s = Next(s, AsciiUpper(c));
@@ -265,9 +278,32 @@ bool HighLightWords::AnyInField(std::u16string_view field) const
     return false;
 }
 
+void HighLightWords::MarkPieces(HighLightMarks& marks, int32_t rowKey, std::u16string_view line, char16_t separator,
+                                int fields) const
+{
+    if (empty()) return;
+    const char16_t* p = line.data();
+    const char16_t* const end = p + line.size();
+    for (int field = 0; field < fields; ++field) {
+        const char16_t* const stop = std::find(p, end, separator);
+        if (AnyInField({p, static_cast<size_t>(stop - p)})) marks.Add(rowKey, field);
+        if (stop == end) break;
+        p = stop + 1;
+    }
+}
+
 void MarkRow(HighLightMarks& marks, const HighLightWords& words, const RowModel& rows, int row, int32_t rowKey)
 {
     if (words.empty()) return;
+    if (rows.FieldsArePiecesOfLine(row)) {
+        // Cut at one unit: the pieces are found while the line is matched, and nothing is split.
+        const std::u16string_view line = rows.LineText(row);
+        if (line.empty()) return;
+        if (const char16_t separator = AutoSeparator(line)) {
+            words.MarkPieces(marks, rowKey, line, separator, kShownFields);
+            return;
+        }
+    }
     // Cells past FieldCount are empty and hold no word.
     const int stop = rows.FieldCount(row);
     for (int c = 0; c < stop; ++c) {

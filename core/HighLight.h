@@ -30,6 +30,8 @@ public:
     // Marks made since Reset, including those past the table's end.
     size_t Count() const { return count_; }
     size_t StoredCount() const { return count_ < kMaxStored ? count_ : kMaxStored; }
+    // No later mark will be stored, so none can change what is drawn.
+    bool Full() const { return count_ >= kMaxStored; }
 
     // Lookups answer what a walk from entry 0 to the first -1 would.
     // Fills add marks row by row (row keys non-decreasing, fields rising within
@@ -82,6 +84,11 @@ public:
     int MatchField(std::u16string_view field) const;
     // Whether any word occurs in the field; stops at the first found.
     bool AnyInField(std::u16string_view field) const;
+    // Marks each of the first `fields` fields of a line cut at every
+    // `separator` that holds a word, without splitting the line into a row:
+    // what AnyInField on each piece would mark.
+    void MarkPieces(HighLightMarks& marks, int32_t rowKey, std::u16string_view line, char16_t separator,
+                    int fields) const;
 
 private:
     static constexpr uint32_t kNoWord = UINT32_MAX;
@@ -91,7 +98,7 @@ private:
         uint32_t first;  // children are states first .. (next state's first) - 1
         uint32_t fail;   // longest proper suffix that is also a state
         uint32_t word;   // lowest word index ending here or along the fail chain
-        uint32_t dense;  // 1 + the block of dense_ holding its ASCII children, or 0
+        uint32_t dense;  // 1 + the block of dense_ holding its steps on ASCII units, or 0
     };
     void Build(const std::vector<std::u16string>& words);
     uint32_t Child(uint32_t s, char16_t unit) const;
@@ -100,8 +107,9 @@ private:
     std::vector<State> states_;    // plus one sentinel holding the end of the last children
     std::vector<char16_t> label_;  // the unit on the edge into each state
     std::vector<uint32_t> root_;   // the root's child for every unit, 0 for none
-    std::vector<uint32_t> dense_;  // blocks of kDenseUnits children by unit, 0 for none
+    std::vector<uint32_t> dense_;  // blocks of kDenseUnits steps by unit, fail links applied
     size_t wordCount_ = 0;
+    size_t shortest_ = 0;  // units of the shortest non-empty word
 };
 
 // Marks every field (0..95, left to right) of one row that holds a word:

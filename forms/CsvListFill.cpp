@@ -237,8 +237,8 @@ bool TFormCsvList::FillRows(const LineStore& lines, bool loadAll) {
 
   bool completed = true;
   const size_t count = std::min(lines.size(), static_cast<size_t>(INT32_MAX));
-  // Per row: a count, and with words one split and marking pass that leaves nothing behind but
-  // the marks.
+  // Per row: a count, and with words one marking pass over its line until the mark table is
+  // full (marks past it are never stored, so the rest of a long document costs nothing more).
   for (size_t i = 0; i < count; ++i) {
     const auto row = static_cast<int32_t>(i);
     if (!PumpWhileBusy(loadAll ? row : -1)) {
@@ -246,7 +246,7 @@ bool TFormCsvList::FillRows(const LineStore& lines, bool loadAll) {
       break;
     }
     rows_.AppendLineRow();
-    if (marking) MarkRow(marks_, words_, rows_, row, Narrow(int64_t{IntLineStart} + row));
+    if (marking && !marks_.Full()) MarkRow(marks_, words_, rows_, row, Narrow(int64_t{IntLineStart} + row));
   }
 
   if (completed) ReorderAfterFill();

@@ -39,6 +39,10 @@ class Document {
     return {text_.data() + starts_[static_cast<size_t>(i)], lengths_[static_cast<size_t>(i)]};
   }
   uint64_t Utf16Bytes() const { return text_.size() * sizeof(wchar_t); }
+  // Every run of letters a generated line can hold between digits, punctuation and spaces: a
+  // word of a word field, two of them back to back, a name, "say". A word found in none of them
+  // is found in no line.
+  static std::vector<std::wstring> LetterRuns();
 
  private:
   std::wstring text_;  // all lines back to back, no breaks

@@ -17,12 +17,24 @@ namespace tovobench {
 
 // ---------------------------------------------------------------- document
 
+namespace {
+const wchar_t* const kWords[] = {L"alpha", L"beta", L"東京都", L"新宿区", L"gamma", L"カタカナ", L"x",
+                                 L"delta", L"大阪", L"omega",  L"42",     L"z9",    L"品番",     L"ok"};
+const wchar_t* const kNames[] = {L"山田太郎", L"Smith", L"佐藤花子", L"Müller", L"Lee", L"鈴木一郎"};
+constexpr size_t kWordCount = sizeof kWords / sizeof kWords[0];
+constexpr size_t kNameCount = sizeof kNames / sizeof kNames[0];
+}  // namespace
+
+std::vector<std::wstring> Document::LetterRuns() {
+  std::vector<std::wstring> runs(kNames, kNames + kNameCount);
+  runs.emplace_back(L"say");
+  for (const wchar_t* a : kWords) {
+    for (const wchar_t* b : kWords) runs.push_back(std::wstring(a) + b);
+  }
+  return runs;
+}
+
 Document Document::Generate(int lines) {
-  static const wchar_t* const kWords[] = {L"alpha", L"beta", L"東京都", L"新宿区", L"gamma", L"カタカナ", L"x",
-                                          L"delta", L"大阪", L"omega",  L"42",     L"z9",    L"品番",     L"ok"};
-  static const wchar_t* const kNames[] = {L"山田太郎", L"Smith", L"佐藤花子", L"Müller", L"Lee", L"鈴木一郎"};
-  constexpr size_t kWordCount = sizeof kWords / sizeof kWords[0];
-  constexpr size_t kNameCount = sizeof kNames / sizeof kNames[0];
 
   Document doc;
   doc.text_.reserve(static_cast<size_t>(lines) * 84);

@@ -108,6 +108,35 @@ TEST(HighLightMarks, OneMarkPerFieldAndNoneWithoutWords)
     EXPECT_TRUE(marks.HasCell(103, 95));
 }
 
+// Lines cut at one separator are marked without being split; the marks must be the split's.
+TEST(HighLightMarks, MarksOfUnsplitLinesAreThoseOfTheirFields)
+{
+    HighLightWords words;
+    words.Load({u"ab", u"a,b", u"a\tb", u"long word"});
+    const struct {
+        std::u16string line;
+        std::vector<int> marked;
+    } cases[] = {
+        {u"xab,a,b,ab", {0, 3}},          // no word runs across a comma
+        {u"a,b\tab\ta\tb", {0, 1}},     // tab mode: commas are text
+        {u"a\tb", {}},                    // nor across a tab
+        {u",,ab,", {2}},                  // empty fields count
+        {u"\"ab\",\"a,b\"", {0, 1}},      // quoted mode: split as before
+        {u"long wor,long word", {1}},     // a field shorter than the word
+        {u"", {}},
+    };
+    for (const auto& c : cases) {
+        tovo::RowModel rows;
+        rows.AppendRow(0, c.line, tovo::Splitter::Auto);
+        HighLightMarks marks;
+        tovo::MarkRow(marks, words, rows, 0, 7);
+        std::vector<int> got;
+        for (int f = 0; f < 8; ++f)
+            if (marks.HasCell(7, f)) got.push_back(f);
+        EXPECT_EQ(got, c.marked) << std::string(c.line.begin(), c.line.end());
+    }
+}
+
 // The table as drawing reads it: entry by entry to the first -1. Returns
 // the fields 0..31 marked for the key as bits, and whether any mark exists.
 std::pair<bool, uint32_t> Walk(const HighLightMarks& m, int32_t key)

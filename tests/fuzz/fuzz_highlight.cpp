@@ -1,9 +1,13 @@
 // The highlight matcher: for any word list and field, the automaton names the same word as
-// testing the words one by one would (upper-casing a to z only, empty words never matching).
+// testing the words one by one would (upper-casing a to z only, empty words never matching); and
+// a row's marks, made without splitting its line where that can be, are the fields of the split
+// line that hold a word.
 #include <string>
 #include <vector>
 
+#include "core/CsvSplit.h"
 #include "core/HighLight.h"
+#include "core/RowModel.h"
 #include "tests/fuzz/FuzzInput.h"
 
 namespace {
@@ -43,6 +47,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         const int expected = FirstWordByWord(words, lines[i]);
         FUZZ_CHECK(matcher.MatchField(lines[i]) == expected);
         FUZZ_CHECK(matcher.AnyInField(lines[i]) == (expected >= 0));
+    }
+
+    tovo::RowModel rows;
+    for (size_t i = wordCount; i < lines.size(); ++i)
+        rows.AppendRow(static_cast<int32_t>(i), lines[i], tovo::Splitter::Auto);
+    tovo::HighLightMarks marks;
+    for (int r = 0; r < rows.RowCount(); ++r) tovo::MarkRow(marks, matcher, rows, r, r);
+    for (int r = 0; r < rows.RowCount(); ++r) {
+        const std::vector<std::u16string> fields = tovo::StringToCsvList(lines[wordCount + static_cast<size_t>(r)]);
+        const tovo::HighLightMarks::RowMarks got = marks.MarksOfRow(r);
+        for (size_t c = 0; c < fields.size() && c < static_cast<size_t>(tovo::kShownFields); ++c)
+            FUZZ_CHECK(got.fields.test(c) == (matcher.size() != 0 && FirstWordByWord(words, fields[c]) >= 0));
     }
     return 0;
 }
