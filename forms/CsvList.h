@@ -156,6 +156,7 @@ class TFormCsvList : public win::Form {
     bool closeRequested = false;
     bool listRedrawSuspended = false;
     uint64_t nextPumpTick = 0;
+    uint64_t nextProgressTick = 0;
     uint32_t pumpCalls = 0;
   } fill_;
   bool Allowed(DuringFill rule) const { return rule == DuringFill::Runs || !fill_.active; }
