@@ -21,7 +21,7 @@ constexpr UINT kMenuSearchNext = 1101, kMenuJump = 1201, kMenuStart = 1202;
 constexpr int kSearchBoxId = 111;
 constexpr double kPageKeyGoalMs = 20, kSmallMoveGoalMs = 5, kRowMoveGoalMs = 30, kRepaintGoal = 1.2;
 constexpr int kBareKeySamples = 3;  // each costs most of a second at a million rows
-constexpr int kPaintSamples = 20;
+constexpr int kPaintSamples = 60;
 
 LRESULT SendList(HWND list, UINT msg, WPARAM wp = 0, LPARAM lp = 0) {
   DWORD_PTR result = 0;
