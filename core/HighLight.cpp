@@ -292,23 +292,55 @@ void HighLightWords::MarkPieces(HighLightMarks& marks, int32_t rowKey, std::u16s
     }
 }
 
-void MarkRow(HighLightMarks& marks, const HighLightWords& words, const RowModel& rows, int row, int32_t rowKey)
+namespace {
+
+// Marks the first kShownFields fields as the splitter gives them.
+class MarkingSink final : public FieldSink {
+public:
+    MarkingSink(HighLightMarks& marks, const HighLightWords& words, std::u16string_view line,
+                const std::u16string& side, int32_t rowKey)
+        : marks_(marks), words_(words), line_(line), side_(side), rowKey_(rowKey)
+    {
+    }
+    void OnField(FieldRef f) override
+    {
+        // side is read now, before the splitter grows it for the next field.
+        const std::u16string_view text = f.inSide ? std::u16string_view(side_) : line_;
+        if (field_ < kShownFields && words_.AnyInField(text.substr(f.offset, f.length))) marks_.Add(rowKey_, field_);
+        ++field_;
+    }
+
+private:
+    HighLightMarks& marks_;
+    const HighLightWords& words_;
+    std::u16string_view line_;
+    const std::u16string& side_;
+    int32_t rowKey_;
+    int field_ = 0;
+};
+
+}  // namespace
+
+void MarkLine(HighLightMarks& marks, const HighLightWords& words, std::u16string_view line, Splitter splitter,
+              int32_t rowKey)
 {
-    if (words.empty()) return;
-    if (rows.FieldsArePiecesOfLine(row)) {
-        // Cut at one unit: the pieces are found while the line is matched, and nothing is split.
-        const std::u16string_view line = rows.LineText(row);
-        if (line.empty()) return;
+    // An empty line has no fields.
+    if (words.empty() || line.empty()) return;
+    if (splitter == Splitter::Auto) {
+        // Cut at one unit: the pieces are matched straight from the line, and nothing is split.
         if (const char16_t separator = AutoSeparator(line)) {
             words.MarkPieces(marks, rowKey, line, separator, kShownFields);
             return;
         }
     }
-    // Cells past FieldCount are empty and hold no word.
-    const int stop = rows.FieldCount(row);
-    for (int c = 0; c < stop; ++c) {
-        if (words.AnyInField(rows.Field(row, c))) marks.Add(rowKey, c);
-    }
+    std::u16string side;
+    MarkingSink sink(marks, words, line, side, rowKey);
+    SplitLine(splitter, line, side, sink);
+}
+
+void MarkRow(HighLightMarks& marks, const HighLightWords& words, const RowModel& rows, int row, int32_t rowKey)
+{
+    MarkLine(marks, words, rows.LineText(row), rows.RowSplitter(row), rowKey);
 }
 
 }  // namespace tovo

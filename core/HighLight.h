@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/CsvSplit.h"
+
 namespace tovo {
 
 class RowModel;
@@ -112,8 +114,12 @@ private:
     size_t shortest_ = 0;  // units of the shortest non-empty word
 };
 
-// Marks every field (0..95, left to right) of one row that holds a word:
-// one mark per field. Nothing to do without words.
+// Marks every field (0..95, left to right) of one line split with `splitter`
+// that holds a word: one mark per field. Nothing to do without words. Reads
+// nothing but its arguments, so lines may be marked on another thread.
+void MarkLine(HighLightMarks& marks, const HighLightWords& words, std::u16string_view line, Splitter splitter,
+              int32_t rowKey);
+// MarkLine for a row's line, split as the row is.
 void MarkRow(HighLightMarks& marks, const HighLightWords& words, const RowModel& rows, int row, int32_t rowKey);
 
 }  // namespace tovo

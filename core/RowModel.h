@@ -58,6 +58,7 @@ public:
     // the line before splitting it.
     std::u16string_view LineText(int row) const { return Text(row); }
     bool FieldsArePiecesOfLine(int row) const;
+    Splitter RowSplitter(int row) const { return FieldsArePiecesOfLine(row) ? Splitter::Auto : Splitter::QuoteAware; }
     uint32_t TotalFieldCount(int row) const { return Split(row).total; }
 
     size_t MemoryBytes() const;

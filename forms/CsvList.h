@@ -34,6 +34,7 @@
 #include "forms/CsvListIds.h"
 #include "forms/Form.h"
 #include "forms/Handles.h"
+#include "forms/LineMarker.h"
 
 namespace tovo {
 
@@ -111,7 +112,8 @@ class TFormCsvList : public win::Form {
   // ---------------------------------------------------------------- CsvListFill.cpp
   int32_t GetLine(int32_t index, std::u16string& lineString);
   void SetListData();
-  bool FillRows(const LineStore& lines, bool loadAll);  // false: stopped because the window closes
+  // false: stopped because the window closes. With a marker, the lines were marked as they were read.
+  bool FillRows(const LineStore& lines, bool loadAll, LineMarker* marker = nullptr);
   void ListView1GetDispInfo(NMLVDISPINFOW* info);
   void MenuCsvListTopClick();
   void MenuCsvListPrevClick();
@@ -128,7 +130,9 @@ class TFormCsvList : public win::Form {
   void ShowLongLineMessage();
   Splitter CurrentSplitter() const;
   std::u16string RowCaption(int row) const;
-  bool ReadLines(LineStore& into, int32_t first, int32_t stop, bool progress);  // false: stopped
+  // false: stopped. Each line goes to the marker, if any, as it is stored.
+  bool ReadLines(LineStore& into, int32_t first, int32_t stop, bool progress, LineMarker* marker = nullptr);
+  void SuspendListRedraw();
   bool PumpWhileBusy(int32_t progressLine);                                     // throttled; false: stop the loop
   void ClearRows();
   void ShowPage(int32_t start, int32_t end);

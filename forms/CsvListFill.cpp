@@ -114,7 +114,7 @@ int32_t TFormCsvList::GetLine(int32_t index, std::u16string& lineString) {
 
 // GetLine for each line, a short line written by the editor straight into the store: a line of
 // a ten-million-line load costs the two sends, one clearing and one scan of its text.
-bool TFormCsvList::ReadLines(LineStore& into, int32_t first, int32_t stop, bool progress) {
+bool TFormCsvList::ReadLines(LineStore& into, int32_t first, int32_t stop, bool progress, LineMarker* marker) {
   for (int32_t line = first; line < stop; ++line) {
     if (!PumpWhileBusy(progress ? line : -1)) return false;
     const int32_t length = AskLineLength(IntWindowHwnd, line);
@@ -122,10 +122,13 @@ bool TFormCsvList::ReadLines(LineStore& into, int32_t first, int32_t stop, bool 
     if (length < kZeroPagesFrom) {
       char16_t* room = into.AppendRoom(static_cast<size_t>(length) + 1);
       std::fill_n(room, static_cast<size_t>(length) + 1, u'\0');
-      into.AppendWritten(AskLineText(IntWindowHwnd, line, length, room));
+      const size_t written = AskLineText(IntWindowHwnd, line, length, room);
+      into.AppendWritten(written);
+      if (marker) marker->Push({room, written});
     } else {
       ReadLongLine(IntWindowHwnd, line, length, lineBuffer_);
       into.Append(lineBuffer_);
+      if (marker) marker->Push(into.Line(into.size() - 1));
     }
   }
   return true;
@@ -169,19 +172,22 @@ bool TFormCsvList::DeferCloseToFill() {
   return true;
 }
 
+// The list must not paint rows half rebuilt, and the handlers that run while a fill handles
+// messages must not find rows in it that rows_ no longer has. Done only then: under Wine resuming
+// redrawing costs a full scroll-bar update, which a page filled between two pumps never needs.
+void TFormCsvList::SuspendListRedraw() {
+  if (fill_.listRedrawSuspended) return;
+  SendMessageW(ListView1, WM_SETREDRAW, FALSE, 0);
+  fill_.listRedrawSuspended = true;
+  ListView_SetItemCountEx(ListView1, ViewRowCount(), LVSICF_NOSCROLL);
+}
+
 bool TFormCsvList::PumpWhileBusy(int32_t progressLine) {
   // A line takes a few microseconds: looking at the clock every 64 lines keeps the interval.
   if (++fill_.pumpCalls & 63) return true;
   const uint64_t now = Ticks();
   if (now < fill_.nextPumpTick) return true;
-  // The list must not paint rows half rebuilt, and the handlers that run now must not find rows
-  // in it that rows_ no longer has. Done only now: under Wine resuming redrawing costs a full
-  // scroll-bar update, which a page filled between two pumps never needs.
-  if (!fill_.listRedrawSuspended) {
-    SendMessageW(ListView1, WM_SETREDRAW, FALSE, 0);
-    fill_.listRedrawSuspended = true;
-    ListView_SetItemCountEx(ListView1, ViewRowCount(), LVSICF_NOSCROLL);
-  }
+  SuspendListRedraw();
   if (progressLine >= 0 && now >= fill_.nextProgressTick) {
     fill_.nextProgressTick = now + kProgressIntervalMs;
     const std::u16string text = DecimalText(int64_t{progressLine} + 1, 5);
@@ -230,13 +236,26 @@ void TFormCsvList::SetListData() {
   if (!BoolLoadAll && BoolStrLengthOver) ShowLongLineMessage();
 }
 
-bool TFormCsvList::FillRows(const LineStore& lines, bool loadAll) {
+bool TFormCsvList::FillRows(const LineStore& lines, bool loadAll, LineMarker* marker) {
+  std::optional<HighLightMarks> marked;
+  if (marker) {
+    // The marker is at most its queue behind the reading; the window handles its messages meanwhile.
+    while (!marker->WaitDone(static_cast<DWORD>(kPumpIntervalMs))) {
+      SuspendListRedraw();
+      if (!ProcessPendingMessages() || fill_.closeRequested) return false;
+    }
+    marked = marker->TakeMarks();
+  }
   const Splitter splitter = CurrentSplitter();
-  const bool marking = !words_.empty();
+  const bool marking = !words_.empty() && !marked;
   // Page rows show the lines from the page's start; in load-all mode row i is line i. The marks'
   // row keys are IntLineStart + row in both modes, as the drawing looks them up.
   const int32_t base = loadAll ? 0 : std::max(IntLineStart, 0);
-  marks_.Reset();
+  if (marked) {
+    marks_ = std::move(*marked);
+  } else {
+    marks_.Reset();
+  }
   ClearRows();
   rows_.ShowLines(lines, base, splitter);
 
@@ -356,9 +375,15 @@ void TFormCsvList::MenuCsvListLoadAllClick() {
     try {
       StrListEditorAllLines.SetAllocationLimit(LineStoreLimit());
       StrListEditorAllLines.Reserve(static_cast<size_t>(count), 0);
-      filled = ReadLines(StrListEditorAllLines, 0, count, true);
+      // Marking runs beside the reading. Declared in here, so that it has stopped before the
+      // lines it reads are cleared below.
+      std::optional<LineMarker> marker;
+      if (!words_.empty()) marker.emplace(words_, CurrentSplitter(), IntLineStart);
+      if (marker && !marker->Running()) marker.reset();
+      LineMarker* const marking = marker ? &*marker : nullptr;
+      filled = ReadLines(StrListEditorAllLines, 0, count, true, marking);
       // A document of no lines fills nothing: the list and the panels stay as they are.
-      if (filled && count > 0) filled = FillRows(StrListEditorAllLines, true);
+      if (filled && count > 0) filled = FillRows(StrListEditorAllLines, true, marking);
     } catch (const std::bad_alloc&) {
       // What was read goes, so the window and the editor have their memory back.
       ClearRows();

@@ -25,6 +25,11 @@ std::vector<std::wstring> NumberedLines(int count) {
 class LoadAll : public ListWindowTest {
  protected:
   void Open(int lineCount) { ListWindowTest::Open(NumberedLines(lineCount)); }
+  // Lines then get marked on a second thread while they are read, which a stop must end too.
+  void UseWords() {
+    WriteUtf8(L"words.txt", L"a1\r\n");
+    IniWrite(L"CsvListHighLight", L"FileName", PluginFile(L"words.txt"));
+  }
 
   // Runs "全て表示(&A)", answers the question with `answer` when one is expected.
   void RunLoadAll(bool expectQuestion, int answer = IDYES) {
@@ -128,6 +133,7 @@ TEST_F(LoadAll, ADocumentTooLargeForMemoryStopsAndKeepsThePage) {
   struct Unset {
     ~Unset() { SetEnvironmentVariableW(L"TOVO_TEST_LINE_STORE_LIMIT", nullptr); }
   } unset;
+  UseWords();
   Open(200000);
   RunLoadAll(true);
   auto box = session->WaitMessageBox();
@@ -223,6 +229,7 @@ TEST_F(LoadAll, HandlersThatMustWaitDoNothingDuringAFill) {
 }
 
 TEST_F(LoadAll, ClosingDuringAFillStopsItAndCloses) {
+  UseWords();
   Open(kBig);
   const std::wstring before = StatusText(status, 1);
   RunLoadAll(true);
