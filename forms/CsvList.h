@@ -133,7 +133,7 @@ class TFormCsvList : public win::Form {
   // false: stopped. Each line goes to the marker, if any, as it is stored.
   bool ReadLines(LineStore& into, int32_t first, int32_t stop, bool progress, LineMarker* marker = nullptr);
   void SuspendListRedraw();
-  bool PumpWhileBusy(int32_t progressLine);                                     // throttled; false: stop the loop
+  bool PumpWhileBusy(int32_t progressLine);  // throttled; false: stop the loop
   void ClearRows();
   void ShowPage(int32_t start, int32_t end);
   std::u16string lineBuffer_;  // GetLine's buffer, reused across lines of a fill

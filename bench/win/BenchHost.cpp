@@ -35,7 +35,6 @@ std::vector<std::wstring> Document::LetterRuns() {
 }
 
 Document Document::Generate(int lines) {
-
   Document doc;
   doc.text_.reserve(static_cast<size_t>(lines) * 84);
   doc.starts_.reserve(static_cast<size_t>(lines));

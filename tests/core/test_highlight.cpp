@@ -117,12 +117,12 @@ TEST(HighLightMarks, MarksOfUnsplitLinesAreThoseOfTheirFields)
         std::u16string line;
         std::vector<int> marked;
     } cases[] = {
-        {u"xab,a,b,ab", {0, 3}},          // no word runs across a comma
-        {u"a,b\tab\ta\tb", {0, 1}},     // tab mode: commas are text
-        {u"a\tb", {}},                    // nor across a tab
-        {u",,ab,", {2}},                  // empty fields count
-        {u"\"ab\",\"a,b\"", {0, 1}},      // quoted mode: split as before
-        {u"long wor,long word", {1}},     // a field shorter than the word
+        {u"xab,a,b,ab", {0, 3}},       // no word runs across a comma
+        {u"a,b\tab\ta\tb", {0, 1}},    // tab mode: commas are text
+        {u"a\tb", {}},                 // nor across a tab
+        {u",,ab,", {2}},               // empty fields count
+        {u"\"ab\",\"a,b\"", {0, 1}},   // quoted mode: split as before
+        {u"long wor,long word", {1}},  // a field shorter than the word
         {u"", {}},
     };
     for (const auto& c : cases) {
