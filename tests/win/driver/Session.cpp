@@ -255,7 +255,9 @@ bool Session::Answer(const MessageBoxInfo& box, int buttonId, DWORD timeoutMs) c
   HWND button = GetDlgItem(box.hwnd, buttonId);
   if (!button) return false;
   PostMessageW(box.hwnd, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED), reinterpret_cast<LPARAM>(button));
-  return WaitUntil([&] { return !IsWindow(box.hwnd) || !IsWindowVisible(box.hwnd); }, timeoutMs);
+  // Gone, not just hidden: a hidden box's loop may still take the next message meant for the
+  // window under it, with that window still disabled.
+  return WaitUntil([&] { return !IsWindow(box.hwnd); }, timeoutMs);
 }
 
 bool Session::NoMessageBoxWithin(DWORD ms) const { return !WaitMessageBox(ms); }
