@@ -90,8 +90,8 @@ class Sort : public ListWindowTest {
     ASSERT_TRUE(session->Sync());
   }
 
-  // The menu shows before its loop runs; a key posted in between can go astray under Wine. A
-  // sync handled once it is shown comes from the menu's loop, which then takes the key.
+  // The menu shows before its loop runs. A sync handled once it is shown comes from that loop,
+  // so the key reaches a running loop rather than waiting for its next wake.
   void PressInOpenMenu(wchar_t accessKey) {
     HWND menu = nullptr;
     ASSERT_TRUE(WaitUntil([&] { return (menu = OpenPopupMenu(session->UiThreadId())) != nullptr; }));
