@@ -37,7 +37,8 @@ void LineMarker::Run() {
         Sleep(1);
         continue;
       }
-      for (; row < pushed; ++row) {
+      // A stop is looked at per line: queued lines may be long.
+      for (; row < pushed && !stop_.load(std::memory_order_relaxed); ++row) {
         const Slot slot = slots_[row % kSlots];
         const int64_t key = std::clamp<int64_t>(int64_t{firstKey_} + static_cast<int64_t>(row), INT32_MIN, INT32_MAX);
         MarkLine(marks_, words_, {slot.text, slot.length}, splitter_, static_cast<int32_t>(key));
