@@ -1,27 +1,12 @@
 #include <gtest/gtest.h>
 
 #include "core/TextFile.h"
+#include "tests/Latin1.h"
 
 using namespace tovo;
 
-namespace {
-// Stand-in for a single-byte ANSI code page: Latin-1 in, and out only when every character fits.
-std::u16string Latin1Decode(std::string_view bytes)
-{
-    std::u16string out;
-    for (unsigned char b : bytes) out.push_back(b);
-    return out;
-}
-bool Latin1Encode(std::u16string_view text, std::string& out)
-{
-    out.clear();
-    for (char16_t c : text) {
-        if (c > 0xFF) return false;
-        out.push_back(static_cast<char>(c));
-    }
-    return true;
-}
-}  // namespace
+using tovotest::Latin1Decode;
+using tovotest::Latin1Encode;
 
 TEST(TextFile, DecodesEveryMarkAndLineEnd)
 {

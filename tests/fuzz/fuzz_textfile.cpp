@@ -6,29 +6,15 @@
 #include <vector>
 
 #include "core/TextFile.h"
+#include "tests/Latin1.h"
 #include "tests/fuzz/FuzzInput.h"
 
 using namespace tovo;
 
 namespace {
 
-// Stand-in for a single-byte ANSI code page, as in the native tests.
-std::u16string Latin1Decode(std::string_view bytes)
-{
-    std::u16string out;
-    for (unsigned char b : bytes) out.push_back(b);
-    return out;
-}
-
-bool Latin1Encode(std::u16string_view text, std::string& out)
-{
-    out.clear();
-    for (char16_t c : text) {
-        if (c > 0xFF) return false;
-        out.push_back(static_cast<char>(c));
-    }
-    return true;
-}
+using tovotest::Latin1Decode;
+using tovotest::Latin1Encode;
 
 void CheckDecode(std::string_view bytes, const std::u16string& text)
 {
