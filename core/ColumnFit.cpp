@@ -16,12 +16,16 @@ std::array<int, kShownFields> MaxFieldWidths(const RowModel& rows, const CharWid
 {
     std::array<int, kShownFields> best{};
     const int rowCount = rows.RowCount();
-    for (int r = 0; r < rowCount; ++r) {
-        const int fields = rows.FieldCount(r);
-        for (int c = 0; c < fields; ++c)
-            best[c] = std::max(best[c], MeasureText(widths, rows.Field(r, c).substr(0, maxUnits)));
-    }
+    for (int r = 0; r < rowCount; ++r) WidenToRow(best, rows, r, widths, maxUnits);
     return best;
+}
+
+void WidenToRow(std::array<int, kShownFields>& widest, const RowModel& rows, int row, const CharWidthTable& widths,
+                size_t maxUnits)
+{
+    const int fields = rows.FieldCount(row);
+    for (int c = 0; c < fields; ++c)
+        widest[c] = std::max(widest[c], MeasureText(widths, rows.Field(row, c).substr(0, maxUnits)));
 }
 
 }  // namespace tovo

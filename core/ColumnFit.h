@@ -33,5 +33,8 @@ int MeasureText(const CharWidthTable& widths, std::u16string_view text);
 // of a field are measured (a list view draws no more of a cell).
 std::array<int, kShownFields> MaxFieldWidths(const RowModel& rows, const CharWidthTable& widths,
                                              size_t maxUnits = SIZE_MAX);
+// The same for one row, widening `widest`.
+void WidenToRow(std::array<int, kShownFields>& widest, const RowModel& rows, int row, const CharWidthTable& widths,
+                size_t maxUnits = SIZE_MAX);
 
 }  // namespace tovo

@@ -77,6 +77,12 @@ void RowOrder::Assign(std::vector<uint32_t> rows, int modelRows)
     active_ = true;
 }
 
+void RowOrder::ToModelOrder()
+{
+    std::sort(order_.begin(), order_.end());
+    std::vector<uint32_t>().swap(inverse_);
+}
+
 int RowOrder::ModelRow(int viewRow) const
 {
     if (!active_) return viewRow;
@@ -98,8 +104,8 @@ int RowOrder::ViewRow(int modelRow) const
     return v == kHidden ? -1 : static_cast<int>(v);
 }
 
-void SortRowsByField(std::vector<uint32_t>& rows, const RowModel& model, int field, bool descending,
-                     CollationKeyFn collate, size_t maxRankedTexts)
+bool SortRowsByField(std::vector<uint32_t>& rows, const RowModel& model, int field, bool descending,
+                     CollationKeyFn collate, size_t maxRankedTexts, const Progress& progress)
 {
     // Reading in line order splits each row once and leaves the model's cache of recent rows to
     // the rows on screen; the result does not depend on the order given.
@@ -112,6 +118,8 @@ void SortRowsByField(std::vector<uint32_t>& rows, const RowModel& model, int fie
     // The texts' collation keys and the exact keys of numbers the 8-byte key cannot settle.
     std::string bytes;
     for (size_t i = 0; i < rows.size(); ++i) {
+        // Reading the fields (splitting, collation keys) is the sort's cost; the sort below is not.
+        if (!KeepGoing(progress, static_cast<int64_t>(i), static_cast<int64_t>(rows.size()))) return false;
         const std::u16string_view text = model.Field(static_cast<int>(rows[i]), field);
         Key& k = keys[i];
         k = {SortKeyOf(text), bytes.size(), 0, rows[i]};
@@ -132,6 +140,7 @@ void SortRowsByField(std::vector<uint32_t>& rows, const RowModel& model, int fie
         return c != 0 ? c < 0 : a.row < b.row;
     });
     for (size_t i = 0; i < rows.size(); ++i) rows[i] = keys[i].row;
+    return true;
 }
 
 std::vector<uint32_t> MatchingRows(const RowModel& model, const TermMatcher& matcher)
@@ -139,17 +148,20 @@ std::vector<uint32_t> MatchingRows(const RowModel& model, const TermMatcher& mat
     std::vector<uint32_t> rows;
     const int count = model.RowCount();
     for (int r = 0; r < count; ++r) {
-        // Most rows of a narrow filter hold the term nowhere: those are never split.
-        if (model.FieldsArePiecesOfLine(r) && !matcher.MayMatchPieceOf(model.LineText(r))) continue;
-        const int fields = model.FieldCount(r);
-        for (int c = 0; c < fields; ++c) {
-            if (matcher.Matches(model.Field(r, c))) {
-                rows.push_back(static_cast<uint32_t>(r));
-                break;
-            }
-        }
+        if (RowMatches(model, r, matcher)) rows.push_back(static_cast<uint32_t>(r));
     }
     return rows;
+}
+
+bool RowMatches(const RowModel& model, int row, const TermMatcher& matcher)
+{
+    // Most rows of a narrow filter hold the term nowhere: those are never split.
+    if (model.FieldsArePiecesOfLine(row) && !matcher.MayMatchPieceOf(model.LineText(row))) return false;
+    const int fields = model.FieldCount(row);
+    for (int c = 0; c < fields; ++c) {
+        if (matcher.Matches(model.Field(row, c))) return true;
+    }
+    return false;
 }
 
 }  // namespace tovo

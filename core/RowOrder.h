@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "core/Progress.h"
 #include "core/SortKey.h"
 
 namespace tovo {
@@ -21,6 +22,10 @@ public:
     void Reset();
     // modelRows: the model's row count. rows: model rows, each at most once.
     void Assign(std::vector<uint32_t> rows, int modelRows);
+
+    // The same rows shown, in model order: sorted in place, nothing allocated (for memory that
+    // ran out while sorting).
+    void ToModelOrder();
 
     int Count(int modelRows) const { return active_ ? static_cast<int>(order_.size()) : modelRows; }
     // -1 outside the rows shown.
@@ -41,12 +46,15 @@ private:
 // orders two fields, text by `collate`; equal fields in model row order. Each row's field is read
 // once, in model row order. The column's distinct texts are ranked once, unless there are more
 // than `maxRankedTexts`; then texts compare by their collation keys. While sorting: 24 bytes a
-// row, the texts' collation keys and the ranking; nothing after.
-void SortRowsByField(std::vector<uint32_t>& rows, const RowModel& model, int field, bool descending,
-                     CollationKeyFn collate, size_t maxRankedTexts = 65'536);
+// row, the texts' collation keys and the ranking; nothing after. False when `progress` stopped
+// it while the fields were read: `rows` are then in model order.
+bool SortRowsByField(std::vector<uint32_t>& rows, const RowModel& model, int field, bool descending,
+                     CollationKeyFn collate, size_t maxRankedTexts = 65'536, const Progress& progress = {});
 
 // The model rows with a shown field the matcher accepts, in model order. Rows whose line cannot
 // hold the term are not split.
 std::vector<uint32_t> MatchingRows(const RowModel& model, const TermMatcher& matcher);
+// Whether one of the row's shown fields is accepted; a line that cannot hold the term is not split.
+bool RowMatches(const RowModel& model, int row, const TermMatcher& matcher);
 
 }  // namespace tovo

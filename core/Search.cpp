@@ -71,9 +71,9 @@ char16_t UpperUnit(char16_t c)
     return c;
 }
 
-template <class Walk>
+// step: +1 forward, -1 backward.
 SearchResult SearchRows(const RowModel& rows, const RowOrder& order, int selectedRow, int searchCol,
-                        const TermMatcher& matcher, Walk next)
+                        const TermMatcher& matcher, const Progress& progress, int step)
 {
     SearchResult result;
     // Rows are walked in the order shown; selectedRow and the hit are rows shown.
@@ -83,7 +83,12 @@ SearchResult SearchRows(const RowModel& rows, const RowOrder& order, int selecte
     // skipped or searched whole, never indexed out of range.
     const int firstCol =
         static_cast<int>(std::clamp<long long>(static_cast<long long>(searchCol) + 1, 0, kShownFields));
-    for (int v = selectedRow; v >= 0 && v < count; v = next(v)) {
+    const int64_t reachable = step > 0 ? int64_t{count} - selectedRow : int64_t{selectedRow} + 1;
+    for (int v = selectedRow; v >= 0 && v < count; v += step) {
+        if (!KeepGoing(progress, (int64_t{v} - selectedRow) * step, reachable)) {
+            result.stopped = true;
+            return result;
+        }
         const int r = order.ModelRow(v);
         if (r < 0 || r >= rows.RowCount()) continue;
         // Most rows of a long search hold the term nowhere: those are not split at all.
@@ -193,15 +198,15 @@ SearchResult SearchBackward(const RowModel& rows, int selectedRow, int searchCol
 }
 
 SearchResult SearchForward(const RowModel& rows, const RowOrder& order, int selectedRow, int searchCol,
-                           const TermMatcher& matcher)
+                           const TermMatcher& matcher, const Progress& progress)
 {
-    return SearchRows(rows, order, selectedRow, searchCol, matcher, [](int r) { return r + 1; });
+    return SearchRows(rows, order, selectedRow, searchCol, matcher, progress, 1);
 }
 
 SearchResult SearchBackward(const RowModel& rows, const RowOrder& order, int selectedRow, int searchCol,
-                            const TermMatcher& matcher)
+                            const TermMatcher& matcher, const Progress& progress)
 {
-    return SearchRows(rows, order, selectedRow, searchCol, matcher, [](int r) { return r - 1; });
+    return SearchRows(rows, order, selectedRow, searchCol, matcher, progress, -1);
 }
 
 std::u16string HitColumnsText(const std::vector<int>& cols)

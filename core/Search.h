@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/Progress.h"
+
 namespace tovo {
 
 class RowModel;
@@ -54,6 +56,7 @@ struct SearchResult {
     int row = -1;           // IntSearchRow on a hit
     int lastCol = -1;       // IntSearchCol on a hit: the last matching sub-item
     std::vector<int> cols;  // every matching sub-item of the hit row, 0-based
+    bool stopped = false;   // the progress callback stopped the walk: nothing found yet
 };
 
 // Forward: the selected row from sub-item searchCol + 1, then every later row
@@ -63,10 +66,11 @@ SearchResult SearchForward(const RowModel& rows, int selectedRow, int searchCol,
 // Backward: the same walk from the selected row up to row 0.
 SearchResult SearchBackward(const RowModel& rows, int selectedRow, int searchCol, const TermMatcher& matcher);
 // The same walks over the rows as shown: selectedRow and the hit's row are shown rows.
+// `progress` counts the rows walked of those the walk could reach.
 SearchResult SearchForward(const RowModel& rows, const RowOrder& order, int selectedRow, int searchCol,
-                           const TermMatcher& matcher);
+                           const TermMatcher& matcher, const Progress& progress = {});
 SearchResult SearchBackward(const RowModel& rows, const RowOrder& order, int selectedRow, int searchCol,
-                            const TermMatcher& matcher);
+                            const TermMatcher& matcher, const Progress& progress = {});
 
 // "03/07": 1-based column numbers as "%.02d" joined by "/".
 std::u16string HitColumnsText(const std::vector<int>& cols);

@@ -1,0 +1,488 @@
+#include "core/ListSession.h"
+
+#include <algorithm>
+#include <new>
+#include <numeric>
+#include <utility>
+
+namespace tovo {
+
+namespace {
+
+int32_t Narrow(int64_t v)
+{
+    return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
+}
+
+std::vector<uint32_t> AllRows(int count)
+{
+    std::vector<uint32_t> rows(static_cast<size_t>(std::max(count, 0)));
+    std::iota(rows.begin(), rows.end(), 0u);
+    return rows;
+}
+
+bool Committed(SessionResult r)
+{
+    return r == SessionResult::Done || r == SessionResult::SortDropped;
+}
+
+}  // namespace
+
+// What a fill makes aside before it replaces the session's rows.
+struct ListSession::Fill {
+    RowModel rows;
+    HighLightMarks marks;
+    RowOrder order;
+    bool sortDropped = false;
+};
+
+ListSession::ListSession(LineSource& source, CollationKeyFn collate)
+    : source_(source),
+      collate_(collate),
+      pageLines_(std::make_unique<LineStore>()),
+      allLines_(std::make_unique<LineStore>())
+{
+}
+
+SessionResult ListSession::Open(int32_t rowsPerPage, Splitter splitter, const Progress& progress)
+{
+    // A negative count is no document; the current line is brought into the document so every
+    // later bound stays inside it.
+    lineCount_ = Narrow(std::clamp<int64_t>(source_.LineCount(), 0, INT32_MAX));
+    editorLine_ = Narrow(std::clamp<int64_t>(source_.CurrentLine(), 0, std::max(lineCount_ - 1, 0)));
+    startLine_ = editorLine_;
+    rowsPerPage_ = rowsPerPage;
+    splitter_ = splitter;
+    loadAll_ = false;
+    // The first page includes the last line (the page commands stop one before it).
+    return FillPage(WindowStartPage(editorLine_, lineCount_, rowsPerPage_), splitter_, progress);
+}
+
+// ---------------------------------------------------------------- reading and filling
+
+// A short line is written by the source straight into the store: a line of a ten-million-line
+// load costs its reading and one clearing.
+bool ListSession::ReadLines(LineStore& into, int32_t first, int32_t stop, bool& longLine, LineMarking* marking,
+                            const Progress& progress)
+{
+    for (int32_t line = first; line < stop; ++line) {
+        if (!KeepGoing(progress, int64_t{line} - first, int64_t{stop} - first)) return false;
+        const auto length =
+            static_cast<int32_t>(std::clamp<int64_t>(source_.LineLength(line), 0, LineSource::kMaxLineUnits));
+        if (length > kLongLineLimit) longLine = true;
+        if (length < LineSource::kLongLineUnits) {
+            char16_t* room = into.AppendRoom(static_cast<size_t>(length) + 1);
+            std::fill_n(room, static_cast<size_t>(length) + 1, u'\0');
+            const size_t written = std::min(source_.ReadLine(line, length, room), static_cast<size_t>(length));
+            into.AppendWritten(written);
+            if (marking) marking->Push({room, written});
+        } else {
+            into.Append(source_.ReadLongLine(line, length).substr(0, static_cast<size_t>(length)));
+            if (marking) marking->Push(into.Line(into.size() - 1));
+        }
+    }
+    return true;
+}
+
+// Rows cost a count each and, with words, one marking pass over the line until the mark table
+// is full. The marks' row keys are markBase + row, as MarkKey looks them up.
+bool ListSession::MakeRows(Fill& fill, const LineStore& lines, int32_t firstLine, int32_t markBase, Splitter splitter,
+                           std::optional<HighLightMarks> marked, const Progress& progress)
+{
+    fill.rows.ShowLines(lines, firstLine, splitter);
+    const bool marking = !words_.empty() && !marked;
+    if (marked) fill.marks = std::move(*marked);
+    const int count = static_cast<int>(std::min<size_t>(lines.size(), INT32_MAX));
+    for (int row = 0; row < count; ++row) {
+        if (!KeepGoing(progress, row, count)) return false;
+        fill.rows.AppendLineRow();
+        if (marking && !fill.marks.Full()) MarkRow(fill.marks, words_, fill.rows, row, Narrow(int64_t{markBase} + row));
+    }
+    // A fill ends the filter, as the new rows were never filtered, and keeps the sort.
+    if (sortColumn_ == 0) return true;
+    try {
+        std::vector<uint32_t> order = AllRows(count);
+        if (!SortRowsByField(order, fill.rows, sortColumn_ - 1, sortDescending_, collate_, 65'536, progress))
+            return false;
+        fill.order.Assign(std::move(order), count);
+    } catch (const std::bad_alloc&) {
+        fill.order.Reset();
+        fill.sortDropped = true;
+    }
+    return true;
+}
+
+SessionResult ListSession::Commit(Fill& fill)
+{
+    rows_ = std::move(fill.rows);
+    marks_ = std::move(fill.marks);
+    order_ = std::move(fill.order);
+    filtered_ = false;
+    if (fill.sortDropped) {
+        sortColumn_ = 0;
+        sortDescending_ = false;
+    }
+    selected_ = rows_.RowCount() > 0 ? 0 : -1;
+    return fill.sortDropped ? SessionResult::SortDropped : SessionResult::Done;
+}
+
+SessionResult ListSession::FillPage(PageBounds page, Splitter splitter, const Progress& progress)
+{
+    // Without a document nothing is read; the bounds and the splitter are taken all the same.
+    if (lineCount_ <= 0) {
+        page_ = page;
+        splitter_ = splitter;
+        return SessionResult::Done;
+    }
+    auto lines = std::make_unique<LineStore>();
+    const std::vector<int32_t> numbers = PageLines(page, lineCount_);
+    lines->Reserve(numbers.size(), 0);
+    bool longLine = false;
+    Fill fill;
+    if (!numbers.empty() && !ReadLines(*lines, numbers.front(), numbers.back() + 1, longLine, nullptr, progress))
+        return SessionResult::Stopped;
+    if (!MakeRows(fill, *lines, std::max(page.start, 0), page.start, splitter, std::nullopt, progress))
+        return SessionResult::Stopped;
+    const SessionResult result = Commit(fill);  // the old rows go before the lines they point into
+    pageLines_ = std::move(lines);
+    page_ = page;
+    splitter_ = splitter;
+    longLine_ = longLine;
+    return result;
+}
+
+// Load-all mode: the lines stay, the rows and marks are made again.
+SessionResult ListSession::RefillAll(Splitter splitter, const Progress& progress)
+{
+    if (lineCount_ <= 0) {
+        splitter_ = splitter;
+        return SessionResult::Done;
+    }
+    Fill fill;
+    if (!MakeRows(fill, *allLines_, 0, page_.start, splitter, std::nullopt, progress)) return SessionResult::Stopped;
+    splitter_ = splitter;
+    return Commit(fill);
+}
+
+SessionResult ListSession::LoadAll(const Progress& progress, LineMarking* marking)
+{
+    // The marking reads the lines it was given: it stops before they go, on every path.
+    struct StopMarking {
+        LineMarking* marking;
+        ~StopMarking()
+        {
+            if (marking) marking->Stop();
+        }
+    };
+    try {
+        auto lines = std::make_unique<LineStore>();
+        const StopMarking stopMarking{marking};
+        lines->SetAllocationLimit(lineStoreLimit_);
+        lines->Reserve(static_cast<size_t>(lineCount_), 0);
+        bool longLine = false;
+        if (!ReadLines(*lines, 0, lineCount_, longLine, marking, progress)) return SessionResult::Stopped;
+        Fill fill;
+        SessionResult result = SessionResult::Done;
+        // A document of no lines makes no rows: the captions stay as they are.
+        if (lineCount_ > 0) {
+            if (marking && !marking->Finish()) return SessionResult::Stopped;
+            // In load-all mode row i is line i; the marks keep the page's start as their base.
+            if (!MakeRows(fill, *lines, 0, page_.start, splitter_, marking ? marking->TakeMarks() : std::nullopt,
+                          progress))
+                return SessionResult::Stopped;
+        }
+        result = Commit(fill);
+        allLines_ = std::move(lines);
+        loadAll_ = true;
+        longLine_ = longLine;
+        return result;
+    } catch (const std::bad_alloc&) {
+        // What was read goes with `lines`; the page stays as it was.
+        return SessionResult::OutOfMemory;
+    }
+}
+
+// ---------------------------------------------------------------- paging
+
+SessionResult ListSession::TurnPage(PageStep step, const Progress& progress)
+{
+    if (loadAll_) return SessionResult::Unchanged;
+    std::optional<PageBounds> page;
+    switch (step) {
+        case PageStep::Top: page = PageTop(page_, lineCount_, rowsPerPage_); break;
+        case PageStep::Prev: page = PagePrev(page_, lineCount_, rowsPerPage_); break;
+        case PageStep::Next: page = PageNext(page_, lineCount_, rowsPerPage_); break;
+        case PageStep::End: page = PageEnd(page_, lineCount_, rowsPerPage_); break;
+    }
+    if (!page) return SessionResult::Unchanged;
+    return FillPage(*page, splitter_, progress);
+}
+
+SessionResult ListSession::SetRowsPerPage(int32_t rowsPerPage, const Progress& progress)
+{
+    if (loadAll_) return SessionResult::Unchanged;
+    const PageBounds page = *PageSizeChanged(page_, lineCount_, rowsPerPage);
+    const SessionResult result = FillPage(page, splitter_, progress);
+    if (Committed(result)) rowsPerPage_ = rowsPerPage;
+    return result;
+}
+
+SessionResult ListSession::SetSplitter(Splitter splitter, const Progress& progress)
+{
+    return loadAll_ ? RefillAll(splitter, progress) : FillPage(page_, splitter, progress);
+}
+
+SessionResult ListSession::GoToLine(int32_t enteredNumber, const Progress& progress)
+{
+    const int32_t line = JumpTargetLine(enteredNumber, lineCount_);
+    return GoTo(line, JumpPage(line, lineCount_, rowsPerPage_), progress);
+}
+
+SessionResult ListSession::GoToStart(const Progress& progress)
+{
+    return GoTo(startLine_, StartPositionPage(startLine_, lineCount_, rowsPerPage_), progress);
+}
+
+SessionResult ListSession::GoTo(int32_t line, PageBounds page, const Progress& progress)
+{
+    if (loadAll_) return SelectLine(line, progress);
+    const SessionResult result = FillPage(page, splitter_, progress);
+    // The page starts at the line; a sorted page puts it elsewhere.
+    if (Committed(result) && !order_.Identity()) SelectLine(line, progress);
+    return result;
+}
+
+SessionResult ListSession::SelectLine(int32_t line, const Progress& progress)
+{
+    const int model = ModelRowOfLine(line);
+    if (model < 0) return SessionResult::Unchanged;
+    SessionResult result = SessionResult::Done;
+    // Asked for by number, a line the filter hides is shown again with all the others.
+    if (ViewRow(model) < 0) result = ShowAllRows(progress);
+    if (ViewRow(model) >= 0) selected_ = ViewRow(model);
+    return result;
+}
+
+// ---------------------------------------------------------------- order
+
+int ListSession::ModelRow(int viewRow) const
+{
+    const int row = order_.ModelRow(viewRow);
+    return row < rows_.RowCount() ? row : -1;
+}
+
+int ListSession::ViewRow(int modelRow) const
+{
+    if (modelRow < 0 || modelRow >= rows_.RowCount()) return -1;
+    return order_.ViewRow(modelRow);
+}
+
+int ListSession::ModelRowOfLine(int32_t line) const
+{
+    const int count = rows_.RowCount();
+    if (count == 0) return -1;
+    // The model holds consecutive lines in line order.
+    const int64_t model = int64_t{line} - rows_.LineNumber(0);
+    if (model < 0 || model >= count || rows_.LineNumber(static_cast<int>(model)) != line) return -1;
+    return static_cast<int>(model);
+}
+
+std::vector<uint32_t> ListSession::ShownModelRows() const
+{
+    return order_.Identity() ? AllRows(rows_.RowCount()) : order_.Rows();
+}
+
+// The row that was selected stays selected wherever it now stands, else the first.
+void ListSession::ApplyOrder(std::vector<uint32_t> rows, bool identity, int keepModelRow)
+{
+    if (identity) {
+        order_.Reset();
+    } else {
+        order_.Assign(std::move(rows), rows_.RowCount());
+    }
+    Reselect(keepModelRow);
+}
+
+void ListSession::Reselect(int keepModelRow)
+{
+    const int view = ViewRow(keepModelRow);
+    selected_ = view >= 0 ? view : (ViewRowCount() > 0 ? 0 : -1);
+}
+
+// Line order for the rows shown; needs no memory, so it also serves when a sort ran out of it.
+void ListSession::DropSort(int keepModelRow)
+{
+    sortColumn_ = 0;
+    sortDescending_ = false;
+    if (filtered_) {
+        order_.ToModelOrder();
+    } else {
+        order_.Reset();
+    }
+    Reselect(keepModelRow);
+}
+
+SessionResult ListSession::SortByColumn(int column, bool descending, const Progress& progress)
+{
+    if (column < 1 || column > kShownFields) return SessionResult::Unchanged;
+    const int keep = ModelRow(selected_);
+    try {
+        std::vector<uint32_t> rows = ShownModelRows();
+        if (!SortRowsByField(rows, rows_, column - 1, descending, collate_, 65'536, progress))
+            return SessionResult::Stopped;
+        sortColumn_ = column;
+        sortDescending_ = descending;
+        ApplyOrder(std::move(rows), false, keep);
+        return SessionResult::Done;
+    } catch (const std::bad_alloc&) {
+        DropSort(keep);
+        return SessionResult::SortDropped;
+    }
+}
+
+SessionResult ListSession::SortByLine()
+{
+    DropSort(ModelRow(selected_));
+    return SessionResult::Done;
+}
+
+SessionResult ListSession::ClickColumn(int column, const Progress& progress)
+{
+    if (column <= 0 || column > kShownFields) return SortByLine();
+    if (column != sortColumn_) return SortByColumn(column, false, progress);
+    if (!sortDescending_) return SortByColumn(column, true, progress);
+    return SortByLine();
+}
+
+SessionResult ListSession::Filter(const TermMatcher& matcher, const Progress& progress)
+{
+    // Every row of the list, not only those shown: a new term replaces the old filter.
+    std::vector<uint32_t> rows;
+    const int count = rows_.RowCount();
+    for (int r = 0; r < count; ++r) {
+        if (!KeepGoing(progress, r, count)) return SessionResult::Stopped;
+        if (RowMatches(rows_, r, matcher)) rows.push_back(static_cast<uint32_t>(r));
+    }
+    if (rows.empty()) return SessionResult::NoMatch;
+    SessionResult result = SessionResult::Done;
+    if (sortColumn_ > 0) {
+        try {
+            if (!SortRowsByField(rows, rows_, sortColumn_ - 1, sortDescending_, collate_, 65'536, progress))
+                return SessionResult::Stopped;
+        } catch (const std::bad_alloc&) {
+            std::sort(rows.begin(), rows.end());
+            sortColumn_ = 0;
+            sortDescending_ = false;
+            result = SessionResult::SortDropped;
+        }
+    }
+    const int keep = ModelRow(selected_);
+    filtered_ = true;
+    ApplyOrder(std::move(rows), false, keep);
+    return result;
+}
+
+SessionResult ListSession::ShowAllRows(const Progress& progress)
+{
+    if (!filtered_) return SessionResult::Unchanged;
+    const int keep = ModelRow(selected_);
+    if (sortColumn_ == 0) {
+        filtered_ = false;
+        ApplyOrder({}, true, keep);
+        return SessionResult::Done;
+    }
+    try {
+        std::vector<uint32_t> rows = AllRows(rows_.RowCount());
+        if (!SortRowsByField(rows, rows_, sortColumn_ - 1, sortDescending_, collate_, 65'536, progress))
+            return SessionResult::Stopped;
+        filtered_ = false;
+        ApplyOrder(std::move(rows), false, keep);
+        return SessionResult::Done;
+    } catch (const std::bad_alloc&) {
+        filtered_ = false;
+        DropSort(keep);
+        return SessionResult::SortDropped;
+    }
+}
+
+// ---------------------------------------------------------------- search, selection, captions
+
+SessionResult ListSession::Search(const TermMatcher& matcher, bool forward, const Progress& progress)
+{
+    SearchResult result = forward ? SearchForward(rows_, order_, selected_, searchCol_, matcher, progress)
+                                  : SearchBackward(rows_, order_, selected_, searchCol_, matcher, progress);
+    if (result.stopped) return SessionResult::Stopped;
+    lastSearch_ = std::move(result);
+    if (!lastSearch_.found) return SessionResult::NoMatch;
+    searchRow_ = lastSearch_.row;
+    searchCol_ = lastSearch_.lastCol;
+    selected_ = lastSearch_.row;
+    return SessionResult::Done;
+}
+
+std::u16string ListSession::SearchStatus() const
+{
+    const int row = lastSearch_.found ? ModelRow(lastSearch_.row) : -1;
+    if (row < 0) return std::u16string(kBlankSearchStatus) + FilterNotice();
+    return HitStatusText(rows_.Caption(row), lastSearch_.cols) + FilterNotice();
+}
+
+void ListSession::Select(int viewRow)
+{
+    selected_ = viewRow >= 0 && viewRow < ViewRowCount() ? viewRow : -1;
+}
+
+bool ListSession::SetHeaderRow()
+{
+    const int row = ModelRow(selected_);
+    if (row < 0) return false;
+    std::vector<std::u16string> captions(kShownFields);
+    for (int i = 0; i < kShownFields; ++i) {
+        captions[static_cast<size_t>(i)] = DecimalText(i + 1, 2) + u" " + std::u16string(rows_.Field(row, i));
+    }
+    headerCaptions_ = std::move(captions);
+    return true;
+}
+
+std::u16string ListSession::ColumnCaption(int column) const
+{
+    const auto i = static_cast<size_t>(column - 1);
+    if (i < headerCaptions_.size()) return headerCaptions_[i];
+    return DecimalText(column, 2);
+}
+
+std::optional<std::array<int, kShownFields>> ListSession::WidestCells(const CharWidthTable& widths, size_t maxUnits,
+                                                                      const Progress& progress) const
+{
+    std::array<int, kShownFields> widest{};
+    const int count = rows_.RowCount();
+    for (int r = 0; r < count; ++r) {
+        if (!KeepGoing(progress, r, count)) return std::nullopt;
+        WidenToRow(widest, rows_, r, widths, maxUnits);
+    }
+    return widest;
+}
+
+int32_t ListSession::MarkKey(int modelRow) const
+{
+    return Narrow(int64_t{page_.start} + modelRow);
+}
+
+std::u16string ListSession::FirstLineCaption() const
+{
+    return rows_.RowCount() > 0 ? rows_.Caption(0) : std::u16string();
+}
+
+std::u16string ListSession::LastLineCaption() const
+{
+    return rows_.RowCount() > 0 ? rows_.Caption(rows_.RowCount() - 1) : std::u16string();
+}
+
+std::u16string ListSession::FilterNotice() const
+{
+    if (!filtered_) return {};
+    return u"  絞り込み中: " + DecimalText(ViewRowCount(), 1) + u" 行を表示 (全 " + DecimalText(lineCount_, 1) +
+           u" 行)";
+}
+
+}  // namespace tovo

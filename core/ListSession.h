@@ -1,0 +1,196 @@
+// The document as the list window shows it: the lines read from the editor (a page, or all of
+// them), their rows, the order they are shown in (a sort, a filter), the selection, the search
+// cursor, the highlight marks and the header captions, with an operation for each thing users do.
+// It knows no window: the window turns messages into these calls and this state into pixels.
+//
+// Operations that walk many rows take a Progress; a stopped one leaves the session as it was
+// (the new state is made aside, then swapped in).
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/ColumnFit.h"
+#include "core/CsvSplit.h"
+#include "core/HighLight.h"
+#include "core/LineSource.h"
+#include "core/LineStore.h"
+#include "core/Paging.h"
+#include "core/Progress.h"
+#include "core/RowModel.h"
+#include "core/RowOrder.h"
+#include "core/Search.h"
+#include "core/SortKey.h"
+
+namespace tovo {
+
+enum class SessionResult : uint8_t {
+    Done,
+    Unchanged,    // nothing to do: a page command at the edge or in load-all mode, no row, ...
+    Stopped,      // the progress callback stopped it: the session is as it was
+    NoMatch,      // a search or filter found no row: the session is as it was
+    SortDropped,  // memory ran out sorting: done, with the rows in line order and no sort
+    OutOfMemory,  // memory ran out reading all lines: the session is as it was
+};
+
+enum class PageStep : uint8_t { Top, Prev, Next, End };
+
+// Marks lines while load-all reads them (on Windows a thread of its own). Push gets each line as
+// it is stored; its text stays until the session drops the lines.
+class LineMarking {
+public:
+    virtual void Push(std::u16string_view line) = 0;
+    // After the last Push: waits until every line is marked; false stops the load.
+    virtual bool Finish() = 0;
+    // The marks of the lines pushed; nullopt to have the session mark the rows itself.
+    virtual std::optional<HighLightMarks> TakeMarks() = 0;
+    // Reads no pushed line any more: called before load-all drops or keeps the lines.
+    virtual void Stop() = 0;
+
+protected:
+    ~LineMarking() = default;
+};
+
+class ListSession {
+public:
+    // A line longer than this is reported (LongLineSeen) after the fill.
+    static constexpr int32_t kLongLineLimit = 16384;
+
+    ListSession(LineSource& source, CollationKeyFn collate);
+    ListSession(const ListSession&) = delete;
+    ListSession& operator=(const ListSession&) = delete;
+
+    // Asks the source for the document and fills the page at its current line.
+    SessionResult Open(int32_t rowsPerPage, Splitter splitter, const Progress& progress = {});
+
+    // Page mode only: in load-all mode these answer Unchanged and the list moves its selection.
+    SessionResult TurnPage(PageStep step, const Progress& progress = {});
+    SessionResult SetRowsPerPage(int32_t rowsPerPage, const Progress& progress = {});
+    // Reads every line into a store of its own (the page's is kept). `marking`: see LineMarking.
+    SessionResult LoadAll(const Progress& progress = {}, LineMarking* marking = nullptr);
+    // Bytes the load-all store may hold; 0: what the system gives.
+    void SetLineStoreLimit(size_t bytes) { lineStoreLimit_ = bytes; }
+    // Splits the rows again: in page mode the page is read again.
+    SessionResult SetSplitter(Splitter splitter, const Progress& progress = {});
+    // enteredNumber is 1-based as typed. Selects the line's row; a line the filter hides shows
+    // all rows again.
+    SessionResult GoToLine(int32_t enteredNumber, const Progress& progress = {});
+    SessionResult GoToStart(const Progress& progress = {});
+
+    // column 1..96. A sort orders the rows shown; a fill keeps it, the filter ends with a fill.
+    SessionResult SortByColumn(int column, bool descending, const Progress& progress = {});
+    SessionResult SortByLine();
+    // A click on a caption: ascending, descending, then line order; "No" (0) is line order.
+    SessionResult ClickColumn(int column, const Progress& progress = {});
+    SessionResult Filter(const TermMatcher& matcher, const Progress& progress = {});
+    SessionResult ShowAllRows(const Progress& progress = {});
+
+    // From the selected row's next field on, then row by row in the order shown. A hit selects
+    // its row and moves the search cursor there.
+    SessionResult Search(const TermMatcher& matcher, bool forward, const Progress& progress = {});
+    const SearchResult& LastSearch() const { return lastSearch_; }
+    // The user moved the selection: the next search starts at the row's first field.
+    void ResetSearchColumn() { searchCol_ = 0; }
+    int32_t SearchRow() const { return searchRow_; }
+    int32_t SearchColumn() const { return searchCol_; }
+    // Panel 4 after a search: the hit's line and fields, and the filter notice.
+    std::u16string SearchStatus() const;
+
+    // A view row, -1 for none.
+    void Select(int viewRow);
+    int Selected() const { return selected_; }
+
+    // The selected row's fields become the captions; false without a selected row.
+    bool SetHeaderRow();
+    std::u16string ColumnCaption(int column) const;  // 1..96
+    const std::vector<std::u16string>& HeaderCaptions() const { return headerCaptions_; }
+
+    // The widest cell text of each field column over the list's rows (page or document), at
+    // most maxUnits units a cell; nullopt when stopped.
+    std::optional<std::array<int, kShownFields>> WidestCells(const CharWidthTable& widths, size_t maxUnits,
+                                                             const Progress& progress = {}) const;
+
+    // The words to mark; the marks change at the next fill. Keeps the old words when it throws.
+    void SetWords(const std::vector<std::u16string>& words) { words_.Load(words); }
+    const HighLightWords& Words() const { return words_; }
+    int32_t MarkKey(int modelRow) const;
+    HighLightMarks::RowMarks MarksOfRow(int modelRow) const { return marks_.MarksOfRow(MarkKey(modelRow)); }
+    bool RowMarked(int modelRow) const { return marks_.HasRow(MarkKey(modelRow)); }
+
+    const RowModel& Rows() const { return rows_; }
+    int ViewRowCount() const { return order_.Count(rows_.RowCount()); }
+    int ModelRow(int viewRow) const;  // -1: no such row
+    int ViewRow(int modelRow) const;  // -1: hidden by the filter
+    int ModelRowOfLine(int32_t line) const;
+    // Status panels 1 and 2: the first and last line in the list; empty without rows.
+    std::u16string FirstLineCaption() const;
+    std::u16string LastLineCaption() const;
+    // "  絞り込み中: N 行を表示 (全 M 行)" while a filter is in force, else empty.
+    std::u16string FilterNotice() const;
+
+    int32_t LineCount() const { return lineCount_; }
+    int32_t EditorLine() const { return editorLine_; }
+    int32_t StartLine() const { return startLine_; }
+    PageBounds Page() const { return page_; }
+    int32_t RowsPerPage() const { return rowsPerPage_; }
+    bool LoadedAll() const { return loadAll_; }
+    bool LongLineSeen() const { return longLine_; }
+    Splitter CurrentSplitter() const { return splitter_; }
+    int SortColumn() const { return sortColumn_; }  // 0: line order
+    bool SortDescending() const { return sortDescending_; }
+    bool Filtered() const { return filtered_; }
+
+private:
+    struct Fill;
+    bool ReadLines(LineStore& into, int32_t first, int32_t stop, bool& longLine, LineMarking* marking,
+                   const Progress& progress);
+    bool MakeRows(Fill& fill, const LineStore& lines, int32_t firstLine, int32_t markBase, Splitter splitter,
+                  std::optional<HighLightMarks> marked, const Progress& progress);
+    SessionResult Commit(Fill& fill);
+    SessionResult FillPage(PageBounds page, Splitter splitter, const Progress& progress);
+    SessionResult RefillAll(Splitter splitter, const Progress& progress);
+    SessionResult GoTo(int32_t line, PageBounds page, const Progress& progress);
+    SessionResult SelectLine(int32_t line, const Progress& progress);
+    void ApplyOrder(std::vector<uint32_t> rows, bool identity, int keepModelRow);
+    void DropSort(int keepModelRow);
+    void Reselect(int keepModelRow);
+    std::vector<uint32_t> ShownModelRows() const;
+
+    LineSource& source_;
+    CollationKeyFn collate_;
+    size_t lineStoreLimit_ = 0;
+
+    int32_t lineCount_ = 0;   // IntEditorAllCount
+    int32_t editorLine_ = 0;  // IntEditorRow
+    int32_t startLine_ = 0;   // IntStartNum
+    PageBounds page_{0, 0};   // IntLineStart, IntLineEnd
+    int32_t rowsPerPage_ = 20;
+    bool loadAll_ = false;
+    bool longLine_ = false;
+    Splitter splitter_ = Splitter::Auto;
+
+    // Rows point into one of the stores; the stores sit on the heap so a store made aside keeps
+    // its address when it is swapped in.
+    std::unique_ptr<LineStore> pageLines_;
+    std::unique_ptr<LineStore> allLines_;
+    RowModel rows_;
+    RowOrder order_;
+    int sortColumn_ = 0;
+    bool sortDescending_ = false;
+    bool filtered_ = false;
+    int selected_ = -1;
+
+    int32_t searchRow_ = 0;
+    int32_t searchCol_ = 0;
+    SearchResult lastSearch_;
+
+    HighLightMarks marks_;
+    HighLightWords words_;
+    std::vector<std::u16string> headerCaptions_;  // empty: "01".."96"
+};
+
+}  // namespace tovo
