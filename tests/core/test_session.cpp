@@ -1,0 +1,200 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "core/ListSession.h"
+
+using namespace tovo;
+using R = SessionResult;
+
+namespace {
+
+// Line i: "i,<(i * 7) % 10>,w<i % 3>", so column 2 orders the lines differently from line order.
+std::vector<std::u16string> Doc(int n)
+{
+    std::vector<std::u16string> lines;
+    for (int i = 0; i < n; ++i)
+        lines.push_back(DecimalText(i, 1) + u"," + DecimalText(i * 7 % 10, 1) + u",w" + DecimalText(i % 3, 1));
+    return lines;
+}
+
+bool g_collateThrows = false;
+void Collate(std::u16string_view text, std::string& out)
+{
+    if (g_collateThrows) throw std::bad_alloc();
+    AppendFoldedKey(text, out);
+}
+
+struct Fixture {
+    VectorLineSource source;
+    ListSession s{source, &Collate};
+    Fixture(int n, int current, int perPage = 10) : source(Doc(n), current) { s.Open(perPage, Splitter::Auto); }
+    // The lines shown, in view order.
+    std::vector<int32_t> Shown() const
+    {
+        std::vector<int32_t> lines;
+        for (int v = 0; v < s.ViewRowCount(); ++v) lines.push_back(s.Rows().LineNumber(s.ModelRow(v)));
+        return lines;
+    }
+    int32_t SelectedLine() const { return s.Selected() < 0 ? -1 : s.Rows().LineNumber(s.ModelRow(s.Selected())); }
+    std::vector<int64_t> State() const
+    {
+        std::vector<int64_t> v{s.Page().start, s.Page().end, s.RowsPerPage(), s.LoadedAll(), s.SortColumn(),
+                               s.SortDescending(), s.Filtered(), s.Selected(), s.SearchRow(), s.SearchColumn(),
+                               static_cast<int>(s.CurrentSplitter())};
+        for (int32_t line : Shown()) v.push_back(line);
+        return v;
+    }
+};
+
+TermMatcher Term(std::u16string_view t)
+{
+    return TermMatcher(t, &DefaultUpper);
+}
+
+TEST(ListSession, PagesReadOnlyTheirLines)
+{
+    struct Step {
+        std::function<R(ListSession&)> op;
+        R result;
+        std::u16string first, last;
+    };
+    Fixture f(25, 12);
+    EXPECT_EQ(f.s.FirstLineCaption(), u"00013");
+    EXPECT_EQ(f.s.LastLineCaption(), u"00022");
+    EXPECT_EQ(f.source.Reads(), 10);
+    const Step steps[] = {
+        {[](ListSession& s) { return s.TurnPage(PageStep::Next); }, R::Done, u"00023", u"00024"},
+        {[](ListSession& s) { return s.TurnPage(PageStep::End); }, R::Done, u"00025", u"00025"},
+        {[](ListSession& s) { return s.TurnPage(PageStep::End); }, R::Unchanged, u"00025", u"00025"},
+        {[](ListSession& s) { return s.TurnPage(PageStep::Prev); }, R::Done, u"00015", u"00024"},
+        {[](ListSession& s) { return s.SetRowsPerPage(4); }, R::Done, u"00015", u"00018"},
+        {[](ListSession& s) { return s.TurnPage(PageStep::Top); }, R::Done, u"00001", u"00004"},
+        {[](ListSession& s) { return s.GoToLine(20); }, R::Done, u"00020", u"00023"},
+        {[](ListSession& s) { return s.GoToStart(); }, R::Done, u"00013", u"00016"},
+        {[](ListSession& s) { return s.LoadAll(); }, R::Done, u"00001", u"00025"},
+        {[](ListSession& s) { return s.TurnPage(PageStep::Next); }, R::Unchanged, u"00001", u"00025"},
+        {[](ListSession& s) { return s.SetRowsPerPage(10); }, R::Unchanged, u"00001", u"00025"},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(&step - steps);
+        EXPECT_EQ(step.op(f.s), step.result);
+        EXPECT_EQ(f.s.FirstLineCaption(), step.first);
+        EXPECT_EQ(f.s.LastLineCaption(), step.last);
+        EXPECT_EQ(f.s.Selected(), 0);
+    }
+    EXPECT_EQ(f.s.Page(), (PageBounds{12, 16}));  // load-all keeps the page it left
+}
+
+TEST(ListSession, SortFilterSearchAndGoToFollowTheLines)
+{
+    Fixture f(20, 0);
+    ASSERT_EQ(f.s.LoadAll(), R::Done);
+    f.s.Select(3);
+    EXPECT_EQ(f.s.ClickColumn(2), R::Done);  // ascending by (i * 7) % 10, ties in line order
+    EXPECT_EQ(f.Shown(), (std::vector<int32_t>{0, 10, 3, 13, 6, 16, 9, 19, 2, 12, 5, 15, 8, 18, 1, 11, 4, 14, 7, 17}));
+    EXPECT_EQ(f.SelectedLine(), 3);  // the selection follows its line
+    EXPECT_EQ(f.s.Filter(Term(u"W1")), R::Done);
+    EXPECT_EQ(f.Shown(), (std::vector<int32_t>{10, 13, 16, 19, 1, 4, 7}));
+    EXPECT_EQ(f.SelectedLine(), 10);  // line 3 is hidden: the first row
+    EXPECT_EQ(f.s.FilterNotice(), u"  絞り込み中: 7 行を表示 (全 20 行)");
+    EXPECT_EQ(f.s.Filter(Term(u"nowhere")), R::NoMatch);
+    EXPECT_EQ(f.Shown().size(), 7u);
+
+    // The walk goes in view order from the field after the cursor; the hit selects its row.
+    const struct {
+        bool forward;
+        R result;
+        int32_t line;
+        int col;
+    } searches[] = {{true, R::Done, 10, 2}, {true, R::Done, 13, 2}, {false, R::Done, 10, 2}, {false, R::NoMatch, 10, 2}};
+    f.s.Select(0);
+    for (const auto& c : searches) {
+        EXPECT_EQ(f.s.Search(Term(u"w"), c.forward), c.result);
+        EXPECT_EQ(f.SelectedLine(), c.line);
+        EXPECT_EQ(f.s.SearchColumn(), c.col);
+    }
+    EXPECT_EQ(f.s.SearchStatus(), std::u16string(kBlankSearchStatus) + f.s.FilterNotice());
+
+    ASSERT_EQ(f.s.GoToLine(9), R::Done);  // line 8, hidden: every row again, still sorted
+    EXPECT_FALSE(f.s.Filtered());
+    EXPECT_EQ(f.s.SortColumn(), 2);
+    EXPECT_EQ(f.SelectedLine(), 8);
+    EXPECT_EQ(f.s.Selected(), 12);
+
+    EXPECT_TRUE(f.s.SetHeaderRow());
+    EXPECT_EQ(f.s.ColumnCaption(2), u"02 6");
+    EXPECT_EQ(f.s.ColumnCaption(4), u"04 ");
+    EXPECT_EQ(f.s.ClickColumn(2), R::Done);
+    EXPECT_TRUE(f.s.SortDescending());
+    EXPECT_EQ(f.s.ClickColumn(2), R::Done);
+    EXPECT_EQ(f.s.SortColumn(), 0);
+    EXPECT_EQ(f.SelectedLine(), 8);
+}
+
+TEST(ListSession, ASortedPageStaysSortedAndGoToFindsTheLine)
+{
+    Fixture f(30, 0);
+    ASSERT_EQ(f.s.SortByColumn(2, true), R::Done);
+    ASSERT_EQ(f.s.GoToLine(12), R::Done);  // line 11 starts the page, sorted elsewhere
+    EXPECT_EQ(f.Shown(), (std::vector<int32_t>{17, 14, 11, 18, 15, 12, 19, 16, 13, 20}));
+    EXPECT_EQ(f.SelectedLine(), 11);
+}
+
+TEST(ListSession, AStoppedOperationLeavesTheSessionAsItWas)
+{
+    const std::function<R(ListSession&, const Progress&)> ops[] = {
+        [](ListSession& s, const Progress& p) { return s.TurnPage(PageStep::Next, p); },
+        [](ListSession& s, const Progress& p) { return s.SetRowsPerPage(1200, p); },
+        [](ListSession& s, const Progress& p) { return s.SetSplitter(Splitter::QuoteAware, p); },
+        [](ListSession& s, const Progress& p) { return s.GoToLine(40, p); },
+        [](ListSession& s, const Progress& p) { return s.LoadAll(p); },
+        [](ListSession& s, const Progress& p) { return s.SortByColumn(3, false, p); },
+        [](ListSession& s, const Progress& p) { return s.Filter(Term(u"w2"), p); },
+        [](ListSession& s, const Progress& p) { return s.ShowAllRows(p); },
+        [](ListSession& s, const Progress& p) { return s.Search(Term(u"zzz"), true, p); },
+    };
+    for (const bool loadAll : {false, true}) {
+        for (const auto& op : ops) {
+            SCOPED_TRACE(testing::Message() << loadAll << ' ' << &op - ops);
+            Fixture f(2000, 5, 1000);
+            if (loadAll) {
+                ASSERT_EQ(f.s.LoadAll(), R::Done);
+            }
+            ASSERT_EQ(f.s.SortByColumn(2, false), R::Done);
+            ASSERT_EQ(f.s.Filter(Term(u"1")), R::Done);
+            const std::vector<int64_t> before = f.State();
+            int calls = 0;
+            // Stops at the second report, so walks of more than kProgressRows rows stop midway.
+            const R result = op(f.s, [&](int64_t, int64_t) { return ++calls < 2; });
+            EXPECT_TRUE(result == R::Stopped || result == R::Unchanged) << static_cast<int>(result);
+            EXPECT_EQ(f.State(), before);
+        }
+    }
+}
+
+TEST(ListSession, MemoryRunningOutLosesNoLines)
+{
+    Fixture f(50, 0);
+    ASSERT_EQ(f.s.LoadAll(), R::Done);
+    ASSERT_EQ(f.s.Filter(Term(u"w1")), R::Done);
+    g_collateThrows = true;  // texts need collation keys: column 3 holds "w0".."w2"
+    EXPECT_EQ(f.s.SortByColumn(3, false), R::SortDropped);
+    g_collateThrows = false;
+    EXPECT_EQ(f.s.SortColumn(), 0);
+    EXPECT_EQ(f.Shown().front(), 1);
+    EXPECT_EQ(f.Shown().size(), 17u);
+    EXPECT_EQ(f.s.Rows().RowCount(), 50);
+
+    Fixture g(50, 20);
+    g.s.SetLineStoreLimit(256);
+    const std::vector<int64_t> before = g.State();
+    EXPECT_EQ(g.s.LoadAll(), R::OutOfMemory);
+    EXPECT_EQ(g.State(), before);
+    EXPECT_EQ(g.s.FirstLineCaption(), u"00021");
+}
+
+}  // namespace
