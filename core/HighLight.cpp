@@ -24,10 +24,14 @@ HighLightMarks::HighLightMarks()
     Reset();
 }
 
+// Entries past the stored ones were never written since the last reset: a fill that marked
+// little costs little to reset.
 void HighLightMarks::Reset()
 {
-    std::fill_n(row_.get(), kTableSize, -1);
-    std::fill_n(col_.get(), kTableSize, -1);
+    const size_t written = constructed_ ? StoredCount() + 1 : kTableSize;
+    std::fill_n(row_.get(), written, -1);
+    std::fill_n(col_.get(), written, -1);
+    constructed_ = true;
     count_ = 0;
     ordered_ = true;
 }

@@ -64,6 +64,7 @@ private:
     std::unique_ptr<int32_t[]> col_;
     size_t count_ = 0;
     bool ordered_ = true;
+    bool constructed_ = false;  // every entry has been set to -1 once
 };
 
 // The words of the word file, matched against a field by upper-casing only

@@ -28,12 +28,24 @@ bool Committed(SessionResult r)
 
 }  // namespace
 
-// What a fill makes aside before it replaces the session's rows.
+// What a fill makes aside before it replaces the session's rows. The mark table (512 KB) is the
+// spare one, which goes back whether or not the fill is taken.
 struct ListSession::Fill {
+    explicit Fill(std::optional<HighLightMarks>& spare) : spare_(spare) { marks.swap(spare); }
+    ~Fill()
+    {
+        if (marks && !spare_) spare_.swap(marks);
+    }
+    Fill(const Fill&) = delete;
+    Fill& operator=(const Fill&) = delete;
+
     RowModel rows;
-    HighLightMarks marks;
+    std::optional<HighLightMarks> marks;
     RowOrder order;
     bool sortDropped = false;
+
+private:
+    std::optional<HighLightMarks>& spare_;
 };
 
 ListSession::ListSession(LineSource& source, CollationKeyFn collate)
@@ -91,12 +103,19 @@ bool ListSession::MakeRows(Fill& fill, const LineStore& lines, int32_t firstLine
 {
     fill.rows.ShowLines(lines, firstLine, splitter);
     const bool marking = !words_.empty() && !marked;
-    if (marked) fill.marks = std::move(*marked);
+    if (marked) {
+        fill.marks = std::move(marked);
+    } else if (fill.marks) {
+        fill.marks->Reset();
+    } else {
+        fill.marks.emplace();
+    }
     const int count = static_cast<int>(std::min<size_t>(lines.size(), INT32_MAX));
     for (int row = 0; row < count; ++row) {
         if (!KeepGoing(progress, row, count)) return false;
         fill.rows.AppendLineRow();
-        if (marking && !fill.marks.Full()) MarkRow(fill.marks, words_, fill.rows, row, Narrow(int64_t{markBase} + row));
+        if (marking && !fill.marks->Full())
+            MarkRow(*fill.marks, words_, fill.rows, row, Narrow(int64_t{markBase} + row));
     }
     // A fill ends the filter, as the new rows were never filtered, and keeps the sort.
     if (sortColumn_ == 0) return true;
@@ -115,7 +134,7 @@ bool ListSession::MakeRows(Fill& fill, const LineStore& lines, int32_t firstLine
 SessionResult ListSession::Commit(Fill& fill)
 {
     rows_ = std::move(fill.rows);
-    marks_ = std::move(fill.marks);
+    if (fill.marks) std::swap(marks_, *fill.marks);
     order_ = std::move(fill.order);
     filtered_ = false;
     if (fill.sortDropped) {
@@ -138,7 +157,7 @@ SessionResult ListSession::FillPage(PageBounds page, Splitter splitter, const Pr
     const std::vector<int32_t> numbers = PageLines(page, lineCount_);
     lines->Reserve(numbers.size(), 0);
     bool longLine = false;
-    Fill fill;
+    Fill fill(spareMarks_);
     if (!numbers.empty() && !ReadLines(*lines, numbers.front(), numbers.back() + 1, longLine, nullptr, progress))
         return SessionResult::Stopped;
     if (!MakeRows(fill, *lines, std::max(page.start, 0), page.start, splitter, std::nullopt, progress))
@@ -158,7 +177,7 @@ SessionResult ListSession::RefillAll(Splitter splitter, const Progress& progress
         splitter_ = splitter;
         return SessionResult::Done;
     }
-    Fill fill;
+    Fill fill(spareMarks_);
     if (!MakeRows(fill, *allLines_, 0, page_.start, splitter, std::nullopt, progress)) return SessionResult::Stopped;
     splitter_ = splitter;
     return Commit(fill);
@@ -181,7 +200,7 @@ SessionResult ListSession::LoadAll(const Progress& progress, LineMarking* markin
         lines->Reserve(static_cast<size_t>(lineCount_), 0);
         bool longLine = false;
         if (!ReadLines(*lines, 0, lineCount_, longLine, marking, progress)) return SessionResult::Stopped;
-        Fill fill;
+        Fill fill(spareMarks_);
         SessionResult result = SessionResult::Done;
         // A document of no lines makes no rows: the captions stay as they are.
         if (lineCount_ > 0) {

@@ -189,6 +189,7 @@ private:
     SearchResult lastSearch_;
 
     HighLightMarks marks_;
+    std::optional<HighLightMarks> spareMarks_;
     HighLightWords words_;
     std::vector<std::u16string> headerCaptions_;  // empty: "01".."96"
 };

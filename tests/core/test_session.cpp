@@ -42,8 +42,16 @@ struct Fixture {
     int32_t SelectedLine() const { return s.Selected() < 0 ? -1 : s.Rows().LineNumber(s.ModelRow(s.Selected())); }
     std::vector<int64_t> State() const
     {
-        std::vector<int64_t> v{s.Page().start, s.Page().end, s.RowsPerPage(), s.LoadedAll(), s.SortColumn(),
-                               s.SortDescending(), s.Filtered(), s.Selected(), s.SearchRow(), s.SearchColumn(),
+        std::vector<int64_t> v{s.Page().start,
+                               s.Page().end,
+                               s.RowsPerPage(),
+                               s.LoadedAll(),
+                               s.SortColumn(),
+                               s.SortDescending(),
+                               s.Filtered(),
+                               s.Selected(),
+                               s.SearchRow(),
+                               s.SearchColumn(),
                                static_cast<int>(s.CurrentSplitter())};
         for (int32_t line : Shown()) v.push_back(line);
         return v;
@@ -110,7 +118,8 @@ TEST(ListSession, SortFilterSearchAndGoToFollowTheLines)
         R result;
         int32_t line;
         int col;
-    } searches[] = {{true, R::Done, 10, 2}, {true, R::Done, 13, 2}, {false, R::Done, 10, 2}, {false, R::NoMatch, 10, 2}};
+    } searches[] = {
+        {true, R::Done, 10, 2}, {true, R::Done, 13, 2}, {false, R::Done, 10, 2}, {false, R::NoMatch, 10, 2}};
     f.s.Select(0);
     for (const auto& c : searches) {
         EXPECT_EQ(f.s.Search(Term(u"w"), c.forward), c.result);
