@@ -12,11 +12,14 @@ int MeasureText(const CharWidthTable& widths, std::u16string_view text)
     return static_cast<int>(std::clamp<int64_t>(sum, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
 }
 
-std::array<int, kShownFields> MaxFieldWidths(const RowModel& rows, const CharWidthTable& widths, size_t maxUnits)
+std::array<int, kShownFields> MaxFieldWidths(const RowModel& rows, const RowOrder& shown,
+                                             const CharWidthTable& widths, size_t maxUnits)
 {
     std::array<int, kShownFields> best{};
     const int rowCount = rows.RowCount();
+    // In line order, each row split once; rows a filter hides are not measured.
     for (int r = 0; r < rowCount; ++r) {
+        if (!shown.Identity() && shown.ViewRow(r) < 0) continue;
         const int fields = rows.FieldCount(r);
         for (int c = 0; c < fields; ++c)
             best[c] = std::max(best[c], MeasureText(widths, rows.Field(r, c).substr(0, maxUnits)));
