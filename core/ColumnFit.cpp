@@ -12,8 +12,8 @@ int MeasureText(const CharWidthTable& widths, std::u16string_view text)
     return static_cast<int>(std::clamp<int64_t>(sum, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
 }
 
-std::array<int, kShownFields> MaxFieldWidths(const RowModel& rows, const RowOrder& shown,
-                                             const CharWidthTable& widths, size_t maxUnits)
+std::array<int, kShownFields> MaxFieldWidths(const RowModel& rows, const RowOrder& shown, const CharWidthTable& widths,
+                                             size_t maxUnits)
 {
     std::array<int, kShownFields> best{};
     const int rowCount = rows.RowCount();

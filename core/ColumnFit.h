@@ -32,7 +32,7 @@ int MeasureText(const CharWidthTable& widths, std::u16string_view text);
 // in one pass: the cost is one table look-up per character of each stored
 // field. The caller adds the caption and the cell padding. Only the first
 // maxUnits units of a field are measured (a list view draws no more of a cell).
-std::array<int, kShownFields> MaxFieldWidths(const RowModel& rows, const RowOrder& shown,
-                                             const CharWidthTable& widths, size_t maxUnits = SIZE_MAX);
+std::array<int, kShownFields> MaxFieldWidths(const RowModel& rows, const RowOrder& shown, const CharWidthTable& widths,
+                                             size_t maxUnits = SIZE_MAX);
 
 }  // namespace tovo

@@ -169,7 +169,7 @@ class TFormCsvList : public win::Form {
   } fill_;
   bool Allowed(DuringFill rule) const { return rule == DuringFill::Runs || !fill_.active; }
   bool MayRun(DuringFill rule);  // Allowed, and a refusal said in the status bar
-  bool DeferCloseToFill();  // true: a fill runs and closes the window when it ends
+  bool DeferCloseToFill();       // true: a fill runs and closes the window when it ends
   // A close asked for while a window of ours was modal over this one: done once it has gone.
   bool closeWhenEnabled_ = false;
 

@@ -128,7 +128,8 @@ LRESULT TFormCsvList::ListView1Message(HWND, UINT msg, WPARAM wp, LPARAM lp) {
   // list does not pass the double click on: it is taken from the header's notice here.
   if (msg == WM_NOTIFY) {
     const auto* hdr = reinterpret_cast<const NMHDR*>(lp);
-    if (hdr->hwndFrom == ListView_GetHeader(ListView1) && (hdr->code == HDN_ITEMDBLCLICKW || hdr->code == HDN_ITEMDBLCLICKA)) {
+    if (hdr->hwndFrom == ListView_GetHeader(ListView1) &&
+        (hdr->code == HDN_ITEMDBLCLICKW || hdr->code == HDN_ITEMDBLCLICKA)) {
       ListView1ColumnPress(reinterpret_cast<const NMHEADERW*>(lp)->iItem);
     }
   }
