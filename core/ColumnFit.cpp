@@ -12,11 +12,15 @@ int MeasureText(const CharWidthTable& widths, std::u16string_view text)
     return static_cast<int>(std::clamp<int64_t>(sum, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
 }
 
-std::array<int, kShownFields> MaxFieldWidths(const RowModel& rows, const CharWidthTable& widths, size_t maxUnits)
+std::array<int, kShownFields> MaxFieldWidths(const RowModel& rows, const RowOrder& shown, const CharWidthTable& widths,
+                                             size_t maxUnits)
 {
     std::array<int, kShownFields> best{};
     const int rowCount = rows.RowCount();
-    for (int r = 0; r < rowCount; ++r) WidenToRow(best, rows, r, widths, maxUnits);
+    // In line order, each row split once; rows a filter hides are not measured.
+    for (int r = 0; r < rowCount; ++r) {
+        if (shown.Identity() || shown.ViewRow(r) >= 0) WidenToRow(best, rows, r, widths, maxUnits);
+    }
     return best;
 }
 

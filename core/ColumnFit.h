@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/RowModel.h"
+#include "core/RowOrder.h"
 
 namespace tovo {
 
@@ -27,11 +28,11 @@ private:
 // Sum of the advances, saturated at INT32_MAX for absurdly long text.
 int MeasureText(const CharWidthTable& widths, std::u16string_view text);
 
-// Widest cell of each of the 96 data columns over every row, in one pass:
-// the cost is one table look-up per character of each stored field. The
-// caller adds the caption and the cell padding. Only the first maxUnits units
-// of a field are measured (a list view draws no more of a cell).
-std::array<int, kShownFields> MaxFieldWidths(const RowModel& rows, const CharWidthTable& widths,
+// Widest cell of each of the 96 data columns over the rows `shown` shows,
+// in one pass: the cost is one table look-up per character of each stored
+// field. The caller adds the caption and the cell padding. Only the first
+// maxUnits units of a field are measured (a list view draws no more of a cell).
+std::array<int, kShownFields> MaxFieldWidths(const RowModel& rows, const RowOrder& shown, const CharWidthTable& widths,
                                              size_t maxUnits = SIZE_MAX);
 // The same for one row, widening `widest`.
 void WidenToRow(std::array<int, kShownFields>& widest, const RowModel& rows, int row, const CharWidthTable& widths,

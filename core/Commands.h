@@ -12,8 +12,9 @@
 namespace tovo {
 
 // Whether a command may run while a fill (a loop that handles messages as it goes) is in
-// progress. Refused: it would start a second loop, change what the loop works on or how the list
-// draws it, or open a dialog that holds the loop until it closes.
+// progress. Refused: it would start a second fill or change what the fill works on (the rows, the
+// splitter, the word file the marking thread reads). A command that only opens a dialog or a
+// message runs, inside the fill, which waits while it is open.
 enum class DuringFill : uint8_t { Refused, Runs };
 
 // Each row: V(menu item, identifier, category, caption, default shortcut, during a fill,
@@ -35,15 +36,15 @@ enum class DuringFill : uint8_t { Refused, Runs };
     V(MenuCsvListPrev, 1204, u"編集", u"前ページ(&P)", 0, Refused, false)                                   \
     V(MenuCsvListNext, 1205, u"編集", u"次ページ(&N)", 0, Refused, false)                                   \
     V(MenuCsvListEnd, 1206, u"編集", u"最後(&E)", 0, Refused, false)                                        \
-    V(MenuCsvListFontColor, 1301, u"表示", u"文字色(&F)...", 0, Refused, false)                             \
-    V(MenuCsvListBackColor, 1302, u"表示", u"背景色(&B)...", 0, Refused, false)                             \
+    V(MenuCsvListFontColor, 1301, u"表示", u"文字色(&F)...", 0, Runs, false)                                \
+    V(MenuCsvListBackColor, 1302, u"表示", u"背景色(&B)...", 0, Runs, false)                                \
     V(MenuCsvListHiligtFile, 1303, u"表示", u"強調表示のファイル名(&G)...", 0, Refused, true)               \
-    V(MenuCsvListFontColorHilightRow, 1304, u"表示", u"強調表示の文字色 行単位(&H)...", 0, Refused, false)  \
+    V(MenuCsvListFontColorHilightRow, 1304, u"表示", u"強調表示の文字色 行単位(&H)...", 0, Runs, false)     \
     V(MenuCsvListFontColorHilightCol, 1305, u"表示", u"強調表示の文字色 カラム単位(&I)...", 0, Runs, false) \
     V(MenuCsvListHiLightNone, 1306, u"表示", u"強調表示を無効(&N)", 0, Runs, true)                          \
     V(MenuCsvListHiLightRow, 1307, u"表示", u"強調表示を有効 行単位(&R)", 0, Runs, false)                   \
     V(MenuCsvListHiLightCol, 1308, u"表示", u"強調表示を有効 カラム単位(&C)", 0, Runs, false)               \
-    V(MenuCsvListKeyBoard, 1401, u"ツール", u"キーボード設定(&K)...", 0, Refused, false)                    \
+    V(MenuCsvListKeyBoard, 1401, u"ツール", u"キーボード設定(&K)...", 0, Runs, false)                       \
     V(MenuCsvListShowHelp, 1501, u"ヘルプ", u"ヘルプ表示(&C)...", 0, Runs, false)                           \
     V(MenuCsvAuto, 1601, u"CSV設定", u"自動検出(&A)", 0, Refused, false)                                    \
     V(MenuCsvEx1, 1602, u"CSV設定", u"カンマ区切り 11,\"22,22\",33 (&M)", 0, Runs, false)

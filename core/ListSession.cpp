@@ -121,8 +121,7 @@ bool ListSession::MakeRows(Fill& fill, const LineStore& lines, int32_t firstLine
     if (sortColumn_ == 0) return true;
     try {
         std::vector<uint32_t> order = AllRows(count);
-        if (!SortRowsByField(order, fill.rows, sortColumn_ - 1, sortDescending_, collate_, 65'536, progress))
-            return false;
+        if (!SortRows(order, fill.rows, sortColumn_, sortDescending_, progress)) return false;
         fill.order.Assign(std::move(order), count);
     } catch (const std::bad_alloc&) {
         fill.order.Reset();
@@ -311,6 +310,12 @@ std::vector<uint32_t> ListSession::ShownModelRows() const
     return order_.Identity() ? AllRows(rows_.RowCount()) : order_.Rows();
 }
 
+bool ListSession::SortRows(std::vector<uint32_t>& rows, const RowModel& model, int column, bool descending,
+                           const Progress& progress) const
+{
+    return SortRowsByField(rows, model, column - 1, descending, collate_, 65'536, sortKeyLimit_, progress);
+}
+
 // The row that was selected stays selected wherever it now stands, else the first.
 void ListSession::ApplyOrder(std::vector<uint32_t> rows, bool identity, int keepModelRow)
 {
@@ -347,8 +352,7 @@ SessionResult ListSession::SortByColumn(int column, bool descending, const Progr
     const int keep = ModelRow(selected_);
     try {
         std::vector<uint32_t> rows = ShownModelRows();
-        if (!SortRowsByField(rows, rows_, column - 1, descending, collate_, 65'536, progress))
-            return SessionResult::Stopped;
+        if (!SortRows(rows, rows_, column, descending, progress)) return SessionResult::Stopped;
         sortColumn_ = column;
         sortDescending_ = descending;
         ApplyOrder(std::move(rows), false, keep);
@@ -386,8 +390,7 @@ SessionResult ListSession::Filter(const TermMatcher& matcher, const Progress& pr
     SessionResult result = SessionResult::Done;
     if (sortColumn_ > 0) {
         try {
-            if (!SortRowsByField(rows, rows_, sortColumn_ - 1, sortDescending_, collate_, 65'536, progress))
-                return SessionResult::Stopped;
+            if (!SortRows(rows, rows_, sortColumn_, sortDescending_, progress)) return SessionResult::Stopped;
         } catch (const std::bad_alloc&) {
             std::sort(rows.begin(), rows.end());
             sortColumn_ = 0;
@@ -412,8 +415,7 @@ SessionResult ListSession::ShowAllRows(const Progress& progress)
     }
     try {
         std::vector<uint32_t> rows = AllRows(rows_.RowCount());
-        if (!SortRowsByField(rows, rows_, sortColumn_ - 1, sortDescending_, collate_, 65'536, progress))
-            return SessionResult::Stopped;
+        if (!SortRows(rows, rows_, sortColumn_, sortDescending_, progress)) return SessionResult::Stopped;
         filtered_ = false;
         ApplyOrder(std::move(rows), false, keep);
         return SessionResult::Done;
@@ -451,6 +453,11 @@ void ListSession::Select(int viewRow)
     selected_ = viewRow >= 0 && viewRow < ViewRowCount() ? viewRow : -1;
 }
 
+int ListSession::FindRowByCaption(int start, std::u16string_view prefix, bool wrap) const
+{
+    return tovo::FindRowByCaption(rows_, order_, start, prefix, wrap);
+}
+
 bool ListSession::SetHeaderRow()
 {
     const int row = ModelRow(selected_);
@@ -475,9 +482,10 @@ std::optional<std::array<int, kShownFields>> ListSession::WidestCells(const Char
 {
     std::array<int, kShownFields> widest{};
     const int count = rows_.RowCount();
+    // In line order, each row split once; rows a filter hides are not measured.
     for (int r = 0; r < count; ++r) {
         if (!KeepGoing(progress, r, count)) return std::nullopt;
-        WidenToRow(widest, rows_, r, widths, maxUnits);
+        if (order_.Identity() || order_.ViewRow(r) >= 0) WidenToRow(widest, rows_, r, widths, maxUnits);
     }
     return widest;
 }

@@ -74,6 +74,8 @@ public:
     SessionResult LoadAll(const Progress& progress = {}, LineMarking* marking = nullptr);
     // Bytes the load-all store may hold; 0: what the system gives.
     void SetLineStoreLimit(size_t bytes) { lineStoreLimit_ = bytes; }
+    // Bytes a sort's keys may take before it counts as out of memory; 0: what the system gives.
+    void SetSortKeyLimit(size_t bytes) { sortKeyLimit_ = bytes; }
     // Splits the rows again: in page mode the page is read again.
     SessionResult SetSplitter(Splitter splitter, const Progress& progress = {});
     // enteredNumber is 1-based as typed. Selects the line's row; a line the filter hides shows
@@ -104,12 +106,15 @@ public:
     void Select(int viewRow);
     int Selected() const { return selected_; }
 
+    // Type-ahead: the shown row from `start` on whose "No" begins with `prefix` (FindRowByCaption).
+    int FindRowByCaption(int start, std::u16string_view prefix, bool wrap) const;
+
     // The selected row's fields become the captions; false without a selected row.
     bool SetHeaderRow();
     std::u16string ColumnCaption(int column) const;  // 1..96
     const std::vector<std::u16string>& HeaderCaptions() const { return headerCaptions_; }
 
-    // The widest cell text of each field column over the list's rows (page or document), at
+    // The widest cell text of each field column over the rows shown (a filter hides some), at
     // most maxUnits units a cell; nullopt when stopped.
     std::optional<std::array<int, kShownFields>> WidestCells(const CharWidthTable& widths, size_t maxUnits,
                                                              const Progress& progress = {}) const;
@@ -155,6 +160,8 @@ private:
     SessionResult RefillAll(Splitter splitter, const Progress& progress);
     SessionResult GoTo(int32_t line, PageBounds page, const Progress& progress);
     SessionResult SelectLine(int32_t line, const Progress& progress);
+    bool SortRows(std::vector<uint32_t>& rows, const RowModel& model, int column, bool descending,
+                  const Progress& progress) const;
     void ApplyOrder(std::vector<uint32_t> rows, bool identity, int keepModelRow);
     void DropSort(int keepModelRow);
     void Reselect(int keepModelRow);
@@ -163,6 +170,7 @@ private:
     LineSource& source_;
     CollationKeyFn collate_;
     size_t lineStoreLimit_ = 0;
+    size_t sortKeyLimit_ = 0;
 
     int32_t lineCount_ = 0;   // IntEditorAllCount
     int32_t editorLine_ = 0;  // IntEditorRow

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 #include <numeric>
 #include <string_view>
 #include <unordered_map>
@@ -105,8 +106,12 @@ int RowOrder::ViewRow(int modelRow) const
 }
 
 bool SortRowsByField(std::vector<uint32_t>& rows, const RowModel& model, int field, bool descending,
-                     CollationKeyFn collate, size_t maxRankedTexts, const Progress& progress)
+                     CollationKeyFn collate, size_t maxRankedTexts, size_t maxKeyBytes, const Progress& progress)
 {
+    const auto checkKeyBytes = [&](size_t textBytes) {
+        if (maxKeyBytes != 0 && rows.size() * sizeof(Key) + textBytes > maxKeyBytes) throw std::bad_alloc();
+    };
+    checkKeyBytes(0);
     // Reading in line order splits each row once and leaves the model's cache of recent rows to
     // the rows on screen; the result does not depend on the order given.
     if (rows.size() == static_cast<size_t>(model.RowCount())) {
@@ -126,6 +131,7 @@ bool SortRowsByField(std::vector<uint32_t>& rows, const RowModel& model, int fie
         if (!SortKeyNeedsText(k.key)) continue;
         (SortKeyIsText(k.key) ? collate : AppendNumberKey)(text, bytes);
         k.length = static_cast<uint32_t>(bytes.size() - k.offset);
+        checkKeyBytes(bytes.size());
     }
     const bool ranked = RankTexts(keys, bytes, maxRankedTexts);
     // The row breaks ties, so an unstable sort gives the stable order.

@@ -46,10 +46,13 @@ private:
 // orders two fields, text by `collate`; equal fields in model row order. Each row's field is read
 // once, in model row order. The column's distinct texts are ranked once, unless there are more
 // than `maxRankedTexts`; then texts compare by their collation keys. While sorting: 24 bytes a
-// row, the texts' collation keys and the ranking; nothing after. False when `progress` stopped
-// it while the fields were read: `rows` are then in model order.
+// row, the texts' collation keys and the ranking; nothing after. Throws std::bad_alloc when memory
+// runs out, or when the keys would pass `maxKeyBytes` (0: no limit); `rows` then holds each of
+// its rows once, in no particular order. False when `progress` stopped it while the fields were
+// read: `rows` are then in model order.
 bool SortRowsByField(std::vector<uint32_t>& rows, const RowModel& model, int field, bool descending,
-                     CollationKeyFn collate, size_t maxRankedTexts = 65'536, const Progress& progress = {});
+                     CollationKeyFn collate, size_t maxRankedTexts = 65'536, size_t maxKeyBytes = 0,
+                     const Progress& progress = {});
 
 // The model rows with a shown field the matcher accepts, in model order. Rows whose line cannot
 // hold the term are not split.

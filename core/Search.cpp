@@ -209,6 +209,32 @@ SearchResult SearchBackward(const RowModel& rows, const RowOrder& order, int sel
     return SearchRows(rows, order, selectedRow, searchCol, matcher, progress, -1);
 }
 
+int FindRowByCaption(const RowModel& rows, const RowOrder& order, int start, std::u16string_view prefix, bool wrap)
+{
+    const int count = order.Count(rows.RowCount());
+    // Captions are decimal digits: anything else starts none, and costs no walk.
+    if (count <= 0 || prefix.empty() || prefix.size() >= kDecimalBufferSize) return -1;
+    for (const char16_t c : prefix) {
+        if (c < u'0' || c > u'9') return -1;
+    }
+    if (start < 0 || start >= count) start = 0;
+    // Per row: one caption written into a buffer on the stack and compared, nothing allocated.
+    auto matches = [&](int view) {
+        const int row = order.ModelRow(view);
+        if (row < 0 || row >= rows.RowCount()) return false;
+        char16_t caption[kDecimalBufferSize];
+        const int length = RowModel::FormatCaption(rows.LineNumber(row) + 1, caption);
+        return std::u16string_view(caption, static_cast<size_t>(length)).starts_with(prefix);
+    };
+    for (int view = start; view < count; ++view) {
+        if (matches(view)) return view;
+    }
+    for (int view = 0; wrap && view < start; ++view) {
+        if (matches(view)) return view;
+    }
+    return -1;
+}
+
 std::u16string HitColumnsText(const std::vector<int>& cols)
 {
     std::u16string text;

@@ -72,6 +72,11 @@ SearchResult SearchForward(const RowModel& rows, const RowOrder& order, int sele
 SearchResult SearchBackward(const RowModel& rows, const RowOrder& order, int selectedRow, int searchCol,
                             const TermMatcher& matcher, const Progress& progress = {});
 
+// Type-ahead: the first shown row from `start` on, wrapping round to the rows before it when
+// `wrap`, whose caption ("No" as shown) begins with `prefix`; -1 when none does. A start outside
+// the shown rows starts at the first.
+int FindRowByCaption(const RowModel& rows, const RowOrder& order, int start, std::u16string_view prefix, bool wrap);
+
 // "03/07": 1-based column numbers as "%.02d" joined by "/".
 std::u16string HitColumnsText(const std::vector<int>& cols);
 // "行:00012 桁:03/07" for panel 4.

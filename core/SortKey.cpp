@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "core/StrUtil.h"
+
 namespace tovo {
 
 namespace {
@@ -150,7 +152,7 @@ bool ReadsAsNumber(std::u16string_view field)
 
 uint64_t SortKeyOf(std::u16string_view field)
 {
-    if (field.empty()) return kClassEmpty << kClassShift;
+    if (IsEmptyField(field)) return kClassEmpty << kClassShift;
     bool negative = false;
     int significant = 0;
     int64_t exponent = 0;  // the value is 0.d1d2d3... x 10^exponent

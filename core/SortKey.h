@@ -2,7 +2,8 @@
 //
 // A field that reads as a number sorts by its value, before every text field; other fields sort
 // as text by a collation key the caller supplies (the user's locale, case ignored); empty fields
-// come last in both directions; rows whose fields compare equal keep line order.
+// (IsEmptyField: nothing, or only ordinary and ideographic spaces) come last in both directions;
+// rows whose fields compare equal keep line order.
 //
 // Reads as a number:
 //   [spaces] [sign] integer-part [point fraction] [spaces]

@@ -16,6 +16,14 @@ bool Contains(std::u16string_view text, std::u16string_view part)
     return text.find(part) != std::u16string_view::npos;
 }
 
+bool IsEmptyField(std::u16string_view field)
+{
+    for (const char16_t c : field) {
+        if (c != u' ' && c != u'\u3000') return false;
+    }
+    return true;
+}
+
 std::u16string RemoveAll(std::u16string_view text, std::u16string_view part)
 {
     if (part.empty()) return std::u16string(text);

@@ -13,6 +13,10 @@ std::u16string_view Trim(std::u16string_view text);
 
 bool Contains(std::u16string_view text, std::u16string_view part);
 
+// A field the list shows as blank: nothing, or only ordinary (U+0020) and ideographic (U+3000)
+// spaces. The sort puts such fields last, as users look for them with the empty ones.
+bool IsEmptyField(std::u16string_view field);
+
 // Removes every non-overlapping occurrence of `part`, scanning left to right once; text that
 // the removal joins together is not searched again ("ShShiftift" minus "Shift" is "Shift").
 std::u16string RemoveAll(std::u16string_view text, std::u16string_view part);

@@ -353,7 +353,6 @@ void TFormCsvList::FormShow() {
   StrListKeyMapOriginal.clear();
   StrListEditorLines.Clear();
   StrListEditorAllLines.Clear();
-  StrListHighLight.clear();
 
   StrDllFilePath = PluginFolder();
   StrIniFileName = StrDllFilePath + u"TovoCsvList.ini";
@@ -494,7 +493,6 @@ void TFormCsvList::FormClose() {
   StrListEditorLines.Clear();
   StrListEditorAllLines.Clear();
   rows_.Clear();
-  StrListHighLight.clear();
 
   // The first 32 history entries.
   if (!historyUnreadable_) {
@@ -516,7 +514,7 @@ void TFormCsvList::FormClose() {
 
 void TFormCsvList::ComboBox1Change() {
   if (BoolLoadAll) return;
-  if (!Allowed(kComboBox1DuringFill)) {
+  if (!MayRun(kComboBox1DuringFill)) {
     ShowChoicesInForce();
     return;
   }
@@ -526,7 +524,7 @@ void TFormCsvList::ComboBox1Change() {
 }
 
 void TFormCsvList::ComboBox2Change() {
-  if (!Allowed(kComboBox2DuringFill)) {
+  if (!MayRun(kComboBox2DuringFill)) {
     ShowChoicesInForce();
     return;
   }
@@ -592,7 +590,7 @@ void TFormCsvList::RunCommand(UINT id) {
   if (!row) return;
   // Disabled items never run, whichever way they are reached.
   if (GetMenuState(MainMenu1, id, MF_BYCOMMAND) & (MF_GRAYED | MF_DISABLED)) return;
-  if (!Allowed(CommandTable()[*row].duringFill)) return;
+  if (!MayRun(CommandTable()[*row].duringFill)) return;
   (this->*kCommandHandlers[*row])();
 }
 
@@ -638,7 +636,8 @@ LRESULT TFormCsvList::OnNotify(NMHDR* hdr) {
     case NM_CLICK:
       if (Allowed(kListClickDuringFill)) ListView1Click();
       return 0;
-    case LVN_COLUMNCLICK: ListView1ColumnClick(reinterpret_cast<NMLISTVIEW*>(hdr)->iSubItem); return 0;
+    case LVN_COLUMNCLICK: ListView1ColumnPress(reinterpret_cast<NMLISTVIEW*>(hdr)->iSubItem); return 0;
+    case LVN_ODFINDITEMW: return ListView1FindItem(*reinterpret_cast<NMLVFINDITEMW*>(hdr));
     default: return 0;
   }
 }
@@ -651,8 +650,10 @@ bool TFormCsvList::PreviewMessage(MSG& msg) {
     return inBox && IsEnterOrEscChar(msg.wParam);
   }
   if (msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN) {
-    // Keys the window posts to the list itself go straight to the list.
-    if (msg.lParam == kSelfPostedKey) return false;
+    // Keys the window posts to the list itself go straight to the list, never to the shortcut
+    // matcher (a command on PgDn would post its key to itself for ever); they still move the
+    // selection as the pressed keys do.
+    if (msg.lParam == kSelfPostedKey) return FormKeyDown(msg.wParam);
     if (MatchShortCut(msg)) return true;
     if (msg.message == WM_KEYDOWN && msg.hwnd == ListView1 && ListView1KeyDown(msg.wParam)) return true;
     if (msg.message == WM_KEYDOWN) return FormKeyDown(msg.wParam);

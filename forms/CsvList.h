@@ -45,6 +45,11 @@ inline constexpr size_t kListCellUnits = 259;
 // A line longer than this is not asked of the editor in full (a host answering a bogus length
 // must not make us allocate gigabytes); it is read cut to this many units.
 inline constexpr int32_t kMaxLineRead = 16 * 1024 * 1024;
+// Bytes a test build lets a store or a sort take, from the environment variable; 0 (always in a
+// release build) for what the system gives. A test can so run out of memory without exhausting
+// the machine.
+size_t TestMemoryLimit(const wchar_t* variable);
+
 // Self-posted navigation keys carry this in lParam so the shortcut matcher lets them through.
 inline constexpr LPARAM kSelfPostedKey = 0x7E510001;
 
@@ -110,7 +115,6 @@ class TFormCsvList : public win::Form {
   static const std::array<CommandHandler, kCommandCount> kCommandHandlers;
 
   // ---------------------------------------------------------------- CsvListFill.cpp
-  int32_t GetLine(int32_t index, std::u16string& lineString);
   void SetListData();
   // false: stopped because the window closes. With a marker, the lines were marked as they were read.
   bool FillRows(const LineStore& lines, bool loadAll, LineMarker* marker = nullptr);
@@ -136,7 +140,7 @@ class TFormCsvList : public win::Form {
   bool PumpWhileBusy(int32_t progressLine);  // throttled; false: stop the loop
   void ClearRows();
   void ShowPage(int32_t start, int32_t end);
-  std::u16string lineBuffer_;  // GetLine's buffer, reused across lines of a fill
+  std::u16string lineBuffer_;  // a long line's buffer, reused across lines of a fill
 
   // A loop that handles messages while it runs: a page fill, load-all, the header row, fitting,
   // a search. It holds "fill in progress", the list's redraw suspension and a close asked for
@@ -164,7 +168,8 @@ class TFormCsvList : public win::Form {
     uint32_t pumpCalls = 0;
   } fill_;
   bool Allowed(DuringFill rule) const { return rule == DuringFill::Runs || !fill_.active; }
-  bool DeferCloseToFill();  // true: a fill runs and closes the window when it ends
+  bool MayRun(DuringFill rule);  // Allowed, and a refusal said in the status bar
+  bool DeferCloseToFill();       // true: a fill runs and closes the window when it ends
   // A close asked for while a window of ours was modal over this one: done once it has gone.
   bool closeWhenEnabled_ = false;
 
@@ -246,6 +251,7 @@ class TFormCsvList : public win::Form {
   bool ListView1KeyDown(WPARAM key);
   void CopySelectedRow();
   bool MayMoveSelection(UINT msg, WPARAM wp) const;
+  LRESULT ListView1FindItem(const NMLVFINDITEMW& find) const;  // the row typed characters lead to
   LRESULT ListView1MoveSelection(UINT msg, WPARAM wp, LPARAM lp);
   int SelectedRow() const;      // -1: none
   void SelectListRow(int row);  // selected, focused and the selection mark, the old row let go
@@ -268,14 +274,20 @@ class TFormCsvList : public win::Form {
   void ReorderAfterFill();          // a fill ends the filter and keeps the sort
   void ApplyOrder(std::vector<uint32_t> rows, bool identity, int keepModelRow);
   std::vector<uint32_t> ShownModelRows() const;
+  bool SortRows(std::vector<uint32_t>& rows, int column, bool descending);  // false: DropSort
+  void DropSort();         // out of memory: line order, no arrow, and the user told
+  void TellSortDropped();  // once the operation that dropped it has ended
+  bool sortDropped_ = false;
   void SortByColumn(int column, bool descending);
   void SortByLine();
   void FilterByTerm();
   void ShowAllRows();
   void ListView1ColumnClick(int column);
+  void ListView1ColumnPress(int column);  // from the header's click or double click
+  bool headerPressCounted_ = false;       // the header's last press has had its sort step
   void UpdateSortArrow();
   std::u16string FilterNotice() const;
-  void ShowFilterNotice();
+  void ShowSearchPanel();
   int ColumnAt(POINT screen) const;
   bool ListView1SortMessage(UINT msg, WPARAM wp, LPARAM lp);  // true: handled
   void ShowListContextMenu(const POINT* mouse);               // null: from the keyboard
@@ -284,7 +296,8 @@ class TFormCsvList : public win::Form {
   bool sortDescending_ = false;
   bool filtered_ = false;
   int keyColumn_ = 1;
-  std::u16string shownNotice_;  // the filter notice panel 4 ends with
+  std::u16string searchStatus_;   // panel 4's first part: the last search's result
+  std::u16string refusedNotice_;  // and its last: a command refused while a fill runs
 
   // ---------------------------------------------------------------- CsvListKeys.cpp
   void InitKeyMap();
@@ -336,7 +349,6 @@ class TFormCsvList : public win::Form {
   // ---------------------------------------------------------------- highlight
   HighLightMarks marks_;  // ArrayListHighLightRow / ArrayListHighLightCol
   HighLightWords words_;
-  std::vector<std::u16string> StrListHighLight;
   std::u16string StrHighLightFileName;
   CharWidthTable charWidths_;
   bool charWidthsValid_ = false;

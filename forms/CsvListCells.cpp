@@ -124,6 +124,15 @@ LRESULT TFormCsvList::ListView1Message(HWND, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_KILLFOCUS: HideCellTip(); break;
     default: break;
   }
+  // A header that turns a quick second press into a double click sends no click for it, and the
+  // list does not pass the double click on: it is taken from the header's notice here.
+  if (msg == WM_NOTIFY) {
+    const auto* hdr = reinterpret_cast<const NMHDR*>(lp);
+    if (hdr->hwndFrom == ListView_GetHeader(ListView1) &&
+        (hdr->code == HDN_ITEMDBLCLICKW || hdr->code == HDN_ITEMDBLCLICKA)) {
+      ListView1ColumnPress(reinterpret_cast<const NMHEADERW*>(lp)->iItem);
+    }
+  }
   if (ListView1SortMessage(msg, wp, lp)) return 0;
   if (MayMoveSelection(msg, wp)) return ListView1MoveSelection(msg, wp, lp);
   return CallWindowProcW(listProc_, ListView1, msg, wp, lp);
@@ -169,6 +178,14 @@ LRESULT TFormCsvList::ListView1MoveSelection(UINT msg, WPARAM wp, LPARAM lp) {
     ListView_SetItemState(ListView1, old, LVIS_SELECTED, LVIS_SELECTED);
   }
   return result;
+}
+
+// Type-ahead: the list gathers quickly typed characters and asks which row they lead to. Left
+// unanswered, the 0 that comes back would select the first row.
+LRESULT TFormCsvList::ListView1FindItem(const NMLVFINDITEMW& find) const {
+  const LVFINDINFOW& info = find.lvfi;
+  if (!(info.flags & (LVFI_STRING | LVFI_PARTIAL)) || !info.psz) return -1;
+  return FindRowByCaption(rows_, order_, find.iStart, U(info.psz), (info.flags & LVFI_WRAP) != 0);
 }
 
 int TFormCsvList::SelectedRow() const {
@@ -332,9 +349,11 @@ LRESULT TFormCsvList::HeaderMessage(HWND header, UINT msg, WPARAM wp, LPARAM lp)
     case WM_LBUTTONDBLCLK:
     case WM_RBUTTONDOWN:
       if (InFrozenHeader(header, {static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))})) {
-        if (msg == WM_LBUTTONDOWN) ListView1ColumnClick(0);  // the "No" the user sees
+        if (msg != WM_RBUTTONDOWN) ListView1ColumnClick(0);  // the "No" the user sees
         return 0;
       }
+      // A second quick press comes as a double click; each press is one step of the sort.
+      if (msg != WM_RBUTTONDOWN) headerPressCounted_ = false;
       break;
     case WM_WINDOWPOSCHANGED: {
       // Moved sideways by a scroll: the copied pixels carry the old frozen item along.

@@ -166,8 +166,8 @@ void TFormCsvList::EnsureCharWidths() {
 
 std::array<int, kShownFields> TFormCsvList::FittedColumnWidths() {
   EnsureCharWidths();
-  // One pass over every stored character of every row, a table look-up each.
-  const std::array<int, kShownFields> cells = MaxFieldWidths(rows_, charWidths_, kListCellUnits);
+  // One pass over every stored character of the rows shown, a table look-up each.
+  const std::array<int, kShownFields> cells = MaxFieldWidths(rows_, order_, charWidths_, kListCellUnits);
   const CaptionMeasure captions(ListView_GetHeader(ListView1));
   std::array<int, kShownFields> widths{};
   for (int i = 0; i < kShownFields; ++i) {

@@ -34,17 +34,6 @@ int32_t Narrow(int64_t v) { return static_cast<int32_t>(std::clamp<int64_t>(v, I
 
 constexpr char16_t kOutOfMemoryMessage[] = u"メモリが足りないため、全ての行を読み込めませんでした";
 
-// Bytes the load-all line store may hold; 0 for what the system gives. Test builds read a limit
-// from the environment so a test can run out of memory without exhausting the machine.
-size_t LineStoreLimit() {
-#ifdef TOVO_TEST_HOOKS
-  wchar_t value[32];
-  const DWORD n = GetEnvironmentVariableW(L"TOVO_TEST_LINE_STORE_LIMIT", value, 32);
-  if (n > 0 && n < 32) return static_cast<size_t>(std::wcstoull(value, nullptr, 10));
-#endif
-  return 0;
-}
-
 // Copies text into the list's buffer, cut to its size and always terminated; never leaves half
 // of a surrogate pair at the cut.
 void CopyCellText(std::u16string_view text, LVITEMW& item) {
@@ -55,6 +44,15 @@ void CopyCellText(std::u16string_view text, LVITEMW& item) {
 }
 
 }  // namespace
+
+size_t TestMemoryLimit([[maybe_unused]] const wchar_t* variable) {
+#ifdef TOVO_TEST_HOOKS
+  wchar_t value[32];
+  const DWORD n = GetEnvironmentVariableW(variable, value, 32);
+  if (n > 0 && n < 32) return static_cast<size_t>(std::wcstoull(value, nullptr, 10));
+#endif
+  return 0;
+}
 
 // ---------------------------------------------------------------- reading from the editor
 
@@ -69,7 +67,7 @@ LineRequest MakeLineRequest(int32_t index, int32_t capacity) {
   return request;
 }
 
-// The first of GetLine's two sends: the line's length.
+// The first of a line's two sends: its length.
 int32_t AskLineLength(HWND editor, int32_t index) {
   LineRequest request = MakeLineRequest(index, 0);
   const LRESULT answer = SendMessageW(editor, kMsgGetLine, reinterpret_cast<WPARAM>(&request), 0);
@@ -100,20 +98,9 @@ void ReadLongLine(HWND editor, int32_t index, int32_t length, std::u16string& li
 
 }  // namespace
 
-int32_t TFormCsvList::GetLine(int32_t index, std::u16string& lineString) {
-  const int32_t length = AskLineLength(IntWindowHwnd, index);
-  if (length < kZeroPagesFrom) {
-    // The caller reuses lineString, so a fill allocates only when a line is longer than all before.
-    lineString.assign(static_cast<size_t>(length) + 1, u'\0');
-    lineString.resize(AskLineText(IntWindowHwnd, index, length, lineString.data()));
-  } else {
-    ReadLongLine(IntWindowHwnd, index, length, lineString);
-  }
-  return length;
-}
-
-// GetLine for each line, a short line written by the editor straight into the store: a line of
-// a ten-million-line load costs the two sends, one clearing and one scan of its text.
+// Each line by the editor's two sends, a short line written by the editor straight into the
+// store: a line of a ten-million-line load costs the two sends, one clearing and one scan of its
+// text.
 bool TFormCsvList::ReadLines(LineStore& into, int32_t first, int32_t stop, bool progress, LineMarker* marker) {
   for (int32_t line = first; line < stop; ++line) {
     if (!PumpWhileBusy(progress ? line : -1)) return false;
@@ -155,6 +142,11 @@ TFormCsvList::FillScope::~FillScope() {
     fill.listRedrawSuspended = false;
   }
   fill.active = false;
+  // What was refused can run now.
+  if (!form_.refusedNotice_.empty()) {
+    form_.refusedNotice_.clear();
+    form_.ShowSearchPanel();
+  }
   // The window was asked to close while the loop ran; now it can.
   if (fill.closeRequested) {
     fill.closeRequested = false;
@@ -165,6 +157,13 @@ TFormCsvList::FillScope::~FillScope() {
 bool TFormCsvList::FillScope::PumpNow() { return form_.ProcessPendingMessages() && !form_.fill_.closeRequested; }
 
 bool TFormCsvList::FillScope::CloseRequested() const { return form_.fill_.closeRequested; }
+
+bool TFormCsvList::MayRun(DuringFill rule) {
+  if (Allowed(rule)) return true;
+  refusedNotice_ = u"  処理中のため実行できませんでした";
+  ShowSearchPanel();
+  return false;
+}
 
 bool TFormCsvList::DeferCloseToFill() {
   if (!fill_.active) return false;
@@ -231,6 +230,7 @@ void TFormCsvList::SetListData() {
     closing = fill.CloseRequested();
   }
   if (!filled || closing) return;
+  TellSortDropped();
   // Otherwise the list paints once the handler returns: page keys held down then cost one
   // paint, not one per page.
   if (!BoolLoadAll && BoolStrLengthOver) ShowLongLineMessage();
@@ -373,7 +373,7 @@ void TFormCsvList::MenuCsvListLoadAllClick() {
     StrListEditorAllLines.Clear();
     BoolStrLengthOver = false;
     try {
-      StrListEditorAllLines.SetAllocationLimit(LineStoreLimit());
+      StrListEditorAllLines.SetAllocationLimit(TestMemoryLimit(L"TOVO_TEST_LINE_STORE_LIMIT"));
       StrListEditorAllLines.Reserve(static_cast<size_t>(count), 0);
       // Marking runs beside the reading. Declared in here, so that it has stopped before the
       // lines it reads are cleared below.
@@ -403,6 +403,7 @@ void TFormCsvList::MenuCsvListLoadAllClick() {
   }
   if (!filled || closing) return;
   SetFocus(ListView1);
+  TellSortDropped();
   if (BoolStrLengthOver) ShowLongLineMessage();
 }
 

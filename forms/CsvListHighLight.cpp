@@ -144,9 +144,8 @@ void TFormCsvList::LoadHighLightWords(const std::u16string& path) {
     return;
   } catch (const std::length_error&) {
     refuse(ErrorText(ERROR_NOT_ENOUGH_MEMORY));
-    return;
   }
-  StrListHighLight = std::move(read.lines);
+  // The lines go here: the matcher holds all that is needed of them.
 }
 
 void TFormCsvList::MenuCsvListHiligtFileClick() {

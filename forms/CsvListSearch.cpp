@@ -106,14 +106,16 @@ void TFormCsvList::RunSearch(bool forward) {
                      : SearchBackward(rows_, order_, selected, IntSearchCol, matcher);
   }
   if (!result.found) {
-    SetStatus(4, std::u16string(kBlankSearchStatus) + FilterNotice());
+    searchStatus_ = kBlankSearchStatus;
+    ShowSearchPanel();
     ShowMessage(hwnd_, u"検索しましたが見つかりませんでした\r\n" + StrSearchValue);
     return;
   }
   IntSearchRow = result.row;
   IntSearchCol = result.lastCol;
   keyColumn_ = IntSearchCol + 1;
-  SetStatus(4, HitStatusText(rows_.Caption(ModelRow(IntSearchRow)), result.cols) + FilterNotice());
+  searchStatus_ = HitStatusText(rows_.Caption(ModelRow(IntSearchRow)), result.cols);
+  ShowSearchPanel();
   CenterListRow(IntSearchRow);
 }
 

@@ -7,7 +7,9 @@
 
 #include <algorithm>
 #include <climits>
+#include <new>
 #include <numeric>
+#include <utility>
 
 #include "core/Search.h"
 #include "forms/Handles.h"
@@ -103,16 +105,46 @@ int TFormCsvList::ViewRowOfLine(int32_t line) {
 
 // ---------------------------------------------------------------- reordering
 
+// Out of memory, a sort costs only itself: the rows stay, in line order. Told after the
+// operation, so no message box opens inside a fill.
+bool TFormCsvList::SortRows(std::vector<uint32_t>& rows, int column, bool descending) {
+  try {
+    WaitCursor wait;
+    SortRowsByField(rows, rows_, column - 1, descending, &UserLocaleKey, 65'536,
+                    TestMemoryLimit(L"TOVO_TEST_SORT_KEY_LIMIT"));
+    return true;
+  } catch (const std::bad_alloc&) {
+    std::sort(rows.begin(), rows.end());  // allocates nothing
+    DropSort();
+    return false;
+  }
+}
+
+void TFormCsvList::DropSort() {
+  sortColumn_ = 0;
+  sortDescending_ = false;
+  UpdateSortArrow();
+  sortDropped_ = true;
+}
+
+void TFormCsvList::TellSortDropped() {
+  if (!std::exchange(sortDropped_, false)) return;
+  ShowMessage(hwnd_, u"メモリが足りないため、並べ替えを保てませんでした。行番号順に表示します", MB_OK | MB_ICONWARNING);
+}
+
 void TFormCsvList::ReorderAfterFill() {
   const bool wasFiltered = filtered_;
   filtered_ = false;
   order_.Reset();
   if (sortColumn_ > 0) {
-    std::vector<uint32_t> rows = AllRows(rows_.RowCount());
-    SortRowsByField(rows, rows_, sortColumn_ - 1, sortDescending_, &UserLocaleKey);
-    order_.Assign(std::move(rows), rows_.RowCount());
+    try {
+      std::vector<uint32_t> rows = AllRows(rows_.RowCount());
+      if (SortRows(rows, sortColumn_, sortDescending_)) order_.Assign(std::move(rows), rows_.RowCount());
+    } catch (const std::bad_alloc&) {
+      DropSort();
+    }
   }
-  if (wasFiltered) ShowFilterNotice();
+  if (wasFiltered) ShowSearchPanel();
 }
 
 void TFormCsvList::ApplyOrder(std::vector<uint32_t> rows, bool identity, int keepModelRow) {
@@ -127,7 +159,7 @@ void TFormCsvList::ApplyOrder(std::vector<uint32_t> rows, bool identity, int kee
   ListView_SetItemCountEx(ListView1, ViewRowCount(), LVSICF_NOSCROLL);
   InvalidateRect(ListView1, nullptr, TRUE);
   UpdateSortArrow();
-  ShowFilterNotice();
+  ShowSearchPanel();
   if (ViewRowCount() == 0) return;
   // The row that was selected stays selected wherever it now stands.
   const int view = ViewRow(keepModelRow);
@@ -147,13 +179,13 @@ void TFormCsvList::SortByColumn(int column, bool descending) {
   if (!Allowed(kSortDuringFill) || column < 1 || column > kShownFields) return;
   const int keep = ModelRow(SelectedRow());
   std::vector<uint32_t> rows = ShownModelRows();
-  {
-    WaitCursor wait;
-    SortRowsByField(rows, rows_, column - 1, descending, &UserLocaleKey);
+  const bool sorted = SortRows(rows, column, descending);
+  if (sorted) {
+    sortColumn_ = column;
+    sortDescending_ = descending;
   }
-  sortColumn_ = column;
-  sortDescending_ = descending;
-  ApplyOrder(std::move(rows), false, keep);
+  ApplyOrder(std::move(rows), !sorted && !filtered_, keep);
+  TellSortDropped();
 }
 
 void TFormCsvList::SortByLine() {
@@ -181,17 +213,16 @@ void TFormCsvList::FilterByTerm() {
   {
     WaitCursor wait;
     rows = MatchingRows(rows_, MakeSearchMatcher(term));
-    if (!rows.empty() && sortColumn_ > 0) {
-      SortRowsByField(rows, rows_, sortColumn_ - 1, sortDescending_, &UserLocaleKey);
-    }
   }
   if (rows.empty()) {
     ShowMessage(hwnd_, u"検索語を含む行がありません。表示はそのままです\r\n" + term);
     return;
   }
+  if (sortColumn_ > 0) SortRows(rows, sortColumn_, sortDescending_);
   const int keep = ModelRow(SelectedRow());
   filtered_ = true;
   ApplyOrder(std::move(rows), false, keep);
+  TellSortDropped();
 }
 
 void TFormCsvList::ShowAllRows() {
@@ -203,14 +234,15 @@ void TFormCsvList::ShowAllRows() {
     return;
   }
   std::vector<uint32_t> rows = AllRows(rows_.RowCount());
-  SortRowsByField(rows, rows_, sortColumn_ - 1, sortDescending_, &UserLocaleKey);
-  ApplyOrder(std::move(rows), false, keep);
+  const bool sorted = SortRows(rows, sortColumn_, sortDescending_);
+  ApplyOrder(std::move(rows), !sorted, keep);
+  TellSortDropped();
 }
 
 // ---------------------------------------------------------------- the header and the status bar
 
 void TFormCsvList::ListView1ColumnClick(int column) {
-  if (!Allowed(kSortDuringFill)) return;
+  if (!MayRun(kSortDuringFill)) return;
   // Ascending, descending, then line order again; "No" is line order.
   if (column <= 0 || column > kShownFields) {
     SortByLine();
@@ -221,6 +253,14 @@ void TFormCsvList::ListView1ColumnClick(int column) {
   } else {
     SortByLine();
   }
+}
+
+// One press on a caption, however the header reports it: a click, a double click, or both for
+// one press (counted once).
+void TFormCsvList::ListView1ColumnPress(int column) {
+  if (headerPressCounted_) return;
+  headerPressCounted_ = true;
+  ListView1ColumnClick(column);
 }
 
 void TFormCsvList::UpdateSortArrow() {
@@ -243,15 +283,10 @@ std::u16string TFormCsvList::FilterNotice() const {
          u" 行)";
 }
 
-// Panel 4 keeps the last search's result; the notice follows it while a filter is in force.
-void TFormCsvList::ShowFilterNotice() {
-  std::u16string text = StatusText(4);
-  if (!shownNotice_.empty() && text.size() >= shownNotice_.size() &&
-      text.compare(text.size() - shownNotice_.size(), shownNotice_.size(), shownNotice_) == 0) {
-    text.resize(text.size() - shownNotice_.size());
-  }
-  shownNotice_ = FilterNotice();
-  SetStatus(4, text + shownNotice_);
+// Panel 4: the last search's result, then the filter's notice while a filter is in force, then
+// the notice of a command refused while a fill runs.
+void TFormCsvList::ShowSearchPanel() {
+  SetStatus(4, searchStatus_ + FilterNotice() + refusedNotice_);
   RepaintStatus();
 }
 
@@ -311,7 +346,7 @@ bool TFormCsvList::ListView1SortMessage(UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 void TFormCsvList::ShowListContextMenu(const POINT* mouse) {
-  if (!Allowed(kSortDuringFill)) return;
+  if (!MayRun(kSortDuringFill)) return;
   HideCellTip();
   int column = keyColumn_;
   POINT at{};

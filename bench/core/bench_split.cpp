@@ -113,7 +113,7 @@ void BM_MaxFieldWidths(benchmark::State& state)
     tovo::CharWidthTable widths;
     for (int c = 0; c < 65536; ++c) widths.Set(static_cast<char16_t>(c), c < 0x100 ? 8 : 16);
     for (auto _ : state) {
-        const auto best = tovo::MaxFieldWidths(rows, widths);
+        const auto best = tovo::MaxFieldWidths(rows, tovo::RowOrder{}, widths);
         benchmark::DoNotOptimize(best[0]);
     }
     state.SetBytesProcessed(state.iterations() * DocumentBytes());

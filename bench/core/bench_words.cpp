@@ -3,6 +3,7 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
+#include <malloc.h>
 #include <random>
 #include <string>
 #include <vector>
@@ -99,8 +100,42 @@ void BM_MarkRowsOneWord(benchmark::State& state)
     MarkAll(state, {u"Smith"});
 }
 
+// Heap blocks and the large blocks the allocator maps on their own.
+size_t HeapInUse()
+{
+    const struct mallinfo2 info = mallinfo2();
+    return info.uordblks + info.hblkhd;
+}
+
+// What a word file at its 64 MB limit, of short words, costs the window: its lines as read, and
+// the matcher built from them. The window once kept both; it keeps only the matcher now.
+void BM_WordFileMemory64MB(benchmark::State& state)
+{
+    for (auto _ : state) {
+        std::mt19937 rng(7);
+        const size_t start = HeapInUse();
+        std::vector<std::u16string> lines;
+        size_t fileBytes = 0;
+        while (fileBytes < (64u << 20)) {
+            std::u16string& word = lines.emplace_back(3 + rng() % 6, u'a');
+            for (char16_t& c : word) c = static_cast<char16_t>(u'a' + rng() % 26);
+            fileBytes += word.size() + 2;  // ASCII and CR LF
+        }
+        const size_t linesBytes = HeapInUse() - start;
+        tovo::HighLightWords words;
+        words.Load(lines);
+        const size_t bothBytes = HeapInUse() - start;
+        std::vector<std::u16string>().swap(lines);
+        state.counters["words"] = static_cast<double>(words.size());
+        state.counters["lines_MB"] = static_cast<double>(linesBytes) / (1 << 20);
+        state.counters["kept_before_MB"] = static_cast<double>(bothBytes) / (1 << 20);
+        state.counters["kept_now_MB"] = static_cast<double>(HeapInUse() - start) / (1 << 20);
+    }
+}
+
 }  // namespace
 
+BENCHMARK(BM_WordFileMemory64MB)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_HighLightWordsLoad100k)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MarkRows100kWords)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MarkRowsOneWord)->Unit(benchmark::kMillisecond);

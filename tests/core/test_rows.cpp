@@ -253,11 +253,18 @@ TEST(ColumnFit, WidestCellPerColumn)
     RowModel rows;
     const std::u16string lines[] = {u"a,bb,日", u"", u"aaa,b", NumberedFields(97)};
     for (int i = 0; i < 4; ++i) rows.AppendRow(i, lines[i], Splitter::Auto);
-    const auto best = tovo::MaxFieldWidths(rows, widths);
+    const auto best = tovo::MaxFieldWidths(rows, tovo::RowOrder{}, widths);
     EXPECT_EQ(best[0], 21);
     EXPECT_EQ(best[1], 18);
     EXPECT_EQ(best[2], 16);
     EXPECT_EQ(best[95], 0);  // "f96": no width for f or digits in this table
+
+    // A filter that hides the widest cells: only the rows shown count.
+    tovo::RowOrder shown;
+    shown.Assign({0}, rows.RowCount());
+    const auto filtered = tovo::MaxFieldWidths(rows, shown, widths);
+    EXPECT_EQ(filtered[0], 7);
+    EXPECT_EQ(filtered[1], 18);
 
     widths.Set(u'x', INT32_MAX);
     EXPECT_EQ(tovo::MeasureText(widths, u"xx"), INT32_MAX);

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "core/RowModel.h"
+#include "core/RowOrder.h"
 #include "core/Search.h"
 
 using tovo::RowModel;
@@ -173,6 +174,38 @@ TEST(Search, LineLookNeverHidesAHit)
         rows.AppendRow(1, c.line, c.splitter);
         const SearchResult r = tovo::SearchForward(rows, 0, 0, TermMatcher(c.term, tovo::DefaultUpper));
         EXPECT_EQ(r.found, c.found) << std::string(c.line.begin(), c.line.end());
+    }
+}
+
+// Type-ahead in the list: captions are the line numbers as shown, five digits at least.
+TEST(Search, FindRowByCaption)
+{
+    RowModel rows;
+    for (const int32_t line : {9, 10, 11, 19, 99999, 1099}) rows.AppendRow(line, u"x", tovo::Splitter::Auto);
+    tovo::RowOrder reversed;
+    reversed.Assign({5, 4, 3, 2, 1, 0}, rows.RowCount());
+    const struct {
+        const char* name;
+        int start;
+        std::u16string prefix;
+        bool wrap, sorted;
+        int found;
+    } cases[] = {
+        {"typed whole", 0, u"00012", true, false, 2},
+        {"from the start row on", 2, u"000", true, false, 2},
+        {"wraps round", 4, u"0001", true, false, 0},
+        {"no wrap", 4, u"0001", false, false, -1},
+        {"a longer caption", 0, u"1", true, false, 4},
+        {"no caption starts so", 0, u"0003", true, false, -1},
+        {"a letter", 0, u"k", true, false, -1},
+        {"nothing typed", 0, u"", true, false, -1},
+        {"start past the rows", 99, u"000", true, false, 0},
+        {"view rows of a sort", 0, u"0001", true, true, 3},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(tovo::FindRowByCaption(rows, c.sorted ? reversed : tovo::RowOrder{}, c.start, c.prefix, c.wrap),
+                  c.found);
     }
 }
 

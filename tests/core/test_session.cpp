@@ -91,6 +91,9 @@ TEST(ListSession, SortFilterSearchAndGoToFollowTheLines)
     EXPECT_EQ(f.Shown(), (std::vector<int32_t>{10, 13, 16, 19, 1, 4, 7}));
     EXPECT_EQ(f.SelectedLine(), 10);  // line 3 is hidden: the first row
     EXPECT_EQ(f.s.FilterNotice(), u"  絞り込み中: 7 行を表示 (全 20 行)");
+    CharWidthTable widths;  // fitting measures only the rows shown: column 2 holds no 4, 5 or 6 now
+    widths.Set(u'5', 50);
+    EXPECT_EQ((*f.s.WidestCells(widths, 100))[1], 0);
 
     // The walk goes in view order from the field after the cursor; the hit selects its row.
     const std::tuple<bool, R, int32_t> searches[] = {
@@ -158,6 +161,12 @@ TEST(ListSession, MemoryRunningOutLosesNoLines)
     EXPECT_EQ(f.s.SortByColumn(3, false), R::SortDropped);
     g_collateThrows = false;
     EXPECT_TRUE(f.s.SortColumn() == 0 && f.Shown().size() == 17 && f.Shown()[1] == 4 && f.s.Rows().RowCount() == 50);
+
+    Fixture h(50, 0);  // a sorted page turned with too little room for the sort: line order
+    ASSERT_EQ(h.s.SortByColumn(3, false), R::Done);
+    h.s.SetSortKeyLimit(64);
+    EXPECT_EQ(h.s.TurnPage(PageStep::Next), R::SortDropped);
+    EXPECT_TRUE(h.s.SortColumn() == 0 && h.Shown().front() == 10 && h.Shown().back() == 19);
 
     Fixture g(50, 20);
     g.s.SetLineStoreLimit(256);

@@ -98,6 +98,9 @@ TEST(SortKey, ComparesFieldsInBothDirections)
         {u"", u"1", 1, 1},  // empty last both ways
         {u"zzz", u"", -1, -1},
         {u"", u"", 0, 0},
+        {u"  \u3000", u"a", 1, 1},  // blank: shown empty, so last with the empty ones
+        {u" ", u"", 0, 0},
+        {u" \t", u"a", -1, 1},  // a tab is not blank
     };
     for (const auto& c : cases) {
         const std::string name(c.a.begin(), c.a.begin() + std::min<size_t>(c.a.size(), 20));

@@ -307,6 +307,7 @@ TEST_F(HighLight, FieldColourItemOnlyExplainsTheFixedColours) {
   auto box = session->WaitMessageBox();
   ASSERT_TRUE(box);
   EXPECT_EQ(box->text, L"通常表示は青色、強調表示は赤色(太字)に固定です");
+  EXPECT_EQ(box->icon, BoxIcon::Information);
   EXPECT_TRUE(session->Answer(*box, IDOK));
 }
 

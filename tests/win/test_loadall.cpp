@@ -173,8 +173,10 @@ TEST_F(LoadAll, CommandsDuringAFillDoNotStartAnother) {
   EXPECT_EQ(ListCell(list, kBig - 1, 0), L"1000000");
 }
 
-// Run during a fill, each of these would start a second loop, change what the loop works on, or
-// hold it behind a dialog: they must do nothing at all until it ends.
+constexpr wchar_t kRefused[] = L"処理中のため実行できませんでした";
+
+// Run during a fill, each of these would start a second loop or change what the loop works on:
+// they do nothing until it ends, and say so.
 TEST_F(LoadAll, HandlersThatMustWaitDoNothingDuringAFill) {
   Open(kBig);
   HWND widthBox = FindChildById(window, tovo::IdComboBox2);
@@ -198,11 +200,7 @@ TEST_F(LoadAll, HandlersThatMustWaitDoNothingDuringAFill) {
       L"前ページ(&P)",
       L"次ページ(&N)",
       L"最後(&E)",
-      L"文字色(&F)...",
-      L"背景色(&B)...",
       L"強調表示のファイル名(&G)...",
-      L"強調表示の文字色 行単位(&H)...",
-      L"キーボード設定(&K)...",
       L"自動検出(&A)",
   };
   for (const wchar_t* item : menuItems) ASSERT_TRUE(session->MenuCommand(window, item)) << Utf8(item);
@@ -215,9 +213,11 @@ TEST_F(LoadAll, HandlersThatMustWaitDoNothingDuringAFill) {
   // A refused handler opens nothing (a box, a common dialog, a window of ours).
   ASSERT_TRUE(session->NoMessageBoxWithin(100)) << session->DescribeWindows();
   ASSERT_EQ(session->Windows().size(), windows) << session->DescribeWindows();
+  EXPECT_NE(StatusText(status, 4).find(kRefused), std::wstring::npos) << Utf8(StatusText(status, 4));
 
   ASSERT_TRUE(WaitFilled(kBig));
   ASSERT_TRUE(session->Sync());
+  EXPECT_EQ(StatusText(status, 4).find(kRefused), std::wstring::npos) << "once it has ended, they may run";
   EXPECT_TRUE(session->NoMessageBoxWithin(200));
   EXPECT_EQ(session->Windows().size(), windows) << session->DescribeWindows();
   EXPECT_EQ(ListColumnWidth(list, 1), width);
@@ -225,6 +225,29 @@ TEST_F(LoadAll, HandlersThatMustWaitDoNothingDuringAFill) {
   EXPECT_EQ(ListColumnCaption(list, 1), caption);
   EXPECT_EQ(ListBkColor(list), back);
   EXPECT_TRUE(MenuItemState(window, L"自動検出(&A)").checked);
+  EXPECT_EQ(host.CountRequests(tovo::kMsgGetLine), 2u * (10 + kBig));
+}
+
+// A command that only opens a dialog runs inside the fill, which waits until it closes.
+TEST_F(LoadAll, DialogCommandsRunDuringAFill) {
+  Open(kBig);
+  const std::wstring before = StatusText(status, 1);
+  RunLoadAll(true);
+  ASSERT_TRUE(WaitUntil([&] { return StatusText(status, 1) != before; }));
+  for (const wchar_t* item : {L"文字色(&F)...", L"背景色(&B)...", L"強調表示の文字色 行単位(&H)..."}) {
+    ASSERT_TRUE(session->MenuCommand(window, item)) << Utf8(item);
+    auto dialog = session->WaitMessageBox();  // the common dialog
+    ASSERT_TRUE(dialog) << Utf8(item) << session->DescribeWindows();
+    EXPECT_LT(ListRowCount(list), kBig);
+    ASSERT_TRUE(session->Answer(*dialog, IDCANCEL));
+  }
+  ASSERT_TRUE(session->MenuCommand(window, L"キーボード設定(&K)..."));
+  HWND keys = session->WaitWindow(L"キーボード設定");
+  ASSERT_TRUE(keys) << session->DescribeWindows();
+  EXPECT_LT(ListRowCount(list), kBig);
+  PostMessageW(keys, WM_CLOSE, 0, 0);
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(keys); }));
+  ASSERT_TRUE(WaitFilled(kBig));
   EXPECT_EQ(host.CountRequests(tovo::kMsgGetLine), 2u * (10 + kBig));
 }
 

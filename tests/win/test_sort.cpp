@@ -56,12 +56,14 @@ class Sort : public ListWindowTest {
     return lines;
   }
 
-  void ClickCaption(int column) {
+  // A press as the system reports it: a second press within the double-click time comes as a
+  // double click.
+  void ClickCaption(int column, bool quickSecond = false) {
     HWND header = ListView_GetHeader(list);
     RECT item{};
     ASSERT_TRUE(Header_GetItemRect(header, column, &item));
     const LPARAM at = MAKELPARAM((item.left + item.right) / 2, (item.top + item.bottom) / 2);
-    PostMessageW(header, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    PostMessageW(header, quickSecond ? WM_LBUTTONDBLCLK : WM_LBUTTONDOWN, MK_LBUTTON, at);
     PostMessageW(header, WM_LBUTTONUP, 0, at);
     ASSERT_TRUE(session->Sync());
   }
@@ -135,6 +137,12 @@ TEST_F(Sort, CaptionClicksCycleAscendingDescendingLineOrderWithTheArrow) {
   ClickCaption(0);  // "No": line order
   EXPECT_EQ(Shown(), lineOrder);
   EXPECT_EQ(Arrow(2), 0);
+  // Pressed quickly, the second and third presses count as the first does.
+  ClickCaption(3);
+  ClickCaption(3, true);
+  EXPECT_EQ(Arrow(3), HDF_SORTDOWN);
+  ClickCaption(3);
+  EXPECT_EQ(Shown(), lineOrder);
 
   // Scrolled right, the "No" kept in view answers a click as "No" does.
   ClickCaption(2);
@@ -272,4 +280,59 @@ TEST_F(Sort, HighlightMarksStayOnTheirLines) {
   EXPECT_GT(red(0), 0);
   EXPECT_GT(red(1), 0);
   for (int row : {2, 3, 4}) EXPECT_EQ(red(row), 0) << row;
+}
+
+// Out of memory, a sort costs only itself: the rows stay, in line order, the arrow goes and the
+// user is told; a page fill or load-all keeps what it read.
+TEST_F(Sort, ASortThatRunsOutOfMemoryKeepsTheRowsInLineOrder) {
+  struct Unset {
+    ~Unset() { SetEnvironmentVariableW(L"TOVO_TEST_SORT_KEY_LIMIT", nullptr); }
+  } unset;
+  auto expectDropped = [&](int rows) {
+    auto box = session->WaitMessageBox();
+    ASSERT_TRUE(box) << session->DescribeWindows();
+    EXPECT_NE(box->text.find(L"並べ替えを保てませんでした"), std::wstring::npos) << Utf8(box->text);
+    ASSERT_TRUE(session->Answer(*box, IDOK));
+    ASSERT_TRUE(WaitUntil([&] { return ListRowCount(list) == rows; }));
+    ASSERT_TRUE(session->Sync());
+    std::vector<int> lineOrder(static_cast<size_t>(rows));
+    for (int i = 0; i < rows; ++i) lineOrder[static_cast<size_t>(i)] = std::stoi(ListCell(list, 0, 0)) + i;
+    EXPECT_EQ(Shown(), lineOrder);
+    EXPECT_EQ(Arrow(1), 0);
+  };
+  Open(Lines(25));
+  ClickCaption(1);
+  ClickCaption(1);
+  ASSERT_EQ(Arrow(1), HDF_SORTDOWN);
+  ASSERT_TRUE(SetEnvironmentVariableW(L"TOVO_TEST_SORT_KEY_LIMIT", L"100"));
+  ASSERT_TRUE(session->MenuCommand(window, L"次ページ(&N)"));
+  expectDropped(10);
+  ClickCaption(1);  // a fresh sort's first step, not the next of the dropped one
+  expectDropped(10);
+
+  ASSERT_TRUE(SetEnvironmentVariableW(L"TOVO_TEST_SORT_KEY_LIMIT", nullptr));
+  ClickCaption(1);
+  ASSERT_EQ(Arrow(1), HDF_SORTUP);
+  ASSERT_TRUE(SetEnvironmentVariableW(L"TOVO_TEST_SORT_KEY_LIMIT", L"100"));
+  ASSERT_TRUE(session->MenuCommand(window, kLoadAll));
+  expectDropped(25);
+  EXPECT_EQ(StatusText(status, 2), Caption(25));
+}
+
+TEST_F(Sort, FittingMeasuresOnlyTheRowsShown) {
+  Open({L"cat,a", L"dog," + std::wstring(60, L'W'), L"cat,b"});
+  auto fitted = [&] {
+    SendMessageW(status, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(L""));
+    EXPECT_TRUE(session->MenuCommand(window, L"カラム幅の自動調整(&C)"));
+    EXPECT_TRUE(WaitUntil([&] { return StatusText(status, 0) == L"96"; }));  // the fitting loop has ended
+    return ListColumnWidth(list, 2);
+  };
+  SetTerm(L"cat");
+  MenuPick(L'f');
+  ASSERT_EQ(ListRowCount(list), 2);
+  const int filtered = fitted();
+  ASSERT_TRUE(session->MenuCommand(window, L"自動検出(&A)"));  // a fill: the filter ends
+  ASSERT_TRUE(session->Sync());
+  ASSERT_EQ(ListRowCount(list), 3);
+  EXPECT_LT(filtered * 3, fitted());
 }
