@@ -433,19 +433,15 @@ SessionResult ListSession::Search(const TermMatcher& matcher, bool forward, cons
     SearchResult result = forward ? SearchForward(rows_, order_, selected_, searchCol_, matcher, progress)
                                   : SearchBackward(rows_, order_, selected_, searchCol_, matcher, progress);
     if (result.stopped) return SessionResult::Stopped;
-    lastSearch_ = std::move(result);
-    if (!lastSearch_.found) return SessionResult::NoMatch;
-    searchRow_ = lastSearch_.row;
-    searchCol_ = lastSearch_.lastCol;
-    selected_ = lastSearch_.row;
+    if (!result.found) {
+        searchStatus_ = kBlankSearchStatus;
+        return SessionResult::NoMatch;
+    }
+    searchRow_ = result.row;
+    searchCol_ = result.lastCol;
+    selected_ = result.row;
+    searchStatus_ = HitStatusText(rows_.Caption(ModelRow(result.row)), result.cols);
     return SessionResult::Done;
-}
-
-std::u16string ListSession::SearchStatus() const
-{
-    const int row = lastSearch_.found ? ModelRow(lastSearch_.row) : -1;
-    if (row < 0) return std::u16string(kBlankSearchStatus) + FilterNotice();
-    return HitStatusText(rows_.Caption(row), lastSearch_.cols) + FilterNotice();
 }
 
 void ListSession::Select(int viewRow)

@@ -94,13 +94,13 @@ public:
     // From the selected row's next field on, then row by row in the order shown. A hit selects
     // its row and moves the search cursor there.
     SessionResult Search(const TermMatcher& matcher, bool forward, const Progress& progress = {});
-    const SearchResult& LastSearch() const { return lastSearch_; }
     // The user moved the selection: the next search starts at the row's first field.
     void ResetSearchColumn() { searchCol_ = 0; }
     int32_t SearchRow() const { return searchRow_; }
     int32_t SearchColumn() const { return searchCol_; }
-    // Panel 4 after a search: the hit's line and fields, and the filter notice.
-    std::u16string SearchStatus() const;
+    // Panel 4: the last search's hit (its line and fields as they were found) or blank after a
+    // search that found nothing, empty before any search; then the filter notice.
+    std::u16string SearchStatus() const { return searchStatus_ + FilterNotice(); }
 
     // A view row, -1 for none.
     void Select(int viewRow);
@@ -194,7 +194,7 @@ private:
 
     int32_t searchRow_ = 0;
     int32_t searchCol_ = 0;
-    SearchResult lastSearch_;
+    std::u16string searchStatus_;
 
     HighLightMarks marks_;
     std::optional<HighLightMarks> spareMarks_;

@@ -6,11 +6,9 @@
 #include <optional>
 
 #include "core/IniValues.h"
-#include "core/Paging.h"
 #include "core/TextFile.h"
 #include "forms/Files.h"
 #include "forms/Text.h"
-#include "plugin/HostMessages.h"
 
 namespace tovo {
 
@@ -72,7 +70,7 @@ void SetComboItems(HWND combo, const std::vector<std::u16string>& items) {
   SendMessageW(combo, WM_SETREDRAW, TRUE, 0);
 }
 
-TFormCsvList::TFormCsvList() : Form(kDesign) {}
+TFormCsvList::TFormCsvList() : Form(kDesign), session_(editor_, &UserLocaleKey) {}
 
 // The subclassed list may still get messages while the base class destroys the window.
 TFormCsvList::~TFormCsvList() { RemoveListAids(); }
@@ -80,12 +78,12 @@ TFormCsvList::~TFormCsvList() { RemoveListAids(); }
 // ---------------------------------------------------------------- creation and layout
 
 void TFormCsvList::Execute(HWND editorWindow) {
-  IntWindowHwnd = editorWindow;
+  editor_.Attach(editorWindow);
   HWND owner = editorWindow && IsWindow(editorWindow) ? GetAncestor(editorWindow, GA_ROOT) : nullptr;
-  MainMenu1 = BuildMenu();
-  if (!CreateTopLevel(L"CsvList表示", kSizableModalStyle, 0, owner, MainMenu1)) {
-    DestroyMenu(MainMenu1);
-    MainMenu1 = nullptr;
+  menu_ = BuildMenu();
+  if (!CreateTopLevel(L"CsvList表示", kSizableModalStyle, 0, owner, menu_)) {
+    DestroyMenu(menu_);
+    menu_ = nullptr;
     ShowError(owner, u"一覧ウィンドウを作成できませんでした。");
     return;
   }
@@ -97,62 +95,69 @@ void TFormCsvList::Execute(HWND editorWindow) {
 }
 
 bool TFormCsvList::CreateControls() {
-  // Creation order is the tab order: the panel's buttons and boxes, then the list.
-  ButtonPrev = CreateChild(L"BUTTON", L"前ﾍﾟｰｼﾞ(&R)", WS_TABSTOP | BS_PUSHBUTTON, 0, IdButtonPrev);
-  ButtonNext = CreateChild(L"BUTTON", L"次ﾍﾟｰｼﾞ(&E)", WS_TABSTOP | BS_PUSHBUTTON, 0, IdButtonNext);
-  ButtonSearchPrev = CreateChild(L"BUTTON", L"前を検索(&P)", WS_TABSTOP | BS_PUSHBUTTON, 0, IdButtonSearchPrev);
-  ButtonSearchNext = CreateChild(L"BUTTON", L"次を検索(&N)", WS_TABSTOP | BS_PUSHBUTTON, 0, IdButtonSearchNext);
-  ButtonFitColumnWidth = CreateChild(L"BUTTON", L"幅調整(&A)", WS_TABSTOP | BS_PUSHBUTTON, 0, IdButtonFitColumnWidth);
-  ButtonCancel = CreateChild(L"BUTTON", L"閉じる(&C)", WS_TABSTOP | BS_PUSHBUTTON, 0, IdButtonCancel);
-  // Each label stands just before its box, so its access key focuses that box.
-  Label3 = CreateChild(L"STATIC", L"検索(&D):", SS_LEFT, 0, IdLabel3);
-  ComboBox3 = CreateChild(L"COMBOBOX", L"", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL, 0, IdComboBox3);
-  Label1 = CreateChild(L"STATIC", L"表示行数(&L):", SS_LEFT, 0, IdLabel1);
-  ComboBox1 = CreateChild(L"COMBOBOX", L"", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, 0, IdComboBox1);
-  Label2 = CreateChild(L"STATIC", L"幅(&W):", SS_LEFT, 0, IdLabel2);
-  ComboBox2 = CreateChild(L"COMBOBOX", L"", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, 0, IdComboBox2);
+  // Panel positions are relative to the panel, which sits above the status bar.
+  const int panelTop = kDesignClient.cy - kStatusHeight - kPanelHeight;
+  constexpr DWORD kButton = WS_TABSTOP | BS_PUSHBUTTON;
+  constexpr DWORD kSizeBox = WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST;
+  struct PanelControl {
+    HWND TFormCsvList::*kept;  // null: the window needs no handle of it after creation
+    const wchar_t* windowClass;
+    const wchar_t* text;
+    DWORD style;
+    int id;
+    RECT place;  // left, top, width, height in the panel
+  };
+  // Creation order is the tab order: the panel's buttons and boxes, then the list. Each label
+  // stands just before its box, so its access key focuses that box.
+  const PanelControl controls[] = {
+      {nullptr, L"BUTTON", L"前ﾍﾟｰｼﾞ(&R)", kButton, IdButtonPrev, {20, 40, 120, 25}},
+      {nullptr, L"BUTTON", L"次ﾍﾟｰｼﾞ(&E)", kButton, IdButtonNext, {140, 40, 120, 25}},
+      {nullptr, L"BUTTON", L"前を検索(&P)", kButton, IdButtonSearchPrev, {260, 40, 120, 25}},
+      {nullptr, L"BUTTON", L"次を検索(&N)", kButton, IdButtonSearchNext, {380, 40, 120, 25}},
+      {nullptr, L"BUTTON", L"幅調整(&A)", kButton, IdButtonFitColumnWidth, {500, 40, 140, 25}},
+      {nullptr, L"BUTTON", L"閉じる(&C)", kButton, IdButtonCancel, {640, 40, 120, 25}},
+      {nullptr, L"STATIC", L"検索(&D):", SS_LEFT, IdLabel3, {20, 10, 80, 19}},
+      {&TFormCsvList::searchBox_,
+       L"COMBOBOX",
+       L"",
+       WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL,
+       IdComboBox3,
+       {105, 8, 350, 27 + 16 * 19}},
+      {nullptr, L"STATIC", L"表示行数(&L):", SS_LEFT, IdLabel1, {458, 10, 120, 19}},
+      {&TFormCsvList::rowsPerPageBox_, L"COMBOBOX", L"", kSizeBox, IdComboBox1, {580, 8, 60, 27 + 30 * 19}},
+      {nullptr, L"STATIC", L"幅(&W):", SS_LEFT, IdLabel2, {648, 10, 60, 19}},
+      {&TFormCsvList::widthBox_, L"COMBOBOX", L"", kSizeBox, IdComboBox2, {710, 8, 60, 27 + 20 * 19}},
+  };
+  for (const PanelControl& c : controls) {
+    HWND h = CreateChild(c.windowClass, c.text, c.style, 0, c.id);
+    if (!h) return false;
+    if (c.kept) this->*c.kept = h;
+    layout_.push_back({h, c.place.left, panelTop + c.place.top, c.place.right, c.place.bottom, kLeft | kBottom});
+  }
   ListView1 =
       CreateChild(WC_LISTVIEWW, L"", WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA | LVS_SINGLESEL | LVS_SHOWSELALWAYS,
                   WS_EX_CLIENTEDGE, IdListView1);
-  StatusBar1 = CreateChild(STATUSCLASSNAMEW, L"", CCS_NORESIZE | CCS_NOPARENTALIGN | CCS_NODIVIDER | SBARS_SIZEGRIP, 0,
+  statusBar_ = CreateChild(STATUSCLASSNAMEW, L"", CCS_NORESIZE | CCS_NOPARENTALIGN | CCS_NODIVIDER | SBARS_SIZEGRIP, 0,
                            IdStatusBar1);
-  for (HWND h : {ButtonPrev, ButtonNext, ButtonSearchPrev, ButtonSearchNext, ButtonFitColumnWidth, ButtonCancel, Label3,
-                 ComboBox3, Label1, ComboBox1, Label2, ComboBox2, ListView1, StatusBar1}) {
-    if (!h) return false;
-  }
+  if (!ListView1 || !statusBar_) return false;
   ListView_SetExtendedListViewStyle(ListView1, LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
   CreateListAids();
 
   GiveUiFont();
-  GiveUiFont(StatusBar1, 16);
+  GiveUiFont(statusBar_, 16);
 
   // Rows per page: 10, 12, ... 100; widths: 25, 50, ... 300.
-  for (int n = 10; n <= 100; n += 2) SendMessageW(ComboBox1, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(W(Number(n))));
-  for (int n = 25; n <= 300; n += 25) SendMessageW(ComboBox2, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(W(Number(n))));
-  SendMessageW(ComboBox3, CB_SETMINVISIBLE, 16, 0);
-  SendMessageW(ComboBox1, CB_SETMINVISIBLE, 30, 0);
-  SendMessageW(ComboBox2, CB_SETMINVISIBLE, 20, 0);
+  for (int n = 10; n <= 100; n += 2) {
+    SendMessageW(rowsPerPageBox_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(W(Number(n))));
+  }
+  for (int n = 25; n <= 300; n += 25) SendMessageW(widthBox_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(W(Number(n))));
+  SendMessageW(searchBox_, CB_SETMINVISIBLE, 16, 0);
+  SendMessageW(rowsPerPageBox_, CB_SETMINVISIBLE, 30, 0);
+  SendMessageW(widthBox_, CB_SETMINVISIBLE, 20, 0);
 
-  // Panel positions are relative to the panel, which sits above the status bar.
-  const int panelTop = kDesignClient.cy - kStatusHeight - kPanelHeight;
-  auto inPanel = [&](HWND h, int l, int t, int w, int hgt) {
-    layout_.push_back({h, l, panelTop + t, w, hgt, kLeft | kBottom});
-  };
-  inPanel(Label3, 20, 10, 80, 19);
-  inPanel(ComboBox3, 105, 8, 350, 27 + 16 * 19);
-  inPanel(Label1, 458, 10, 120, 19);
-  inPanel(ComboBox1, 580, 8, 60, 27 + 30 * 19);
-  inPanel(Label2, 648, 10, 60, 19);
-  inPanel(ComboBox2, 710, 8, 60, 27 + 20 * 19);
-  inPanel(ButtonPrev, 20, 40, 120, 25);
-  inPanel(ButtonNext, 140, 40, 120, 25);
-  inPanel(ButtonSearchPrev, 260, 40, 120, 25);
-  inPanel(ButtonSearchNext, 380, 40, 120, 25);
-  inPanel(ButtonFitColumnWidth, 500, 40, 140, 25);
-  inPanel(ButtonCancel, 640, 40, 120, 25);
   layout_.push_back({ListView1, 0, 0, kDesignClient.cx, panelTop, kLeft | kTop | kRight | kBottom});
   layout_.push_back(
-      {StatusBar1, 0, kDesignClient.cy - kStatusHeight, kDesignClient.cx, kStatusHeight, kLeft | kRight | kBottom});
+      {statusBar_, 0, kDesignClient.cy - kStatusHeight, kDesignClient.cx, kStatusHeight, kLeft | kRight | kBottom});
   panels_ = {{0, panelTop, kDesignClient.cx, kPanelHeight, kLeft | kRight | kBottom}};
   Layout();
   return true;
@@ -177,7 +182,7 @@ void TFormCsvList::FormResize() {
   int parts[5];
   for (int i = 0; i < 4; ++i) parts[i] = Scale(70, dpi_) * (i + 1);
   parts[4] = -1;
-  SendMessageW(StatusBar1, SB_SETPARTS, 5, reinterpret_cast<LPARAM>(parts));
+  SendMessageW(statusBar_, SB_SETPARTS, 5, reinterpret_cast<LPARAM>(parts));
 }
 
 void TFormCsvList::FormDpiChanged() { ApplyListFont(); }
@@ -283,11 +288,15 @@ const std::vector<TFormCsvList::Setting>& TFormCsvList::Settings() {
        [](F& f, SettingValue v) { f.FormPosHeight = v.number; },
        [](const F& f) { return normalRectPart(f, [](const RECT& r) -> int { return r.bottom - r.top; }); }},
       {u"CsvList", u"DispNum", u"5", SettingForm::Integer,
-       [](F& f, SettingValue v) { SendMessageW(f.ComboBox1, CB_SETCURSEL, StoredChoice(f.ComboBox1, v.number, 5), 0); },
-       [](const F& f) -> Saved { return IntValue(static_cast<int>(SendMessageW(f.ComboBox1, CB_GETCURSEL, 0, 0))); }},
+       [](F& f, SettingValue v) {
+         SendMessageW(f.rowsPerPageBox_, CB_SETCURSEL, StoredChoice(f.rowsPerPageBox_, v.number, 5), 0);
+       },
+       [](const F& f) -> Saved {
+         return IntValue(static_cast<int>(SendMessageW(f.rowsPerPageBox_, CB_GETCURSEL, 0, 0)));
+       }},
       {u"CsvList", u"ColWidth", u"2", SettingForm::Integer,
-       [](F& f, SettingValue v) { SendMessageW(f.ComboBox2, CB_SETCURSEL, StoredChoice(f.ComboBox2, v.number, 2), 0); },
-       [](const F& f) -> Saved { return IntValue(static_cast<int>(SendMessageW(f.ComboBox2, CB_GETCURSEL, 0, 0))); }},
+       [](F& f, SettingValue v) { SendMessageW(f.widthBox_, CB_SETCURSEL, StoredChoice(f.widthBox_, v.number, 2), 0); },
+       [](const F& f) -> Saved { return IntValue(static_cast<int>(SendMessageW(f.widthBox_, CB_GETCURSEL, 0, 0))); }},
       {u"CsvListHighLight", u"None", u"1", SettingForm::Flag,
        [](F& f, SettingValue v) { f.SetChecked(MenuCsvListHiLightNone, v.flag); },
        [](const F& f) -> Saved { return FlagValue(f.IsChecked(MenuCsvListHiLightNone)); }},
@@ -335,24 +344,18 @@ void TFormCsvList::ReadSettings() {
     std::u16string text = IniRead(StrIniFileName, setting.section, setting.key, setting.fallback);
     setting.load(*this, ParseSetting(setting.form, std::move(text), setting.fallback));
   }
-  // Sums in 64 bits: stored values near the integer limits must fail the rectangle check, not wrap.
-  FormPosRight = static_cast<int>(std::clamp<int64_t>(int64_t{FormPosLeft} + FormPosWidth, INT32_MIN, INT32_MAX));
-  FormPosButtom = static_cast<int>(std::clamp<int64_t>(int64_t{FormPosTop} + FormPosHeight, INT32_MIN, INT32_MAX));
   ApplyListFont();
   ApplyListColors();
-  IntMoveNum = ComboNumber(ComboBox1);
-  widthChoiceInForce_ = static_cast<int>(SendMessageW(ComboBox2, CB_GETCURSEL, 0, 0));
+  widthChoiceInForce_ = static_cast<int>(SendMessageW(widthBox_, CB_GETCURSEL, 0, 0));
   if (!StrHighLightFileName.empty() && FileExists(StrHighLightFileName)) LoadHighLightWords(StrHighLightFileName);
   // The second splitter item only ever shows its stored mark.
-  EnableMenuItem(MainMenu1, MenuCsvEx1, MF_BYCOMMAND | MF_GRAYED);
+  EnableMenuItem(menu_, MenuCsvEx1, MF_BYCOMMAND | MF_GRAYED);
 }
 
 void TFormCsvList::FormShow() {
   KillTimer(hwnd_, kTimer1);
   StrListKeyMap.clear();
   StrListKeyMapOriginal.clear();
-  StrListEditorLines.Clear();
-  StrListEditorAllLines.Clear();
 
   StrDllFilePath = PluginFolder();
   StrIniFileName = StrDllFilePath + u"TovoCsvList.ini";
@@ -376,41 +379,18 @@ void TFormCsvList::FormShow() {
     unreadable.push_back(u"検索履歴のファイルを読み込めませんでした。\r\n" + historyPath + u"\r\n" +
                          ErrorText(history.error) + u"\r\n履歴なしで続けます。このファイルは書き換えません。");
   }
-  SetComboItems(ComboBox3, history.lines);
-  SetWindowTextW(ComboBox3, L"");
+  SetComboItems(searchBox_, history.lines);
+  SetWindowTextW(searchBox_, L"");
 
   ReadSettings();
 
-  SetStatus(3, u"行:      桁:  ");
-
-  // The document, as the editor reports it. A negative count is no document; the
-  // current line is clamped into the document so every later bound stays inside it.
-  BoolLoadAll = false;
-  LRESULT count = 0, current = 0;
-  if (IntWindowHwnd && IsWindow(IntWindowHwnd)) {
-    count = SendMessageW(IntWindowHwnd, kMsgGetLineCount, 1, 0);
-    current = SendMessageW(IntWindowHwnd, kMsgGetCurrentLine, 1, static_cast<LPARAM>(-1));
-  }
-  IntEditorAllCount = static_cast<int32_t>(std::clamp<LRESULT>(count, 0, INT32_MAX));
-  IntEditorRow = static_cast<int32_t>(std::clamp<LRESULT>(current, 0, std::max<int32_t>(IntEditorAllCount - 1, 0)));
-  IntStartNum = IntEditorRow;
-
-  // The stored rectangle is checked against the whole virtual screen, all monitors.
-  MonitorTop = GetSystemMetrics(SM_YVIRTUALSCREEN);
-  MonitorLeft = GetSystemMetrics(SM_XVIRTUALSCREEN);
-  MonitorWidth = GetSystemMetrics(SM_CXVIRTUALSCREEN);
-  MonitorHeight = GetSystemMetrics(SM_CYVIRTUALSCREEN);
-  MonitorRight = MonitorLeft + MonitorWidth;
-  MonitorButtom = MonitorTop + MonitorHeight;
+  SetStatus(Panel::LineCount, u"行:      桁:  ");
   PlaceWindow();
-
   SetUpColumns();
-
-  // The first page includes the last line (the page commands stop one before it).
-  const PageBounds first = WindowStartPage(IntEditorRow, IntEditorAllCount, IntMoveNum);
-  IntLineStart = first.start;
-  IntLineEnd = first.end;
-  SetListData();
+  // The session asks the editor for the document and reads the page at its current line.
+  const int rowsPerPage = ComboNumber(rowsPerPageBox_);
+  const Splitter splitter = CurrentSplitter();
+  RunFill([&](const Progress& progress) { return session_.Open(rowsPerPage, splitter, progress); });
 
   KeyMapStartUp();
   if (!unreadable.empty()) {
@@ -423,11 +403,17 @@ void TFormCsvList::FormShow() {
 void TFormCsvList::FormShown() noexcept { SetFocus(ListView1); }
 
 void TFormCsvList::PlaceWindow() {
-  // The 9-pixel allowance in 64 bits: a stored 2147483647 must fail the check, not overflow.
-  const bool fits = MonitorTop <= int64_t{FormPosTop} + 9 && FormPosTop <= MonitorButtom &&
-                    MonitorTop <= FormPosButtom && FormPosButtom <= MonitorButtom &&
-                    MonitorLeft <= int64_t{FormPosLeft} + 9 && FormPosLeft <= MonitorRight &&
-                    MonitorLeft <= FormPosRight && FormPosRight <= MonitorRight;
+  // The stored rectangle is checked against the whole virtual screen, all monitors.
+  const int screenTop = GetSystemMetrics(SM_YVIRTUALSCREEN);
+  const int screenLeft = GetSystemMetrics(SM_XVIRTUALSCREEN);
+  const int screenRight = screenLeft + GetSystemMetrics(SM_CXVIRTUALSCREEN);
+  const int screenBottom = screenTop + GetSystemMetrics(SM_CYVIRTUALSCREEN);
+  // Sums in 64 bits: stored values near the integer limits must fail the check, not wrap.
+  const int64_t right = int64_t{FormPosLeft} + FormPosWidth;
+  const int64_t bottom = int64_t{FormPosTop} + FormPosHeight;
+  const bool fits = screenTop <= int64_t{FormPosTop} + 9 && FormPosTop <= screenBottom && screenTop <= bottom &&
+                    bottom <= screenBottom && screenLeft <= int64_t{FormPosLeft} + 9 && FormPosLeft <= screenRight &&
+                    screenLeft <= right && right <= screenRight;
   if (fits) {
     SetWindowPos(hwnd_, nullptr, FormPosLeft, FormPosTop, FormPosWidth, FormPosHeight, SWP_NOZORDER | SWP_NOACTIVATE);
   } else {
@@ -462,8 +448,8 @@ void TFormCsvList::ApplyListFont() {
   listFontBold_ = MakeFont(FontDialog1.name, FontDialog1.size, dpi_, true);
   SendMessageW(ListView1, WM_SETFONT, reinterpret_cast<WPARAM>(listFont_.get()), TRUE);
   // The tooltip's lines are wrapped by the list font's widths.
-  if (ToolTip1) SendMessageW(ToolTip1, WM_SETFONT, reinterpret_cast<WPARAM>(listFont_.get()), FALSE);
-  charWidthsValid_ = false;
+  if (tip_.window) SendMessageW(tip_.window, WM_SETFONT, reinterpret_cast<WPARAM>(listFont_.get()), FALSE);
+  measure_.valid = false;
 }
 
 void TFormCsvList::ApplyListColors() {
@@ -490,13 +476,10 @@ void TFormCsvList::FormClose() {
   // The window's string lists.
   StrListKeyMap.clear();
   StrListKeyMapOriginal.clear();
-  StrListEditorLines.Clear();
-  StrListEditorAllLines.Clear();
-  rows_.Clear();
 
   // The first 32 history entries.
   if (!historyUnreadable_) {
-    std::vector<std::u16string> history = ComboItems(ComboBox3);
+    std::vector<std::u16string> history = ComboItems(searchBox_);
     if (history.size() > kHistoryWritten) history.resize(kHistoryWritten);
     const std::u16string historyPath = StrDllFilePath + kHistoryFile;
     if (DWORD err = WriteTextLines(historyPath, history)) failures.push_back(historyPath + u"\r\n" + ErrorText(err));
@@ -513,14 +496,13 @@ void TFormCsvList::FormClose() {
 // ---------------------------------------------------------------- handlers of this file
 
 void TFormCsvList::ComboBox1Change() {
-  if (BoolLoadAll) return;
+  if (session_.LoadedAll()) return;
   if (!MayRun(kComboBox1DuringFill)) {
     ShowChoicesInForce();
     return;
   }
-  IntMoveNum = ComboNumber(ComboBox1);
-  if (auto page = PageSizeChanged({IntLineStart, IntLineEnd}, IntEditorAllCount, IntMoveNum)) IntLineEnd = page->end;
-  SetListData();
+  const int rowsPerPage = ComboNumber(rowsPerPageBox_);
+  RunFill([&](const Progress& progress) { return session_.SetRowsPerPage(rowsPerPage, progress); });
 }
 
 void TFormCsvList::ComboBox2Change() {
@@ -529,7 +511,7 @@ void TFormCsvList::ComboBox2Change() {
     return;
   }
   HideCellTip();  // whether its cell is cut off may change
-  widthChoiceInForce_ = static_cast<int>(SendMessageW(ComboBox2, CB_GETCURSEL, 0, 0));
+  widthChoiceInForce_ = static_cast<int>(SendMessageW(widthBox_, CB_GETCURSEL, 0, 0));
   const int width = ColumnWidthChoice();
   for (int i = 1; i <= kShownFields; ++i) SetColumnWidthPx(i, width);
 }
@@ -537,14 +519,14 @@ void TFormCsvList::ComboBox2Change() {
 // A choice refused during a fill must not stay in its box: closing would store a size the list
 // never had.
 void TFormCsvList::ShowChoicesInForce() {
-  const std::u16string rows = Number(IntMoveNum);
+  const std::u16string rows = Number(session_.RowsPerPage());
   const LRESULT entry =
-      SendMessageW(ComboBox1, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(W(rows)));
-  if (entry != CB_ERR) SendMessageW(ComboBox1, CB_SETCURSEL, static_cast<WPARAM>(entry), 0);
-  SendMessageW(ComboBox2, CB_SETCURSEL, static_cast<WPARAM>(widthChoiceInForce_), 0);
+      SendMessageW(rowsPerPageBox_, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(W(rows)));
+  if (entry != CB_ERR) SendMessageW(rowsPerPageBox_, CB_SETCURSEL, static_cast<WPARAM>(entry), 0);
+  SendMessageW(widthBox_, CB_SETCURSEL, static_cast<WPARAM>(widthChoiceInForce_), 0);
 }
 
-int TFormCsvList::ColumnWidthChoice() const { return ComboNumber(ComboBox2); }
+int TFormCsvList::ColumnWidthChoice() const { return ComboNumber(widthBox_); }
 
 void TFormCsvList::SetColumnWidthPx(int column, int px96) {
   ListView_SetColumnWidth(ListView1, column, Scale(px96, dpi_));
@@ -554,28 +536,18 @@ void TFormCsvList::ButtonCancelClick() { PostMessageW(hwnd_, WM_CLOSE, 0, 0); }
 
 void TFormCsvList::MenuCsvListCloseClick() { PostMessageW(hwnd_, WM_CLOSE, 0, 0); }
 
-bool TFormCsvList::IsChecked(UINT item) const {
-  return (GetMenuState(MainMenu1, item, MF_BYCOMMAND) & MF_CHECKED) != 0;
-}
+bool TFormCsvList::IsChecked(UINT item) const { return (GetMenuState(menu_, item, MF_BYCOMMAND) & MF_CHECKED) != 0; }
 
 void TFormCsvList::SetChecked(UINT item, bool checked) {
-  CheckMenuItem(MainMenu1, item, MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
+  CheckMenuItem(menu_, item, MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
 }
 
-void TFormCsvList::SetStatus(int panel, std::u16string_view text) {
+void TFormCsvList::SetStatus(Panel panel, std::u16string_view text) {
   std::u16string copy(text);
-  SendMessageW(StatusBar1, SB_SETTEXTW, static_cast<WPARAM>(panel), reinterpret_cast<LPARAM>(W(copy)));
+  SendMessageW(statusBar_, SB_SETTEXTW, static_cast<WPARAM>(panel), reinterpret_cast<LPARAM>(W(copy)));
 }
 
-std::u16string TFormCsvList::StatusText(int panel) const {
-  auto len = LOWORD(SendMessageW(StatusBar1, SB_GETTEXTLENGTHW, static_cast<WPARAM>(panel), 0));
-  std::wstring buf(static_cast<size_t>(len) + 1, L'\0');
-  SendMessageW(StatusBar1, SB_GETTEXTW, static_cast<WPARAM>(panel), reinterpret_cast<LPARAM>(buf.data()));
-  buf.resize(len);
-  return U(buf);
-}
-
-void TFormCsvList::RepaintStatus() { UpdateWindow(StatusBar1); }
+void TFormCsvList::RepaintStatus() { UpdateWindow(statusBar_); }
 
 // ---------------------------------------------------------------- dispatch
 
@@ -589,7 +561,7 @@ void TFormCsvList::RunCommand(UINT id) {
   const std::optional<size_t> row = CommandIndexOf(id);
   if (!row) return;
   // Disabled items never run, whichever way they are reached.
-  if (GetMenuState(MainMenu1, id, MF_BYCOMMAND) & (MF_GRAYED | MF_DISABLED)) return;
+  if (GetMenuState(menu_, id, MF_BYCOMMAND) & (MF_GRAYED | MF_DISABLED)) return;
   if (!MayRun(CommandTable()[*row].duringFill)) return;
   (this->*kCommandHandlers[*row])();
 }
@@ -646,7 +618,7 @@ bool TFormCsvList::PreviewMessage(MSG& msg) {
   if (msg.message == WM_CHAR) {
     // The three boxes discard Enter and Esc (the search box's edit is a child of its box).
     HWND parent = GetParent(msg.hwnd);
-    bool inBox = msg.hwnd == ComboBox1 || msg.hwnd == ComboBox2 || msg.hwnd == ComboBox3 || parent == ComboBox3;
+    bool inBox = msg.hwnd == rowsPerPageBox_ || msg.hwnd == widthBox_ || msg.hwnd == searchBox_ || parent == searchBox_;
     return inBox && IsEnterOrEscChar(msg.wParam);
   }
   if (msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN) {

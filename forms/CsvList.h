@@ -1,11 +1,15 @@
 // The list window: the open document as a table, one row a line, with paging, search,
 // highlighting, header row, column fitting and shortcut keys. One instance per command.
 //
+// The document (lines, rows, page, order, selection for the operations, search cursor, marks,
+// captions) is its ListSession; the window turns messages into session calls and the session's
+// state into pixels. The lines come from the editor through an EditorLineSource.
+//
 // The class is implemented across a few files by concern, all of the same window:
 //   CsvList.cpp           layout, start-up (FormShow), the settings table read there and written
 //                         by closing (FormClose), the two size boxes, message and command dispatch
-//   CsvListFill.cpp       reading lines from the editor, SetListData, paging, loading all lines,
-//                         the owner-data cell text, the splitter switch
+//   CsvListFill.cpp       the fill scope and its pump, showing what a fill made, paging, loading
+//                         all lines, the owner-data cell text, the splitter switch
 //   CsvListColumns.cpp    header row, column fitting, start position, CenterListRow
 //   CsvListSearch.cpp     forward and backward search, the history, the go-to-line command
 //   CsvListHighLight.cpp  custom drawing of marks, font and colour dialogs, word file, help
@@ -22,29 +26,23 @@
 #include <string>
 #include <vector>
 
+#include <functional>
+
 #include "core/ColumnFit.h"
 #include "core/Commands.h"
 #include "core/CsvSplit.h"
-#include "core/HighLight.h"
-#include "core/LineStore.h"
-#include "core/Paging.h"
-#include "core/RowModel.h"
-#include "core/RowOrder.h"
+#include "core/ListSession.h"
 #include "core/Search.h"
 #include "forms/CsvListIds.h"
+#include "forms/EditorLineSource.h"
 #include "forms/Form.h"
 #include "forms/Handles.h"
-#include "forms/LineMarker.h"
 
 namespace tovo {
 
-inline constexpr int kLongLineLimit = 16384;
 // The list view draws (and its own auto-size measures) at most this many units of a cell: its
 // display buffer holds 260 with the terminator. Fitting and the cut-off test cover what is drawn.
 inline constexpr size_t kListCellUnits = 259;
-// A line longer than this is not asked of the editor in full (a host answering a bogus length
-// must not make us allocate gigabytes); it is read cut to this many units.
-inline constexpr int32_t kMaxLineRead = 16 * 1024 * 1024;
 // Bytes a test build lets a store or a sort take, from the environment variable; 0 (always in a
 // release build) for what the system gives. A test can so run out of memory without exhausting
 // the machine.
@@ -72,7 +70,6 @@ class TFormCsvList : public win::Form {
   std::u16string StrDllFilePath;
   std::vector<std::u16string> StrListKeyMap;
   std::vector<std::u16string> StrListKeyMapOriginal;
-  HWND IntWindowHwnd = nullptr;
 
  protected:
   LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
@@ -83,6 +80,17 @@ class TFormCsvList : public win::Form {
   void FormDpiChanged() override;
 
  private:
+  // The status bar's panels.
+  enum class Panel : int {
+    FitProgress = 0,  // the column the fitting has reached
+    FirstLine = 1,    // the first and last line in the list; the load-all line counter
+    LastLine = 2,
+    LineCount = 3,  // the document's line count
+    Search = 4,     // the last search's hit, the filter notice, a refused command
+  };
+  // A session operation run by the window: given the progress that pumps, or none.
+  using SessionOp = std::function<SessionResult(const Progress&)>;
+
   // ---------------------------------------------------------------- CsvList.cpp
   bool CreateControls();
   HMENU BuildMenu();
@@ -103,28 +111,30 @@ class TFormCsvList : public win::Form {
   void ApplyListColors();
   bool IsChecked(UINT item) const;
   void SetChecked(UINT item, bool checked);
-  void SetStatus(int panel, std::u16string_view text);
-  std::u16string StatusText(int panel) const;
+  void SetStatus(Panel panel, std::u16string_view text);
   void RepaintStatus();
-  int ColumnWidthChoice() const;  // the number shown in ComboBox2
+  int ColumnWidthChoice() const;  // the number shown in the width box
   void SetColumnWidthPx(int column, int px96);
   void ShowChoicesInForce();    // the size boxes back to the sizes the list has
-  int widthChoiceInForce_ = 0;  // ComboBox2's entry the columns were last sized by
+  int widthChoiceInForce_ = 0;  // the width box's entry the columns were last sized by
   // One handler per row of the command table, in its order.
   using CommandHandler = void (TFormCsvList::*)();
   static const std::array<CommandHandler, kCommandCount> kCommandHandlers;
 
   // ---------------------------------------------------------------- CsvListFill.cpp
-  void SetListData();
-  // false: stopped because the window closes. With a marker, the lines were marked as they were read.
-  bool FillRows(const LineStore& lines, bool loadAll, LineMarker* marker = nullptr);
+  // Runs an operation that reads a page or makes the rows again inside a fill and shows what it
+  // made; false when nothing new is shown or the window is closing.
+  bool RunFill(const SessionOp& op);
+  void ShowFilledRows();  // the rows a fill made: count, first row selected, status panels
+  void ShowLineRange();   // panels 1 and 2: the first and last line in the list
+  Progress FillProgress(bool countLines);
+  void ReadTestLimits();
   void ListView1GetDispInfo(NMLVDISPINFOW* info);
   void MenuCsvListTopClick();
   void MenuCsvListPrevClick();
   void MenuCsvListNextClick();
   void MenuCsvListEndClick();
-  using PageCommand = std::optional<PageBounds> (*)(PageBounds, int32_t lineCount, int32_t rowsPerPage);
-  void TurnPage(PageCommand command, WPARAM listKey, bool withControl);
+  void TurnPage(PageStep step, WPARAM listKey, bool withControl);
   void ButtonPrevClick();
   void ButtonNextClick();
   void MenuCsvListLoadAllClick();
@@ -133,19 +143,12 @@ class TFormCsvList : public win::Form {
   void PostListKey(WPARAM vk);
   void ShowLongLineMessage();
   Splitter CurrentSplitter() const;
-  std::u16string RowCaption(int row) const;
-  // false: stopped. Each line goes to the marker, if any, as it is stored.
-  bool ReadLines(LineStore& into, int32_t first, int32_t stop, bool progress, LineMarker* marker = nullptr);
-  void SuspendListRedraw();
-  bool PumpWhileBusy(int32_t progressLine);  // throttled; false: stop the loop
-  void ClearRows();
-  void ShowPage(int32_t start, int32_t end);
-  std::u16string lineBuffer_;  // a long line's buffer, reused across lines of a fill
+  bool PumpWhileBusy(int64_t progressLine);  // throttled; false: stop the loop
 
   // A loop that handles messages while it runs: a page fill, load-all, the header row, fitting,
-  // a search. It holds "fill in progress", the list's redraw suspension and a close asked for
-  // meanwhile, and ends all three however the loop ends. Commands that cannot run during it are
-  // refused by RunCommand (the table says which); controls that are not commands ask Allowed.
+  // a search. It holds "fill in progress" and a close asked for meanwhile, and ends both however
+  // the loop ends. Commands that cannot run during it are refused by RunCommand (the table says
+  // which); controls that are not commands ask Allowed.
   class FillScope {
    public:
     explicit FillScope(TFormCsvList& form);
@@ -162,10 +165,8 @@ class TFormCsvList : public win::Form {
   struct FillState {
     bool active = false;
     bool closeRequested = false;
-    bool listRedrawSuspended = false;
     uint64_t nextPumpTick = 0;
     uint64_t nextProgressTick = 0;
-    uint32_t pumpCalls = 0;
   } fill_;
   bool Allowed(DuringFill rule) const { return rule == DuringFill::Runs || !fill_.active; }
   bool MayRun(DuringFill rule);  // Allowed, and a refusal said in the status bar
@@ -178,14 +179,18 @@ class TFormCsvList : public win::Form {
   void MenuCsvListFitColumnWidthClick();
   void ButtonFitColumnWidthClick();
   void MenuMoveStartPositionClick();
+  void GoToLine(const SessionOp& go);  // go-to and the start position
   void CenterListRow(int row);
   void ListView1Click();
   std::array<int, kShownFields> FittedColumnWidths();
   void EnsureCharWidths();
-  std::u16string ColumnCaption(int column) const;  // data column 1..96
-  std::vector<std::u16string> headerCaptions_;     // set by the header row; empty: "01".."96"
-  int itemTextPadding_ = 12;                       // what the list's own auto-size adds to a cell's text width
-  int headerTextPadding_ = 12;                     // and to a caption's, at least the header's own margins
+  // What fitting and the cut-off test measure text with, for the list's font.
+  struct TextMeasure {
+    CharWidthTable charWidths;
+    bool valid = false;
+    int itemTextPadding = 12;    // what the list's own auto-size adds to a cell's text width
+    int headerTextPadding = 12;  // and to a caption's, at least the header's own margins
+  } measure_;
 
   // ---------------------------------------------------------------- CsvListSearch.cpp
   void MenuCsvListSearchNextClick();
@@ -236,8 +241,13 @@ class TFormCsvList : public win::Form {
   LRESULT ListView1Message(HWND list, UINT msg, WPARAM wp, LPARAM lp);
   LRESULT HeaderMessage(HWND header, UINT msg, WPARAM wp, LPARAM lp);
   using ControlHandler = LRESULT (TFormCsvList::*)(HWND, UINT, WPARAM, LPARAM);
-  static LRESULT ForwardSubclassed(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, WNDPROC ours,
-                                   WNDPROC TFormCsvList::*original, ControlHandler handler);
+  // The subclassed controls' own procedures.
+  struct OwnProcs {
+    WNDPROC list = nullptr;
+    WNDPROC header = nullptr;
+  } ownProcs_;
+  static LRESULT ForwardSubclassed(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, WNDPROC ours, WNDPROC OwnProcs::*original,
+                                   ControlHandler handler);
   bool InFrozenHeader(HWND header, POINT pt) const;
   int ListOriginX() const;  // how far the list is scrolled right, in pixels
   void ListView1BeforePaint();
@@ -255,29 +265,27 @@ class TFormCsvList : public win::Form {
   LRESULT ListView1MoveSelection(UINT msg, WPARAM wp, LPARAM lp);
   int SelectedRow() const;      // -1: none
   void SelectListRow(int row);  // selected, focused and the selection mark, the old row let go
-  HWND ToolTip1 = nullptr;
-  WNDPROC listProc_ = nullptr, headerProc_ = nullptr;  // the controls' own procedures
-  CellRef tipCell_;                                    // the cell the tooltip is shown or waiting for
-  std::u16string tipText_;                             // its text
-  bool tipTrackingLeave_ = false;
-  int paintedOriginX_ = 0;  // the scroll position and "No" width the list last painted with
-  int paintedNumberWidth_ = 0;
-  int headerLeft_ = 0;
+  // The tooltip of a cell cut short.
+  struct CellTip {
+    HWND window = nullptr;
+    CellRef cell;  // the cell it is shown or waiting for
+    std::u16string text;
+    bool trackingLeave = false;
+  } tip_;
+  // The scroll position and "No" width the list last painted with, and where the header stood.
+  struct FrozenNumbers {
+    int paintedOriginX = 0;
+    int paintedNumberWidth = 0;
+    int headerLeft = 0;
+  } frozen_;
   static constexpr UINT_PTR kTimerTip = 2;
 
   // ---------------------------------------------------------------- CsvListSort.cpp
-  // The list shows "view rows"; rows_ holds "model rows" in line order.
-  int ViewRowCount() const;
-  int ModelRow(int viewRow) const;  // -1: no such row
-  int ViewRow(int modelRow) const;  // -1: hidden by the filter
-  int ViewRowOfLine(int32_t line);  // shows all rows when the filter hides it; -1: not in the list
-  void ReorderAfterFill();          // a fill ends the filter and keeps the sort
-  void ApplyOrder(std::vector<uint32_t> rows, bool identity, int keepModelRow);
-  std::vector<uint32_t> ShownModelRows() const;
-  bool SortRows(std::vector<uint32_t>& rows, int column, bool descending);  // false: DropSort
-  void DropSort();         // out of memory: line order, no arrow, and the user told
-  void TellSortDropped();  // once the operation that dropped it has ended
-  bool sortDropped_ = false;
+  // Runs a sort or a filter of the rows in the list and shows the order it made.
+  void Reorder(const SessionOp& op);
+  // The new order shown: the row that was selected (a model row) stays selected, else the first.
+  void ShowReordered(int keptModelRow);
+  void TellSortDropped();
   void SortByColumn(int column, bool descending);
   void SortByLine();
   void FilterByTerm();
@@ -286,18 +294,12 @@ class TFormCsvList : public win::Form {
   void ListView1ColumnPress(int column);  // from the header's click or double click
   bool headerPressCounted_ = false;       // the header's last press has had its sort step
   void UpdateSortArrow();
-  std::u16string FilterNotice() const;
   void ShowSearchPanel();
   int ColumnAt(POINT screen) const;
   bool ListView1SortMessage(UINT msg, WPARAM wp, LPARAM lp);  // true: handled
   void ShowListContextMenu(const POINT* mouse);               // null: from the keyboard
-  RowOrder order_;
-  int sortColumn_ = 0;  // 0: line order; 1..96 the field column
-  bool sortDescending_ = false;
-  bool filtered_ = false;
-  int keyColumn_ = 1;
-  std::u16string searchStatus_;   // panel 4's first part: the last search's result
-  std::u16string refusedNotice_;  // and its last: a command refused while a fill runs
+  int keyColumn_ = 1;                                         // the column the keyboard's context menu sorts by
+  std::u16string refusedNotice_;  // panel 4's last part: a command refused while a fill runs
 
   // ---------------------------------------------------------------- CsvListKeys.cpp
   void InitKeyMap();
@@ -314,53 +316,27 @@ class TFormCsvList : public win::Form {
 
   // ---------------------------------------------------------------- controls
   HWND ListView1 = nullptr;
-  HWND StatusBar1 = nullptr;
-  HWND Label1 = nullptr, Label2 = nullptr, Label3 = nullptr;
-  HWND ComboBox1 = nullptr, ComboBox2 = nullptr, ComboBox3 = nullptr;
-  HWND ButtonPrev = nullptr, ButtonNext = nullptr, ButtonSearchPrev = nullptr, ButtonSearchNext = nullptr;
-  HWND ButtonFitColumnWidth = nullptr, ButtonCancel = nullptr;
-  HMENU MainMenu1 = nullptr;
+  HWND statusBar_ = nullptr;
+  HWND rowsPerPageBox_ = nullptr, widthBox_ = nullptr, searchBox_ = nullptr;
+  HMENU menu_ = nullptr;
   win::UniqueFont listFont_, listFontBold_;
 
   // ---------------------------------------------------------------- settings (FormShow / FormClose)
   int FormPosLeft = 0, FormPosTop = 0, FormPosWidth = 800, FormPosHeight = 480;
-  int FormPosRight = 0, FormPosButtom = 0;
-  int MonitorLeft = 0, MonitorTop = 0, MonitorWidth = 0, MonitorHeight = 0;
-  int MonitorRight = 0, MonitorButtom = 0;
   std::u16string StrFormState;
   FontSetting FontDialog1;
   uint32_t ColorDialog1 = 0x00FFFFFF;  // background
   uint32_t ColorDialog2 = 0x000000FF;  // highlight text colour
   std::u16string OpenDialog1InitialDir;
-
-  // ---------------------------------------------------------------- lines and paging
-  int32_t IntMoveNum = 20;
-  int32_t IntEditorAllCount = 0;
-  int32_t IntEditorRow = 0;
-  int32_t IntStartNum = 0;
-  int32_t IntLineStart = 0;
-  int32_t IntLineEnd = 0;
-  bool BoolLoadAll = false;
-  bool BoolStrLengthOver = false;
-  LineStore StrListEditorLines;
-  LineStore StrListEditorAllLines;
-  RowModel rows_;
-
-  // ---------------------------------------------------------------- highlight
-  HighLightMarks marks_;  // ArrayListHighLightRow / ArrayListHighLightCol
-  HighLightWords words_;
   std::u16string StrHighLightFileName;
-  CharWidthTable charWidths_;
-  bool charWidthsValid_ = false;
-
-  // ---------------------------------------------------------------- search
-  std::u16string StrSearchValue;
-  int32_t IntSearchRow = 0;
-  int32_t IntSearchCol = 0;
   // The history or settings file was there but could not be read: told with the start-up
   // notices, and the close does not replace it.
   bool historyUnreadable_ = false;
   bool settingsUnreadable_ = false;
+
+  // ---------------------------------------------------------------- the document
+  EditorLineSource editor_;
+  ListSession session_;
 
   // ---------------------------------------------------------------- keys
   std::array<uint16_t, kCommandCount> shortCuts_{};  // per command table row
@@ -375,6 +351,8 @@ extern TFormCsvList* FormCsvList;
 
 // The search's matching for a term, for the search and the filter alike.
 TermMatcher MakeSearchMatcher(std::u16string_view term);
+// The platform's collation key for the user's locale without regard to case, for the sort.
+void UserLocaleKey(std::u16string_view text, std::string& out);
 
 // Combo box helpers shared by the windows.
 std::vector<std::u16string> ComboItems(HWND combo);

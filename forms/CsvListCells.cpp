@@ -33,26 +33,26 @@ void TFormCsvList::CreateListAids() {
   // chain up in a window property on every message, and the list sends itself one per row on a
   // page key (25 s instead of 0.5 s at a million rows).
   SetWindowLongPtrW(ListView1, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-  listProc_ = reinterpret_cast<WNDPROC>(
+  ownProcs_.list = reinterpret_cast<WNDPROC>(
       SetWindowLongPtrW(ListView1, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TFormCsvList::ListView1Proc)));
   if (HWND header = ListView_GetHeader(ListView1)) {
     SetWindowLongPtrW(header, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    headerProc_ = reinterpret_cast<WNDPROC>(
+    ownProcs_.header = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrW(header, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TFormCsvList::HeaderProc)));
   }
   // Owned by the window, so it goes when the window does; tracked, so it shows exactly where and
   // when the list's mouse moves say.
-  ToolTip1 =
+  tip_.window =
       CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT,
                       CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr, ThisModule(), nullptr);
-  if (!ToolTip1) return;  // the list works without tooltips
+  if (!tip_.window) return;  // the list works without tooltips
   TTTOOLINFOW tool{};
   tool.cbSize = sizeof tool;
   tool.uFlags = TTF_TRACK | TTF_ABSOLUTE | TTF_IDISHWND | TTF_TRANSPARENT;
   tool.hwnd = hwnd_;
   tool.uId = reinterpret_cast<UINT_PTR>(ListView1);
   tool.lpszText = const_cast<wchar_t*>(L"");
-  SendMessageW(ToolTip1, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+  SendMessageW(tip_.window, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
 namespace {
@@ -70,18 +70,18 @@ void Unsubclass(HWND hwnd, WNDPROC ours, WNDPROC& original) {
 void TFormCsvList::RemoveListAids() {
   if (hwnd_) KillTimer(hwnd_, kTimerTip);
   if (!ListView1 || !IsWindow(ListView1)) return;
-  Unsubclass(ListView_GetHeader(ListView1), &TFormCsvList::HeaderProc, headerProc_);
-  Unsubclass(ListView1, &TFormCsvList::ListView1Proc, listProc_);
+  Unsubclass(ListView_GetHeader(ListView1), &TFormCsvList::HeaderProc, ownProcs_.header);
+  Unsubclass(ListView1, &TFormCsvList::ListView1Proc, ownProcs_.list);
 }
 
 // The list's and the header's procedures: the same guard around their own handler.
 LRESULT TFormCsvList::ForwardSubclassed(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, WNDPROC ours,
-                                        WNDPROC TFormCsvList::*original, ControlHandler handler) {
+                                        WNDPROC OwnProcs::*original, ControlHandler handler) {
   auto* self = reinterpret_cast<TFormCsvList*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  WNDPROC theirs = self ? self->*original : nullptr;
+  WNDPROC theirs = self ? self->ownProcs_.*original : nullptr;
   if (!theirs) return DefWindowProcW(hwnd, msg, wp, lp);
   if (msg == WM_NCDESTROY) {
-    Unsubclass(hwnd, ours, self->*original);
+    Unsubclass(hwnd, ours, self->ownProcs_.*original);
     return CallWindowProcW(theirs, hwnd, msg, wp, lp);
   }
   try {
@@ -93,12 +93,12 @@ LRESULT TFormCsvList::ForwardSubclassed(HWND hwnd, UINT msg, WPARAM wp, LPARAM l
 }
 
 LRESULT CALLBACK TFormCsvList::ListView1Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  return ForwardSubclassed(hwnd, msg, wp, lp, &TFormCsvList::ListView1Proc, &TFormCsvList::listProc_,
+  return ForwardSubclassed(hwnd, msg, wp, lp, &TFormCsvList::ListView1Proc, &OwnProcs::list,
                            &TFormCsvList::ListView1Message);
 }
 
 LRESULT CALLBACK TFormCsvList::HeaderProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  return ForwardSubclassed(hwnd, msg, wp, lp, &TFormCsvList::HeaderProc, &TFormCsvList::headerProc_,
+  return ForwardSubclassed(hwnd, msg, wp, lp, &TFormCsvList::HeaderProc, &OwnProcs::header,
                            &TFormCsvList::HeaderMessage);
 }
 
@@ -107,7 +107,7 @@ LRESULT TFormCsvList::ListView1Message(HWND, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_PAINT: ListView1BeforePaint(); break;
     case WM_MOUSEMOVE: ListView1MouseMove({static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))}); break;
     case WM_MOUSELEAVE:
-      tipTrackingLeave_ = false;
+      tip_.trackingLeave = false;
       HideCellTip();
       break;
     // Whatever moves the cells or the selection takes the tooltip away; the next mouse move
@@ -135,7 +135,7 @@ LRESULT TFormCsvList::ListView1Message(HWND, UINT msg, WPARAM wp, LPARAM lp) {
   }
   if (ListView1SortMessage(msg, wp, lp)) return 0;
   if (MayMoveSelection(msg, wp)) return ListView1MoveSelection(msg, wp, lp);
-  return CallWindowProcW(listProc_, ListView1, msg, wp, lp);
+  return CallWindowProcW(ownProcs_.list, ListView1, msg, wp, lp);
 }
 
 // ---------------------------------------------------------------- moving the selection
@@ -170,9 +170,9 @@ bool TFormCsvList::MayMoveSelection(UINT msg, WPARAM wp) const {
 // nothing gets its row back (a click outside the rows leaves none, as the list would).
 LRESULT TFormCsvList::ListView1MoveSelection(UINT msg, WPARAM wp, LPARAM lp) {
   const int old = SelectedRow();
-  if (old < 0) return CallWindowProcW(listProc_, ListView1, msg, wp, lp);
+  if (old < 0) return CallWindowProcW(ownProcs_.list, ListView1, msg, wp, lp);
   ListView_SetItemState(ListView1, old, 0, LVIS_SELECTED);
-  const LRESULT result = CallWindowProcW(listProc_, ListView1, msg, wp, lp);
+  const LRESULT result = CallWindowProcW(ownProcs_.list, ListView1, msg, wp, lp);
   const bool key = msg == WM_KEYDOWN || msg == WM_CHAR;
   if (key && ListView_GetSelectedCount(ListView1) == 0 && old < ListView_GetItemCount(ListView1)) {
     ListView_SetItemState(ListView1, old, LVIS_SELECTED, LVIS_SELECTED);
@@ -185,7 +185,7 @@ LRESULT TFormCsvList::ListView1MoveSelection(UINT msg, WPARAM wp, LPARAM lp) {
 LRESULT TFormCsvList::ListView1FindItem(const NMLVFINDITEMW& find) const {
   const LVFINDINFOW& info = find.lvfi;
   if (!(info.flags & (LVFI_STRING | LVFI_PARTIAL)) || !info.psz) return -1;
-  return FindRowByCaption(rows_, order_, find.iStart, U(info.psz), (info.flags & LVFI_WRAP) != 0);
+  return session_.FindRowByCaption(find.iStart, U(info.psz), (info.flags & LVFI_WRAP) != 0);
 }
 
 int TFormCsvList::SelectedRow() const {
@@ -222,25 +222,26 @@ void TFormCsvList::ListView1BeforePaint() {
   // and where the old strip went, are painted again whenever the scroll position has changed.
   const int origin = ListOriginX();
   const int width = ListView_GetColumnWidth(ListView1, 0);
-  if (origin == paintedOriginX_ && width == paintedNumberWidth_) return;
-  if (origin > 0 || paintedOriginX_ > 0) {
+  if (origin == frozen_.paintedOriginX && width == frozen_.paintedNumberWidth) return;
+  if (origin > 0 || frozen_.paintedOriginX > 0) {
     RECT client{};
     GetClientRect(ListView1, &client);
-    RECT strip{0, 0, std::max(width, paintedNumberWidth_) + std::abs(origin - paintedOriginX_), client.bottom};
+    RECT strip{0, 0, std::max(width, frozen_.paintedNumberWidth) + std::abs(origin - frozen_.paintedOriginX),
+               client.bottom};
     strip.right = std::min<LONG>(strip.right, client.right);
     InvalidateRect(ListView1, &strip, TRUE);
   }
-  paintedOriginX_ = origin;
-  paintedNumberWidth_ = width;
+  frozen_.paintedOriginX = origin;
+  frozen_.paintedNumberWidth = width;
 }
 
 // Runs once per paint, after the list has drawn, when it is scrolled right: one filled rectangle
 // and one short text per visible row, clipped to what the paint updates.
 void TFormCsvList::ListView1PaintFrozenNumbers(HDC dc) {
   const int origin = ListOriginX();
-  if (origin <= 0 || rows_.RowCount() == 0) return;
+  if (origin <= 0 || session_.Rows().RowCount() == 0) return;
   const int top = ListView_GetTopIndex(ListView1);
-  const int last = std::min(ListView_GetItemCount(ListView1), ViewRowCount()) - 1;
+  const int last = std::min(ListView_GetItemCount(ListView1), session_.ViewRowCount()) - 1;
   RECT client{}, first{};
   GetClientRect(ListView1, &client);
   if (top < 0 || top > last || !ListView_GetItemRect(ListView1, top, &first, LVIR_BOUNDS)) return;
@@ -289,7 +290,7 @@ void TFormCsvList::ListView1PaintFrozenNumbers(HDC dc) {
     SetTextColor(dc, text);
     ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &cell, nullptr, 0, nullptr);
     // Drawn as the list draws its text, so placing and the ellipsis of a narrow column match.
-    const int length = RowModel::FormatCaption(rows_.LineNumber(ModelRow(row)) + 1, caption);
+    const int length = RowModel::FormatCaption(session_.Rows().LineNumber(session_.ModelRow(row)) + 1, caption);
     RECT textRect{textLeft, y, width, y + rowHeight};
     DrawTextW(dc, W(caption), length, &textRect, DT_LEFT | DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
     if ((state & LVIS_FOCUSED) && focusFrame) {
@@ -324,13 +325,15 @@ LRESULT TFormCsvList::HeaderMessage(HWND header, UINT msg, WPARAM wp, LPARAM lp)
       // never shows), then "No" moved into it. The header skips items outside the clipping.
       const int saved = SaveDC(dc);
       ExcludeClipRect(dc, frozen.left, frozen.top, frozen.right, frozen.bottom);
-      CallWindowProcW(headerProc_, header, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT | PRF_ERASEBKGND);
+      CallWindowProcW(ownProcs_.header, header, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc),
+                      PRF_CLIENT | PRF_ERASEBKGND);
       RestoreDC(dc, saved);
       if (RectVisible(dc, &frozen)) {
         const int savedNo = SaveDC(dc);
         IntersectClipRect(dc, frozen.left, frozen.top, frozen.right, frozen.bottom);
         SetViewportOrgEx(dc, listLeft.x - item.left, 0, nullptr);
-        CallWindowProcW(headerProc_, header, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT | PRF_ERASEBKGND);
+        CallWindowProcW(ownProcs_.header, header, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc),
+                        PRF_CLIENT | PRF_ERASEBKGND);
         RestoreDC(dc, savedNo);
       }
       EndPaint(header, &ps);
@@ -358,16 +361,16 @@ LRESULT TFormCsvList::HeaderMessage(HWND header, UINT msg, WPARAM wp, LPARAM lp)
     case WM_WINDOWPOSCHANGED: {
       // Moved sideways by a scroll: the copied pixels carry the old frozen item along.
       const auto* pos = reinterpret_cast<const WINDOWPOS*>(lp);
-      const LRESULT result = CallWindowProcW(headerProc_, header, msg, wp, lp);
-      if (!(pos->flags & SWP_NOMOVE) && pos->x != headerLeft_) {
-        headerLeft_ = pos->x;
+      const LRESULT result = CallWindowProcW(ownProcs_.header, header, msg, wp, lp);
+      if (!(pos->flags & SWP_NOMOVE) && pos->x != frozen_.headerLeft) {
+        frozen_.headerLeft = pos->x;
         InvalidateRect(header, nullptr, TRUE);
       }
       return result;
     }
     default: break;
   }
-  return CallWindowProcW(headerProc_, header, msg, wp, lp);
+  return CallWindowProcW(ownProcs_.header, header, msg, wp, lp);
 }
 
 // ---------------------------------------------------------------- cell tooltips
@@ -375,7 +378,7 @@ LRESULT TFormCsvList::HeaderMessage(HWND header, UINT msg, WPARAM wp, LPARAM lp)
 TFormCsvList::CellRef TFormCsvList::CellAt(POINT pt) const {
   LVHITTESTINFO hit{};
   hit.pt = pt;
-  if (ListView_SubItemHitTest(ListView1, &hit) < 0 || hit.iItem < 0 || hit.iItem >= ViewRowCount()) return {};
+  if (ListView_SubItemHitTest(ListView1, &hit) < 0 || hit.iItem < 0 || hit.iItem >= session_.ViewRowCount()) return {};
   if (!(hit.flags & LVHT_ONITEM)) return {};
   int column = hit.iSubItem;
   // Over the frozen strip the user sees the row's number, whatever column lies beneath.
@@ -385,71 +388,72 @@ TFormCsvList::CellRef TFormCsvList::CellAt(POINT pt) const {
 }
 
 void TFormCsvList::ListView1MouseMove(POINT pt) {
-  if (!ToolTip1) return;
-  if (!tipTrackingLeave_) {
+  if (!tip_.window) return;
+  if (!tip_.trackingLeave) {
     TRACKMOUSEEVENT track{};
     track.cbSize = sizeof track;
     track.dwFlags = TME_LEAVE;
     track.hwndTrack = ListView1;
-    tipTrackingLeave_ = TrackMouseEvent(&track) != FALSE;
+    tip_.trackingLeave = TrackMouseEvent(&track) != FALSE;
   }
   // Per move: one hit test. The text is built only when the cell under the mouse changes.
   const CellRef cell = CellAt(pt);
-  if (cell.row == tipCell_.row && cell.column == tipCell_.column) return;
+  if (cell.row == tip_.cell.row && cell.column == tip_.cell.column) return;
   HideCellTip();
-  tipCell_ = cell;
+  tip_.cell = cell;
   if (cell.row < 0) return;
-  tipText_ = CellTipTextAt(cell);
-  if (tipText_.empty()) return;
-  const UINT delay = static_cast<UINT>(SendMessageW(ToolTip1, TTM_GETDELAYTIME, TTDT_INITIAL, 0));
+  tip_.text = CellTipTextAt(cell);
+  if (tip_.text.empty()) return;
+  const UINT delay = static_cast<UINT>(SendMessageW(tip_.window, TTM_GETDELAYTIME, TTDT_INITIAL, 0));
   SetTimer(hwnd_, kTimerTip, std::clamp<UINT>(delay, USER_TIMER_MINIMUM, 5000), nullptr);
 }
 
 std::u16string TFormCsvList::CellTipTextAt(CellRef cell) {
-  cell.row = ModelRow(cell.row);
-  if (cell.row < 0 || cell.row >= rows_.RowCount()) return {};
+  const RowModel& rows = session_.Rows();
+  cell.row = session_.ModelRow(cell.row);
+  if (cell.row < 0 || cell.row >= rows.RowCount()) return {};
   EnsureCharWidths();
   char16_t number[kDecimalBufferSize];
   std::u16string_view text;
   std::u16string caption;
   if (cell.column == 0) {
-    text = {number, static_cast<size_t>(RowModel::FormatCaption(rows_.LineNumber(cell.row) + 1, number))};
+    text = {number, static_cast<size_t>(RowModel::FormatCaption(rows.LineNumber(cell.row) + 1, number))};
     caption = u"No";
   } else {
-    text = rows_.Field(cell.row, cell.column - 1);
-    caption = ColumnCaption(cell.column);
+    text = rows.Field(cell.row, cell.column - 1);
+    caption = session_.ColumnCaption(cell.column);
   }
-  const bool cut =
-      CellTextCut(charWidths_, text, ListView_GetColumnWidth(ListView1, cell.column), itemTextPadding_, kListCellUnits);
+  const bool cut = CellTextCut(measure_.charWidths, text, ListView_GetColumnWidth(ListView1, cell.column),
+                               measure_.itemTextPadding, kListCellUnits);
   TipLimits limits;
   limits.maxLineWidth = Scale(kTipLineWidth96, dpi_);
-  return CellTipText(caption, text, cut, rows_.TotalFieldCount(cell.row), charWidths_, limits);
+  return CellTipText(caption, text, cut, rows.TotalFieldCount(cell.row), measure_.charWidths, limits);
 }
 
 void TFormCsvList::TimerTipTimer() {
   KillTimer(hwnd_, kTimerTip);
   // Not over a dialog or message box that has the window disabled.
-  if (!ToolTip1 || tipCell_.row < 0 || tipText_.empty() || !IsWindowEnabled(hwnd_)) return;
+  if (!tip_.window || tip_.cell.row < 0 || tip_.text.empty() || !IsWindowEnabled(hwnd_)) return;
   POINT cursor{};
   GetCursorPos(&cursor);
   TTTOOLINFOW tool{};
   tool.cbSize = sizeof tool;
   tool.hwnd = hwnd_;
   tool.uId = reinterpret_cast<UINT_PTR>(ListView1);
-  tool.lpszText = const_cast<wchar_t*>(W(tipText_));
-  SendMessageW(ToolTip1, TTM_SETMAXTIPWIDTH, 0, Scale(kTipLineWidth96, dpi_) + Scale(32, dpi_));
-  SendMessageW(ToolTip1, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+  tool.lpszText = const_cast<wchar_t*>(W(tip_.text));
+  SendMessageW(tip_.window, TTM_SETMAXTIPWIDTH, 0, Scale(kTipLineWidth96, dpi_) + Scale(32, dpi_));
+  SendMessageW(tip_.window, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
   // Below the cursor; above it where the screen ends first, and never past the screen's right.
   // The control tells its size only once shown, so the size is worked out as it works it out.
   RECT size{0, 0, Scale(kTipLineWidth96, dpi_) + Scale(32, dpi_), 0};
   {
-    WindowDC dc(ToolTip1);
-    auto font = reinterpret_cast<HGDIOBJ>(SendMessageW(ToolTip1, WM_GETFONT, 0, 0));
+    WindowDC dc(tip_.window);
+    auto font = reinterpret_cast<HGDIOBJ>(SendMessageW(tip_.window, WM_GETFONT, 0, 0));
     SelectGuard select(dc.get(), font ? font : GetStockObject(DEFAULT_GUI_FONT));
-    DrawTextW(dc.get(), W(tipText_), static_cast<int>(tipText_.size()), &size,
+    DrawTextW(dc.get(), W(tip_.text), static_cast<int>(tip_.text.size()), &size,
               DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX | DT_EXTERNALLEADING);
   }
-  SendMessageW(ToolTip1, TTM_ADJUSTRECT, TRUE, reinterpret_cast<LPARAM>(&size));
+  SendMessageW(tip_.window, TTM_ADJUSTRECT, TRUE, reinterpret_cast<LPARAM>(&size));
   MONITORINFO monitor{};
   monitor.cbSize = sizeof monitor;
   GetMonitorInfoW(MonitorFromPoint(cursor, MONITOR_DEFAULTTONEAREST), &monitor);
@@ -459,28 +463,28 @@ void TFormCsvList::TimerTipTimer() {
     POINT at{cursor.x, cursor.y + below};
     if (at.y + tip.cy > work.bottom) at.y = std::max<LONG>(work.top, cursor.y - tip.cy - above);
     if (at.x + tip.cx > work.right) at.x = std::max<LONG>(work.left, work.right - tip.cx);
-    SendMessageW(ToolTip1, TTM_TRACKPOSITION, 0, MAKELPARAM(at.x, at.y));
+    SendMessageW(tip_.window, TTM_TRACKPOSITION, 0, MAKELPARAM(at.x, at.y));
   };
   const SIZE estimate{size.right - size.left, size.bottom - size.top};
   place(estimate);
-  SendMessageW(ToolTip1, TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&tool));
+  SendMessageW(tip_.window, TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&tool));
   // A few pixels off the estimate could still cover the cursor or cross the screen's edge: a
   // shown tracking tooltip moves at once.
   RECT shown{};
-  GetWindowRect(ToolTip1, &shown);
+  GetWindowRect(tip_.window, &shown);
   const SIZE actual{shown.right - shown.left, shown.bottom - shown.top};
   if (actual.cx != estimate.cx || actual.cy != estimate.cy) place(actual);
 }
 
 void TFormCsvList::HideCellTip() {
   KillTimer(hwnd_, kTimerTip);
-  tipCell_ = {};
-  if (!ToolTip1 || !IsWindowVisible(ToolTip1)) return;
+  tip_.cell = {};
+  if (!tip_.window || !IsWindowVisible(tip_.window)) return;
   TTTOOLINFOW tool{};
   tool.cbSize = sizeof tool;
   tool.hwnd = hwnd_;
   tool.uId = reinterpret_cast<UINT_PTR>(ListView1);
-  SendMessageW(ToolTip1, TTM_TRACKACTIVATE, FALSE, reinterpret_cast<LPARAM>(&tool));
+  SendMessageW(tip_.window, TTM_TRACKACTIVATE, FALSE, reinterpret_cast<LPARAM>(&tool));
 }
 
 // ---------------------------------------------------------------- copying the selected row
@@ -495,9 +499,9 @@ bool TFormCsvList::ListView1KeyDown(WPARAM key) {
 }
 
 void TFormCsvList::CopySelectedRow() {
-  const int row = ModelRow(SelectedRow());
-  if (row < 0 || row >= rows_.RowCount()) return;  // nothing selected: the clipboard keeps its text
-  if (!CopyTextToClipboard(hwnd_, RowCopyText(rows_, row))) MessageBeep(MB_ICONWARNING);
+  const int row = session_.ModelRow(SelectedRow());
+  if (row < 0) return;  // nothing selected: the clipboard keeps its text
+  if (!CopyTextToClipboard(hwnd_, RowCopyText(session_.Rows(), row))) MessageBeep(MB_ICONWARNING);
 }
 
 }  // namespace tovo

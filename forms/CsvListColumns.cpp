@@ -7,7 +7,6 @@
 #include <tuple>
 #include <utility>
 
-#include "core/Paging.h"
 #include "forms/Handles.h"
 #include "forms/Text.h"
 
@@ -93,86 +92,64 @@ std::pair<int, int> MeasureAutoSizePadding(HWND parent, HFONT font, const CharWi
 // ---------------------------------------------------------------- header row
 
 void TFormCsvList::MenuAddHeaderClick() {
-  const int selected = ModelRow(SelectedRow());
-  if (rows_.RowCount() == 0 || selected < 0 || selected >= rows_.RowCount()) return;
+  // Taken before the loop: a command handled inside it may change the rows.
+  session_.Select(SelectedRow());
+  if (!session_.SetHeaderRow()) return;
   HideCellTip();  // it names the caption about to change
 
-  // Built before the loop: a command handled inside it may replace the rows.
-  std::vector<std::u16string> captions(kShownFields);
-  for (int i = 0; i < kShownFields; ++i) {
-    captions[static_cast<size_t>(i)] = DecimalText(i + 1, 2) + u" " + std::u16string(rows_.Field(selected, i));
-  }
-
-  int set = 0;
-  bool stopped = false;
   {
     FillScope fill(*this);
     // Captions change only the header, a window of its own: unsuspended, it would repaint at
     // every column. The rows need no suspending here.
     RedrawGuard redrawHeader(ListView_GetHeader(ListView1));
-    for (; set < kShownFields; ++set) {
-      SetColumnCaption(ListView1, set + 1, captions[static_cast<size_t>(set)]);
-      if (!fill.PumpNow()) {
-        ++set;
-        stopped = true;
-        break;
-      }
+    for (int set = 0; set < kShownFields; ++set) {
+      SetColumnCaption(ListView1, set + 1, session_.ColumnCaption(set + 1));
+      if (!fill.PumpNow()) return;
       if (set % 10 == 0) {
-        SetStatus(1, DecimalText(set + 1, 2));
-        SetStatus(2, DecimalText(kShownFields, 2));
+        SetStatus(Panel::FirstLine, DecimalText(set + 1, 2));
+        SetStatus(Panel::LastLine, DecimalText(kShownFields, 2));
         RepaintStatus();
       }
     }
   }
-  // Remember what the header shows; fitting measures these captions.
-  if (headerCaptions_.empty()) {
-    for (int i = 0; i < kShownFields; ++i) headerCaptions_.push_back(DecimalText(i + 1, 2));
-  }
-  for (int i = 0; i < set; ++i) headerCaptions_[static_cast<size_t>(i)] = std::move(captions[static_cast<size_t>(i)]);
-  if (stopped) return;
   SetFocus(ListView1);
-  SetStatus(1, DecimalText(kShownFields, 2));
-  SetStatus(2, DecimalText(kShownFields, 2));
+  SetStatus(Panel::FirstLine, DecimalText(kShownFields, 2));
+  SetStatus(Panel::LastLine, DecimalText(kShownFields, 2));
   RepaintStatus();
-}
-
-std::u16string TFormCsvList::ColumnCaption(int column) const {
-  const auto i = static_cast<size_t>(column - 1);
-  if (i < headerCaptions_.size()) return headerCaptions_[i];
-  return DecimalText(column, 2);
 }
 
 // ---------------------------------------------------------------- column fitting
 
 void TFormCsvList::EnsureCharWidths() {
-  if (charWidthsValid_) return;
+  if (measure_.valid) return;
   HFONT font = reinterpret_cast<HFONT>(SendMessageW(ListView1, WM_GETFONT, 0, 0));
   WindowDC dc(ListView1);
   {
     SelectGuard select(dc.get(), font ? static_cast<HGDIOBJ>(font) : GetStockObject(DEFAULT_GUI_FONT));
     // One call for the whole range: 0.05 s once per font, then every cell is table look-ups.
-    if (!GetCharWidth32W(dc.get(), 0, 0xFFFF, reinterpret_cast<INT*>(charWidths_.data()))) {
+    if (!GetCharWidth32W(dc.get(), 0, 0xFFFF, reinterpret_cast<INT*>(measure_.charWidths.data()))) {
       // Per character as a fallback, should a platform refuse the whole range at once.
       for (UINT ch = 0; ch <= 0xFFFF; ++ch) {
         INT w = 0;
         GetCharWidth32W(dc.get(), ch, ch, &w);
-        charWidths_.Set(static_cast<char16_t>(ch), w);
+        measure_.charWidths.Set(static_cast<char16_t>(ch), w);
       }
     }
   }
-  std::tie(itemTextPadding_, headerTextPadding_) = MeasureAutoSizePadding(hwnd_, font, charWidths_);
-  charWidthsValid_ = true;
+  std::tie(measure_.itemTextPadding, measure_.headerTextPadding) =
+      MeasureAutoSizePadding(hwnd_, font, measure_.charWidths);
+  measure_.valid = true;
 }
 
 std::array<int, kShownFields> TFormCsvList::FittedColumnWidths() {
   EnsureCharWidths();
   // One pass over every stored character of the rows shown, a table look-up each.
-  const std::array<int, kShownFields> cells = MaxFieldWidths(rows_, order_, charWidths_, kListCellUnits);
+  const std::array<int, kShownFields> cells = *session_.WidestCells(measure_.charWidths, kListCellUnits);
   const CaptionMeasure captions(ListView_GetHeader(ListView1));
   std::array<int, kShownFields> widths{};
   for (int i = 0; i < kShownFields; ++i) {
-    const int64_t cell = int64_t{cells[static_cast<size_t>(i)]} + itemTextPadding_;
-    const int64_t caption = int64_t{captions.Width(ColumnCaption(i + 1))} + headerTextPadding_;
+    const int64_t cell = int64_t{cells[static_cast<size_t>(i)]} + measure_.itemTextPadding;
+    const int64_t caption = int64_t{captions.Width(session_.ColumnCaption(i + 1))} + measure_.headerTextPadding;
     widths[static_cast<size_t>(i)] = ClampToInt(std::max(cell, caption));
   }
   return widths;
@@ -180,9 +157,9 @@ std::array<int, kShownFields> TFormCsvList::FittedColumnWidths() {
 
 void TFormCsvList::MenuCsvListFitColumnWidthClick() {
   HideCellTip();  // whether its cell is cut off may change
-  if (BoolLoadAll && IntEditorAllCount > kFitQuestionAbove) {
+  if (session_.LoadedAll() && session_.LineCount() > kFitQuestionAbove) {
     const std::u16string question = u"500行以上では時間がかかります(500行で約10秒)\r\nこのファイルは " +
-                                    DecimalText(IntEditorAllCount, 1) + u" 行ですが、実行しますか？";
+                                    DecimalText(session_.LineCount(), 1) + u" 行ですが、実行しますか？";
     if (AskYesNo(hwnd_, question) != IDYES) return;
   }
   // Measured before the loop, from the rows in the list now.
@@ -200,13 +177,13 @@ void TFormCsvList::MenuCsvListFitColumnWidthClick() {
         break;
       }
       if (i % 10 == 0) {
-        SetStatus(0, DecimalText(i + 1, 2));
+        SetStatus(Panel::FitProgress, DecimalText(i + 1, 2));
         RepaintStatus();
       }
       ListView_SetColumnWidth(ListView1, i + 1, widths[static_cast<size_t>(i)]);
     }
     if (completed) {
-      SetStatus(0, DecimalText(kShownFields, 2));
+      SetStatus(Panel::FitProgress, DecimalText(kShownFields, 2));
       RepaintStatus();
     }
   }
@@ -218,20 +195,26 @@ void TFormCsvList::ButtonFitColumnWidthClick() { RunCommand(MenuCsvListFitColumn
 // ---------------------------------------------------------------- start position and centring
 
 void TFormCsvList::MenuMoveStartPositionClick() {
-  if (BoolLoadAll) {
-    CenterListRow(ViewRowOfLine(IntStartNum));
-    if (rows_.RowCount() > 0) {
-      SetStatus(1, rows_.Caption(0));
-      SetStatus(2, rows_.Caption(rows_.RowCount() - 1));
-      RepaintStatus();
-    }
+  GoToLine([&](const Progress& progress) { return session_.GoToStart(progress); });
+  // In load-all mode the panels show the list's lines again, whatever showed there meanwhile.
+  if (session_.LoadedAll()) ShowLineRange();
+}
+
+// A page that starts at the line, or in load-all mode the line's row selected; a sorted page
+// puts the line elsewhere. A line the filter hides shows all rows again.
+void TFormCsvList::GoToLine(const SessionOp& go) {
+  if (!session_.LoadedAll()) {
+    if (RunFill(go) && session_.SortColumn() > 0) CenterListRow(session_.Selected());
     return;
   }
-  const PageBounds page = StartPositionPage(IntStartNum, IntEditorAllCount, IntMoveNum);
-  IntLineStart = page.start;
-  IntLineEnd = page.end;
-  SetListData();
-  if (!order_.Identity()) CenterListRow(ViewRowOfLine(IntStartNum));  // a sorted page puts it elsewhere
+  ReadTestLimits();
+  session_.Select(SelectedRow());
+  const int keep = session_.ModelRow(session_.Selected());
+  const bool filtered = session_.Filtered();
+  const SessionResult result = go({});
+  if (filtered && !session_.Filtered()) ShowReordered(keep);
+  if (result == SessionResult::SortDropped) TellSortDropped();
+  if (result != SessionResult::Unchanged) CenterListRow(session_.Selected());
 }
 
 void TFormCsvList::CenterListRow(int row) {
@@ -253,6 +236,6 @@ void TFormCsvList::CenterListRow(int row) {
                                                        std::numeric_limits<int>::max() / 2)));
 }
 
-void TFormCsvList::ListView1Click() { IntSearchCol = 0; }
+void TFormCsvList::ListView1Click() { session_.ResetSearchColumn(); }
 
 }  // namespace tovo

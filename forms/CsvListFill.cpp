@@ -1,18 +1,17 @@
-// Reading lines from the editor, filling the list, paging and loading all lines.
+// Filling the list, paging and loading all lines: the session reads and makes the rows, the
+// window pumps meanwhile and shows what was made.
 //
-// The list is owner-data: a fill only makes rows_ the lines of a LineStore and tells the list
-// how many rows there are; the list asks for the text of the cells it paints, and only those rows
-// are split. So a fill costs the reading, and nothing per row in the control.
+// The list is owner-data: a fill only tells the list how many rows the session made; the list
+// asks for the text of the cells it paints, and only those rows are split. So a fill costs the
+// reading, and nothing per row in the control.
 #include "forms/CsvList.h"
 
 #include <algorithm>
 #include <cwchar>
-#include <new>
-#include <utility>
+#include <optional>
 
-#include "core/Paging.h"
 #include "forms/Handles.h"
-#include "plugin/HostMessages.h"
+#include "forms/LineMarker.h"
 
 namespace tovo {
 
@@ -27,10 +26,6 @@ constexpr uint64_t kPumpIntervalMs = 30;
 // status-bar paint (2-3 ms under Wine, a tenth of a million-line load at every pump).
 constexpr uint64_t kProgressIntervalMs = 125;
 constexpr int32_t kLoadAllQuestionAbove = 500;
-// Line buffers from this many units on are taken from the system rather than cleared by hand.
-constexpr int32_t kZeroPagesFrom = 1 << 16;
-
-int32_t Narrow(int64_t v) { return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); }
 
 constexpr char16_t kOutOfMemoryMessage[] = u"メモリが足りないため、全ての行を読み込めませんでした";
 
@@ -43,6 +38,10 @@ void CopyCellText(std::u16string_view text, LVITEMW& item) {
   item.pszText[n] = L'\0';
 }
 
+// Whether the session took what an operation made (a sort that ran out of memory is dropped, the
+// rest is taken).
+bool Committed(SessionResult result) { return result == SessionResult::Done || result == SessionResult::SortDropped; }
+
 }  // namespace
 
 size_t TestMemoryLimit([[maybe_unused]] const wchar_t* variable) {
@@ -52,73 +51,6 @@ size_t TestMemoryLimit([[maybe_unused]] const wchar_t* variable) {
   if (n > 0 && n < 32) return static_cast<size_t>(std::wcstoull(value, nullptr, 10));
 #endif
   return 0;
-}
-
-// ---------------------------------------------------------------- reading from the editor
-
-namespace {
-
-LineRequest MakeLineRequest(int32_t index, int32_t capacity) {
-  LineRequest request{};
-  request.capacity = static_cast<uint32_t>(capacity);
-  request.flags = 1;
-  request.line = index;
-  request.reserved = 0;
-  return request;
-}
-
-// The first of a line's two sends: its length.
-int32_t AskLineLength(HWND editor, int32_t index) {
-  LineRequest request = MakeLineRequest(index, 0);
-  const LRESULT answer = SendMessageW(editor, kMsgGetLine, reinterpret_cast<WPARAM>(&request), 0);
-  // The length comes from another program: never allocate what a bogus answer asks for.
-  return static_cast<int32_t>(std::clamp<LRESULT>(answer, 0, kMaxLineRead));
-}
-
-// The second send. `buffer` holds length + 1 units, all zero, so the text is always terminated;
-// returns the text's length up to its first zero unit.
-size_t AskLineText(HWND editor, int32_t index, int32_t length, char16_t* buffer) {
-  LineRequest request = MakeLineRequest(index, length);
-  SendMessageW(editor, kMsgGetLine, reinterpret_cast<WPARAM>(&request), reinterpret_cast<LPARAM>(buffer));
-  buffer[length] = u'\0';
-  return std::char_traits<char16_t>::length(buffer);
-}
-
-// A long buffer comes as fresh pages, which the system hands out zeroed as they are first
-// touched: an editor that claims every line is 16 M units long then costs the pages it writes,
-// not 32 MB of clearing per line.
-void ReadLongLine(HWND editor, int32_t index, int32_t length, std::u16string& lineString) {
-  const size_t bytes = (static_cast<size_t>(length) + 1) * sizeof(char16_t);
-  void* memory = VirtualAlloc(nullptr, bytes, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
-  if (!memory) throw std::bad_alloc();
-  ScopeExit release([memory] { VirtualFree(memory, 0, MEM_RELEASE); });
-  auto* buffer = static_cast<char16_t*>(memory);
-  lineString.assign(buffer, AskLineText(editor, index, length, buffer));
-}
-
-}  // namespace
-
-// Each line by the editor's two sends, a short line written by the editor straight into the
-// store: a line of a ten-million-line load costs the two sends, one clearing and one scan of its
-// text.
-bool TFormCsvList::ReadLines(LineStore& into, int32_t first, int32_t stop, bool progress, LineMarker* marker) {
-  for (int32_t line = first; line < stop; ++line) {
-    if (!PumpWhileBusy(progress ? line : -1)) return false;
-    const int32_t length = AskLineLength(IntWindowHwnd, line);
-    if (length > kLongLineLimit) BoolStrLengthOver = true;
-    if (length < kZeroPagesFrom) {
-      char16_t* room = into.AppendRoom(static_cast<size_t>(length) + 1);
-      std::fill_n(room, static_cast<size_t>(length) + 1, u'\0');
-      const size_t written = AskLineText(IntWindowHwnd, line, length, room);
-      into.AppendWritten(written);
-      if (marker) marker->Push({room, written});
-    } else {
-      ReadLongLine(IntWindowHwnd, line, length, lineBuffer_);
-      into.Append(lineBuffer_);
-      if (marker) marker->Push(into.Line(into.size() - 1));
-    }
-  }
-  return true;
 }
 
 // ---------------------------------------------------------------- the fill in progress
@@ -131,15 +63,9 @@ TFormCsvList::FillScope::FillScope(TFormCsvList& form) : form_(form) {
 
 TFormCsvList::FillScope::~FillScope() {
   FillState& fill = form_.fill_;
-  HWND list = form_.ListView1;
-  // A fill stopped early (closing, an exception) leaves the count matching the rows it made.
-  if (ListView_GetItemCount(list) != form_.ViewRowCount()) {
-    ListView_SetItemCountEx(list, form_.ViewRowCount(), LVSICF_NOSCROLL);
-  }
-  if (fill.listRedrawSuspended) {
-    SendMessageW(list, WM_SETREDRAW, TRUE, 0);
-    InvalidateRect(list, nullptr, TRUE);
-    fill.listRedrawSuspended = false;
+  // The list's count matches the rows the session has, however the loop ended.
+  if (ListView_GetItemCount(form_.ListView1) != form_.session_.ViewRowCount()) {
+    ListView_SetItemCountEx(form_.ListView1, form_.session_.ViewRowCount(), LVSICF_NOSCROLL);
   }
   fill.active = false;
   // What was refused can run now.
@@ -171,27 +97,16 @@ bool TFormCsvList::DeferCloseToFill() {
   return true;
 }
 
-// The list must not paint rows half rebuilt, and the handlers that run while a fill handles
-// messages must not find rows in it that rows_ no longer has. Done only then: under Wine resuming
-// redrawing costs a full scroll-bar update, which a page filled between two pumps never needs.
-void TFormCsvList::SuspendListRedraw() {
-  if (fill_.listRedrawSuspended) return;
-  SendMessageW(ListView1, WM_SETREDRAW, FALSE, 0);
-  fill_.listRedrawSuspended = true;
-  ListView_SetItemCountEx(ListView1, ViewRowCount(), LVSICF_NOSCROLL);
-}
-
-bool TFormCsvList::PumpWhileBusy(int32_t progressLine) {
-  // A line takes a few microseconds: looking at the clock every 64 lines keeps the interval.
-  if (++fill_.pumpCalls & 63) return true;
+// The session asks every 64 rows; the clock keeps the interval. The session makes its new rows
+// aside, so the list goes on showing (and the handlers that run meanwhile reading) the old ones.
+bool TFormCsvList::PumpWhileBusy(int64_t progressLine) {
   const uint64_t now = Ticks();
   if (now < fill_.nextPumpTick) return true;
-  SuspendListRedraw();
   if (progressLine >= 0 && now >= fill_.nextProgressTick) {
     fill_.nextProgressTick = now + kProgressIntervalMs;
-    const std::u16string text = DecimalText(int64_t{progressLine} + 1, 5);
-    SetStatus(1, text);
-    SetStatus(2, text);
+    const std::u16string text = DecimalText(progressLine + 1, 5);
+    SetStatus(Panel::FirstLine, text);
+    SetStatus(Panel::LastLine, text);
     RepaintStatus();
   }
   const bool open = ProcessPendingMessages();
@@ -199,136 +114,89 @@ bool TFormCsvList::PumpWhileBusy(int32_t progressLine) {
   return open && !fill_.closeRequested;
 }
 
-// The list keeps its count until the fill ends or first handles messages (changing it costs a
-// scroll-bar update under Wine); a cell asked for past rows_ reads empty.
-void TFormCsvList::ClearRows() {
-  HideCellTip();  // its text is of a row about to go
-  order_.Reset();
-  rows_.Clear();
+Progress TFormCsvList::FillProgress(bool countLines) {
+  return [this, countLines](int64_t done, int64_t) { return PumpWhileBusy(countLines ? done : -1); };
+}
+
+void TFormCsvList::ReadTestLimits() {
+  session_.SetLineStoreLimit(TestMemoryLimit(L"TOVO_TEST_LINE_STORE_LIMIT"));
+  session_.SetSortKeyLimit(TestMemoryLimit(L"TOVO_TEST_SORT_KEY_LIMIT"));
 }
 
 // ---------------------------------------------------------------- filling the list
 
-void TFormCsvList::SetListData() {
-  if (IntEditorAllCount <= 0) return;
-  bool filled = false, closing = false;
+bool TFormCsvList::RunFill(const SessionOp& op) {
+  ReadTestLimits();
+  SessionResult result = SessionResult::Unchanged;
+  bool closing = false;
   {
     FillScope fill(*this);
-    if (BoolLoadAll) {
-      filled = FillRows(StrListEditorAllLines, true);
-    } else {
-      // The rows point into the page's lines: drop them before the lines are replaced.
-      ClearRows();
-      StrListEditorLines.Clear();
-      BoolStrLengthOver = false;
-      const std::vector<int32_t> lines = PageLines({IntLineStart, IntLineEnd}, IntEditorAllCount);
-      const int32_t first = lines.empty() ? 0 : lines.front();
-      const int32_t stop = lines.empty() ? 0 : lines.back() + 1;
-      StrListEditorLines.Reserve(lines.size(), 0);
-      filled = ReadLines(StrListEditorLines, first, stop, false) && FillRows(StrListEditorLines, false);
-    }
+    result = op(FillProgress(false));
+    if (Committed(result)) ShowFilledRows();
     closing = fill.CloseRequested();
   }
-  if (!filled || closing) return;
-  TellSortDropped();
+  // A stopped fill left the rows as they were; the window is closing.
+  if (!Committed(result) || closing) return false;
+  if (result == SessionResult::SortDropped) TellSortDropped();
   // Otherwise the list paints once the handler returns: page keys held down then cost one
   // paint, not one per page.
-  if (!BoolLoadAll && BoolStrLengthOver) ShowLongLineMessage();
+  if (session_.LineCount() > 0 && !session_.LoadedAll() && session_.LongLineSeen()) ShowLongLineMessage();
+  return true;
 }
 
-bool TFormCsvList::FillRows(const LineStore& lines, bool loadAll, LineMarker* marker) {
-  std::optional<HighLightMarks> marked;
-  if (marker) {
-    // The marker is at most its queue behind the reading; the window handles its messages meanwhile.
-    while (!marker->WaitDone(static_cast<DWORD>(kPumpIntervalMs))) {
-      SuspendListRedraw();
-      if (!ProcessPendingMessages() || fill_.closeRequested) return false;
-    }
-    marked = marker->TakeMarks();
-  }
-  const Splitter splitter = CurrentSplitter();
-  const bool marking = !words_.empty() && !marked;
-  // Page rows show the lines from the page's start; in load-all mode row i is line i. The marks'
-  // row keys are IntLineStart + row in both modes, as the drawing looks them up.
-  const int32_t base = loadAll ? 0 : std::max(IntLineStart, 0);
-  if (marked) {
-    marks_ = std::move(*marked);
-  } else {
-    marks_.Reset();
-  }
-  ClearRows();
-  rows_.ShowLines(lines, base, splitter);
-
-  bool completed = true;
-  const size_t count = std::min(lines.size(), static_cast<size_t>(INT32_MAX));
-  // Per row: a count, and with words one marking pass over its line until the mark table is
-  // full (marks past it are never stored, so the rest of a long document costs nothing more).
-  for (size_t i = 0; i < count; ++i) {
-    const auto row = static_cast<int32_t>(i);
-    if (!PumpWhileBusy(loadAll ? row : -1)) {
-      completed = false;
-      break;
-    }
-    rows_.AppendLineRow();
-    if (marking && !marks_.Full()) MarkRow(marks_, words_, rows_, row, Narrow(int64_t{IntLineStart} + row));
-  }
-
-  if (completed) ReorderAfterFill();
-  if (ListView_GetItemCount(ListView1) != ViewRowCount()) {
-    ListView_SetItemCountEx(ListView1, ViewRowCount(), LVSICF_NOSCROLL);
+void TFormCsvList::ShowFilledRows() {
+  // Without a document nothing was read: the list and the panels stay as they are.
+  if (session_.LineCount() <= 0) return;
+  HideCellTip();  // its text may be of a row that has gone
+  if (ListView_GetItemCount(ListView1) != session_.ViewRowCount()) {
+    ListView_SetItemCountEx(ListView1, session_.ViewRowCount(), LVSICF_NOSCROLL);
   }
   InvalidateRect(ListView1, nullptr, TRUE);
-  if (rows_.RowCount() > 0) {
-    SelectListRow(0);
-    ListView_EnsureVisible(ListView1, 0, FALSE);
+  UpdateSortArrow();
+  ShowSearchPanel();  // a fill ends the filter
+  if (session_.Selected() >= 0) {
+    SelectListRow(session_.Selected());
+    ListView_EnsureVisible(ListView1, session_.Selected(), FALSE);
   }
-  if (!completed) return false;
-
-  if (rows_.RowCount() > 0) {
-    SetStatus(1, RowCaption(0));
-    SetStatus(2, RowCaption(rows_.RowCount() - 1));
-  }
-  SetStatus(3, DecimalText(IntEditorAllCount, 5));
+  ShowLineRange();
+  SetStatus(Panel::LineCount, DecimalText(session_.LineCount(), 5));
   RepaintStatus();
-  return true;
+}
+
+void TFormCsvList::ShowLineRange() {
+  if (session_.Rows().RowCount() == 0) return;
+  SetStatus(Panel::FirstLine, session_.FirstLineCaption());
+  SetStatus(Panel::LastLine, session_.LastLineCaption());
+  RepaintStatus();
 }
 
 void TFormCsvList::ListView1GetDispInfo(NMLVDISPINFOW* info) {
   LVITEMW& item = info->item;
   if (!(item.mask & LVIF_TEXT) || !item.pszText || item.cchTextMax <= 0) return;
-  // Rows and the list's count can differ while a fill runs or after the window closed.
-  const int row = ModelRow(item.iItem);
+  // Rows and the list's count can differ while a fill ends or after the window closed.
+  const RowModel& rows = session_.Rows();
+  const int row = session_.ModelRow(item.iItem);
   if (row < 0 || item.iSubItem < 0 || item.iSubItem > kShownFields) {
     item.pszText[0] = L'\0';
     return;
   }
   if (item.iSubItem == 0) {
     char16_t caption[kDecimalBufferSize];
-    const int length = RowModel::FormatCaption(rows_.LineNumber(row) + 1, caption);
+    const int length = RowModel::FormatCaption(rows.LineNumber(row) + 1, caption);
     CopyCellText({caption, static_cast<size_t>(length)}, item);
     return;
   }
-  CopyCellText(rows_.Field(row, item.iSubItem - 1), item);
-}
-
-std::u16string TFormCsvList::RowCaption(int row) const {
-  if (row < 0 || row >= rows_.RowCount()) return {};
-  return rows_.Caption(row);
+  CopyCellText(rows.Field(row, item.iSubItem - 1), item);
 }
 
 Splitter TFormCsvList::CurrentSplitter() const { return ChooseSplitter(IsChecked(MenuCsvAuto), IsChecked(MenuCsvEx1)); }
 
 void TFormCsvList::ShowLongLineMessage() {
-  ShowMessage(hwnd_, u"１行の行数が " + DecimalText(kLongLineLimit, 1) + u" 文字を超えた行があります", MB_OK);
+  ShowMessage(hwnd_, u"１行の行数が " + DecimalText(ListSession::kLongLineLimit, 1) + u" 文字を超えた行があります",
+              MB_OK);
 }
 
 // ---------------------------------------------------------------- page commands
-
-void TFormCsvList::ShowPage(int32_t start, int32_t end) {
-  IntLineStart = start;
-  IntLineEnd = end;
-  SetListData();
-}
 
 // In load-all mode the list moves its own selection. The keys carry kSelfPostedKey: the
 // shortcut matcher must let them through to the list.
@@ -336,19 +204,19 @@ void TFormCsvList::PostListKey(WPARAM vk) { PostMessageW(ListView1, WM_KEYDOWN, 
 
 // In load-all mode the list moves its own selection (Ctrl+Home and Ctrl+End as the list's keys);
 // in page mode the page moves.
-void TFormCsvList::TurnPage(PageCommand command, WPARAM listKey, bool withControl) {
-  if (BoolLoadAll) {
+void TFormCsvList::TurnPage(PageStep step, WPARAM listKey, bool withControl) {
+  if (session_.LoadedAll()) {
     if (withControl) PostListKey(VK_CONTROL);
     PostListKey(listKey);
     return;
   }
-  if (auto page = command({IntLineStart, IntLineEnd}, IntEditorAllCount, IntMoveNum)) ShowPage(page->start, page->end);
+  RunFill([&](const Progress& progress) { return session_.TurnPage(step, progress); });
 }
 
-void TFormCsvList::MenuCsvListTopClick() { TurnPage(PageTop, VK_HOME, true); }
-void TFormCsvList::MenuCsvListPrevClick() { TurnPage(PagePrev, VK_PRIOR, false); }
-void TFormCsvList::MenuCsvListNextClick() { TurnPage(PageNext, VK_NEXT, false); }
-void TFormCsvList::MenuCsvListEndClick() { TurnPage(PageEnd, VK_END, true); }
+void TFormCsvList::MenuCsvListTopClick() { TurnPage(PageStep::Top, VK_HOME, true); }
+void TFormCsvList::MenuCsvListPrevClick() { TurnPage(PageStep::Prev, VK_PRIOR, false); }
+void TFormCsvList::MenuCsvListNextClick() { TurnPage(PageStep::Next, VK_NEXT, false); }
+void TFormCsvList::MenuCsvListEndClick() { TurnPage(PageStep::End, VK_END, true); }
 
 void TFormCsvList::ButtonPrevClick() { RunCommand(MenuCsvListPrev); }
 void TFormCsvList::ButtonNextClick() { RunCommand(MenuCsvListNext); }
@@ -356,62 +224,49 @@ void TFormCsvList::ButtonNextClick() { RunCommand(MenuCsvListNext); }
 // ---------------------------------------------------------------- loading all lines
 
 void TFormCsvList::MenuCsvListLoadAllClick() {
-  const int32_t count = IntEditorAllCount;
+  const int32_t count = session_.LineCount();
   if (count > kLoadAllQuestionAbove) {
     const std::u16string question = u"500行以上では時間がかかります(500行で約5秒)\r\nこのファイルは " +
                                     DecimalText(count, 1) + u" 行ですが、実行しますか？";
     if (AskYesNo(hwnd_, question) != IDYES) return;
   }
-  BoolLoadAll = true;
-  EnableWindow(ComboBox1, FALSE);
+  EnableWindow(rowsPerPageBox_, FALSE);
+  ReadTestLimits();
 
-  bool filled = false, closing = false, outOfMemory = false;
+  SessionResult result = SessionResult::Unchanged;
+  bool closing = false;
   {
     FillScope fill(*this);
-    // After an earlier load-all the rows point into the lines about to be replaced.
-    ClearRows();
-    StrListEditorAllLines.Clear();
-    BoolStrLengthOver = false;
-    try {
-      StrListEditorAllLines.SetAllocationLimit(TestMemoryLimit(L"TOVO_TEST_LINE_STORE_LIMIT"));
-      StrListEditorAllLines.Reserve(static_cast<size_t>(count), 0);
-      // Marking runs beside the reading. Declared in here, so that it has stopped before the
-      // lines it reads are cleared below.
-      std::optional<LineMarker> marker;
-      if (!words_.empty()) marker.emplace(words_, CurrentSplitter(), IntLineStart);
-      if (marker && !marker->Running()) marker.reset();
-      LineMarker* const marking = marker ? &*marker : nullptr;
-      filled = ReadLines(StrListEditorAllLines, 0, count, true, marking);
-      // A document of no lines fills nothing: the list and the panels stay as they are.
-      if (filled && count > 0) filled = FillRows(StrListEditorAllLines, true, marking);
-    } catch (const std::bad_alloc&) {
-      // What was read goes, so the window and the editor have their memory back.
-      ClearRows();
-      StrListEditorAllLines.Clear();
-      outOfMemory = true;
+    // Marking runs beside the reading; the session stops it before the lines it reads go.
+    std::optional<LineMarker> marker;
+    if (!session_.Words().empty()) {
+      marker.emplace(session_.Words(), CurrentSplitter(), session_.Page().start, [&fill] { return fill.PumpNow(); });
     }
+    if (marker && !marker->Running()) marker.reset();
+    result = session_.LoadAll(FillProgress(true), marker ? &*marker : nullptr);
+    if (Committed(result)) ShowFilledRows();
     closing = fill.CloseRequested();
   }
-  if (outOfMemory) {
-    // Back to the page the list showed before.
-    BoolLoadAll = false;
-    EnableWindow(ComboBox1, TRUE);
-    if (closing) return;
-    SetListData();
+  if (!Committed(result)) {
+    // Stopped or out of memory: the page stays as it was, in page mode.
+    EnableWindow(rowsPerPageBox_, TRUE);
+    if (closing || result != SessionResult::OutOfMemory) return;
+    ShowLineRange();  // the line counter gives way to the page's lines again
     ShowMessage(hwnd_, kOutOfMemoryMessage, MB_OK);
     return;
   }
-  if (!filled || closing) return;
+  if (closing) return;
   SetFocus(ListView1);
-  TellSortDropped();
-  if (BoolStrLengthOver) ShowLongLineMessage();
+  if (result == SessionResult::SortDropped) TellSortDropped();
+  if (session_.LongLineSeen()) ShowLongLineMessage();
 }
 
 // ---------------------------------------------------------------- splitter choice
 
 void TFormCsvList::MenuCsvAutoClick() {
   SetChecked(MenuCsvAuto, !IsChecked(MenuCsvAuto));
-  SetListData();
+  const Splitter splitter = CurrentSplitter();
+  RunFill([&](const Progress& progress) { return session_.SetSplitter(splitter, progress); });
 }
 
 // Shown disabled: its mark only comes from the settings file and goes back there unchanged.

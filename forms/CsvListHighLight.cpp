@@ -26,12 +26,6 @@ constexpr uint64_t kWordFileMaxBytes = 64u << 20;
 
 uint32_t SysColor(int index) { return GetSysColor(index); }
 
-// The row key of list row `row`: the formula, and the clamp, the fill marks with.
-int32_t RowKeyOf(int32_t lineStart, DWORD_PTR row) {
-  return static_cast<int32_t>(
-      std::clamp<int64_t>(int64_t{lineStart} + static_cast<int64_t>(row), INT32_MIN, INT32_MAX));
-}
-
 void SplitPath(const std::u16string& path, std::u16string& folder, std::u16string& name) {
   const size_t slash = path.find_last_of(u"\\/");
   if (slash == std::u16string::npos) {
@@ -67,8 +61,8 @@ LRESULT TFormCsvList::ListView1CustomDraw(NMLVCUSTOMDRAW* draw) {
 LRESULT TFormCsvList::ListView1AdvancedCustomDrawItem(NMLVCUSTOMDRAW* draw) {
   draw_.rowText = draw_.normalText;
   draw_.rowMarks = {};
-  const int row = ModelRow(static_cast<int>(draw->nmcd.dwItemSpec));
-  if ((draw_.rowMode || draw_.colMode) && row >= 0) draw_.rowMarks = marks_.MarksOfRow(RowKeyOf(IntLineStart, row));
+  const int row = session_.ModelRow(static_cast<int>(draw->nmcd.dwItemSpec));
+  if ((draw_.rowMode || draw_.colMode) && row >= 0) draw_.rowMarks = session_.MarksOfRow(row);
   LRESULT result = CDRF_DODEFAULT;
   if (draw_.rowMode) {
     if (draw_.rowMarks.any) draw_.rowText = draw_.highLightText;
@@ -101,8 +95,8 @@ LRESULT TFormCsvList::ListView1AdvancedCustomDrawSubItem(NMLVCUSTOMDRAW* draw) {
 // The colour of a row's number when it is not selected, as the row's drawing above gives it; for
 // the copy of the number drawn over the scrolled list. Valid during a paint.
 COLORREF TFormCsvList::NumberCellTextColor(int row) const {
-  const int model = ModelRow(row);
-  if (draw_.rowMode && model >= 0 && marks_.HasRow(RowKeyOf(IntLineStart, static_cast<DWORD_PTR>(model)))) {
+  const int model = session_.ModelRow(row);
+  if (draw_.rowMode && model >= 0 && session_.RowMarked(model)) {
     return draw_.highLightText;
   }
   return draw_.normalText;
@@ -138,7 +132,7 @@ void TFormCsvList::LoadHighLightWords(const std::u16string& path) {
     return;
   }
   try {
-    words_.Load(read.lines);  // keeps the old words when it throws
+    session_.SetWords(read.lines);  // keeps the old words when it throws
   } catch (const std::bad_alloc&) {
     refuse(ErrorText(ERROR_NOT_ENOUGH_MEMORY));
     return;

@@ -100,8 +100,8 @@ void TFormCsvList::SetShortCutNew(const std::u16string& number, UINT menuItem) {
 
 void TFormCsvList::UpdateMenuShortCutText(UINT menuItem) {
   const std::optional<size_t> row = RowOfMenuItem(menuItem);
-  if (!row || !MainMenu1) return;
-  std::u16string text = MenuCaption(MainMenu1, menuItem);
+  if (!row || !menu_) return;
+  std::u16string text = MenuCaption(menu_, menuItem);
   // A key code 0 (an unknown name, modifiers or not) gives the empty text: nothing is shown.
   const std::u16string shortCutText = ShortCutToText(shortCuts_[*row]);
   if (!shortCutText.empty()) text += u"\t" + shortCutText;
@@ -109,7 +109,7 @@ void TFormCsvList::UpdateMenuShortCutText(UINT menuItem) {
   info.cbSize = sizeof info;
   info.fMask = MIIM_STRING;
   info.dwTypeData = const_cast<wchar_t*>(W(text));
-  SetMenuItemInfoW(MainMenu1, menuItem, FALSE, &info);
+  SetMenuItemInfoW(menu_, menuItem, FALSE, &info);
 }
 
 UINT TFormCsvList::FindShortCutItem(HMENU menu, uint16_t pressed) const {
@@ -131,13 +131,13 @@ UINT TFormCsvList::FindShortCutItem(HMENU menu, uint16_t pressed) const {
 
 bool TFormCsvList::MatchShortCut(const MSG& msg) {
   // Self-posted keys (lParam == kSelfPostedKey) are let through by PreviewMessage before this.
-  if (msg.wParam == 0 || msg.wParam > 0xFF || IsModifierKey(msg.wParam) || !MainMenu1) return false;
+  if (msg.wParam == 0 || msg.wParam > 0xFF || IsModifierKey(msg.wParam) || !menu_) return false;
   const uint16_t pressed =
       MakeShortCut(static_cast<uint16_t>(msg.wParam), Held(VK_SHIFT), Held(VK_CONTROL), Held(VK_MENU));
-  const UINT item = FindShortCutItem(MainMenu1, pressed);
+  const UINT item = FindShortCutItem(menu_, pressed);
   if (!item) return false;
   // Found means consumed; a disabled item swallows its key.
-  if (!(GetMenuState(MainMenu1, item, MF_BYCOMMAND) & (MF_GRAYED | MF_DISABLED))) RunCommand(item);
+  if (!(GetMenuState(menu_, item, MF_BYCOMMAND) & (MF_GRAYED | MF_DISABLED))) RunCommand(item);
   return true;
 }
 
@@ -150,7 +150,7 @@ bool TFormCsvList::FormKeyDown(WPARAM key) {
     case VK_HOME:
     case VK_END:
       // Moving the selection by hand restarts the search at the row's first field.
-      IntSearchCol = 0;
+      session_.ResetSearchColumn();
       return false;
     default: return false;
   }

@@ -5,7 +5,6 @@
 #include <climits>
 
 #include "core/DecEditFilter.h"
-#include "core/Paging.h"
 #include "core/Search.h"
 #include "forms/Files.h"
 #include "forms/Jump.h"
@@ -84,39 +83,35 @@ TermMatcher MakeSearchMatcher(std::u16string_view term) {
 }
 
 void TFormCsvList::RunSearch(bool forward) {
-  const std::u16string term = WindowText(ComboBox3);
+  const std::u16string term = WindowText(searchBox_);
   if (term.empty()) {
     ShowMessage(hwnd_, u"検索語が設定されていません");
     return;
   }
-  StrSearchValue = term;
-  std::vector<std::u16string> history = ComboItems(ComboBox3);
-  FileSearchTerm(history, StrSearchValue);
-  SetComboItems(ComboBox3, history);
-  SetText(ComboBox3, StrSearchValue);
+  std::vector<std::u16string> history = ComboItems(searchBox_);
+  FileSearchTerm(history, term);
+  SetComboItems(searchBox_, history);
+  SetText(searchBox_, term);
 
-  const TermMatcher matcher = MakeSearchMatcher(StrSearchValue);
-  const int selected = SelectedRow();
-  SearchResult result;
+  const TermMatcher matcher = MakeSearchMatcher(term);
+  // No selected row finds nothing in either direction.
+  session_.Select(SelectedRow());
+  SessionResult result = SessionResult::Unchanged;
+  bool closing = false;
   {
     // Under the fill rule like the other loops over every row: nothing replaces the rows it reads.
     FillScope fill(*this);
-    // No selected row finds nothing in either direction.
-    result = forward ? SearchForward(rows_, order_, selected, IntSearchCol, matcher)
-                     : SearchBackward(rows_, order_, selected, IntSearchCol, matcher);
+    result = session_.Search(matcher, forward, FillProgress(false));
+    closing = fill.CloseRequested();
   }
-  if (!result.found) {
-    searchStatus_ = kBlankSearchStatus;
-    ShowSearchPanel();
-    ShowMessage(hwnd_, u"検索しましたが見つかりませんでした\r\n" + StrSearchValue);
+  if (result == SessionResult::Stopped || closing) return;
+  ShowSearchPanel();
+  if (result != SessionResult::Done) {
+    ShowMessage(hwnd_, u"検索しましたが見つかりませんでした\r\n" + term);
     return;
   }
-  IntSearchRow = result.row;
-  IntSearchCol = result.lastCol;
-  keyColumn_ = IntSearchCol + 1;
-  searchStatus_ = HitStatusText(rows_.Caption(ModelRow(IntSearchRow)), result.cols);
-  ShowSearchPanel();
-  CenterListRow(IntSearchRow);
+  keyColumn_ = session_.SearchColumn() + 1;
+  CenterListRow(session_.Selected());
 }
 
 void TFormCsvList::MenuCsvListSearchNextClick() { RunSearch(true); }
@@ -135,16 +130,7 @@ void TFormCsvList::MenuCsvListJumpClick() {
     ShowError(hwnd_, NotAnIntegerMessage(stored));
     return;
   }
-  const int32_t line = JumpTargetLine(*number, IntEditorAllCount);
-  if (BoolLoadAll) {
-    CenterListRow(ViewRowOfLine(line));
-  } else {
-    const PageBounds page = JumpPage(line, IntEditorAllCount, IntMoveNum);
-    IntLineStart = page.start;
-    IntLineEnd = page.end;
-    SetListData();
-    if (!order_.Identity()) CenterListRow(ViewRowOfLine(line));  // a sorted page puts it elsewhere
-  }
+  GoToLine([&](const Progress& progress) { return session_.GoToLine(*number, progress); });
   SetFocus(ListView1);
 }
 

@@ -3,11 +3,16 @@
 #include <algorithm>
 #include <exception>
 #include <new>
+#include <utility>
 
 namespace tovo {
 
-LineMarker::LineMarker(const HighLightWords& words, Splitter splitter, int32_t firstKey)
-    : words_(words), splitter_(splitter), firstKey_(firstKey), slots_(new (std::nothrow) Slot[kSlots]) {
+LineMarker::LineMarker(const HighLightWords& words, Splitter splitter, int32_t firstKey, std::function<bool()> pump)
+    : words_(words),
+      splitter_(splitter),
+      firstKey_(firstKey),
+      pump_(std::move(pump)),
+      slots_(new (std::nothrow) Slot[kSlots]) {
   if (slots_) thread_ = CreateThread(nullptr, 0, &LineMarker::ThreadMain, this, 0, nullptr);
 }
 
@@ -68,6 +73,14 @@ void LineMarker::Push(std::u16string_view line) {
   }
   slots_[pushed % kSlots] = {line.data(), line.size()};
   pushed_.store(pushed + 1, std::memory_order_release);
+}
+
+// The marker is at most its queue behind the reading; the window handles its messages meanwhile.
+bool LineMarker::Finish() {
+  while (!WaitDone(kWaitMs)) {
+    if (!pump_()) return false;
+  }
+  return true;
 }
 
 bool LineMarker::WaitDone(DWORD ms) {

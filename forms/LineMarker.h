@@ -8,21 +8,23 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string_view>
 
 #include "core/CsvSplit.h"
 #include "core/HighLight.h"
+#include "core/ListSession.h"
 
 namespace tovo {
 
-class LineMarker {
+class LineMarker final : public LineMarking {
  public:
   // Row i is marked with key firstKey + i. The words, and the text of every line handed over,
-  // must stay as they are until the marker is destroyed.
-  LineMarker(const HighLightWords& words, Splitter splitter, int32_t firstKey);
-  // Stops the thread; lines still queued are not marked.
+  // must stay as they are until the marker has stopped. `pump` handles the window's messages
+  // while Finish waits; false stops the wait.
+  LineMarker(const HighLightWords& words, Splitter splitter, int32_t firstKey, std::function<bool()> pump);
   ~LineMarker();
   LineMarker(const LineMarker&) = delete;
   LineMarker& operator=(const LineMarker&) = delete;
@@ -31,17 +33,19 @@ class LineMarker {
   bool Running() const { return thread_ != nullptr; }
   // The next row's line. Waits while the queue is full; returns at once when nothing more can be
   // marked (the mark table is full, or the thread failed).
-  void Push(std::u16string_view line);
-  // After the last Push: whether every line handed over is marked, waiting up to `ms`.
-  bool WaitDone(DWORD ms);
-  // Once WaitDone said so: the marks, or nothing when the thread failed (out of memory), so the
+  void Push(std::u16string_view line) override;
+  // After the last Push: waits until every line handed over is marked, pumping; false: stopped.
+  bool Finish() override;
+  // Once Finish said so: the marks, or nothing when the thread failed (out of memory), so the
   // caller marks the rows itself.
-  std::optional<HighLightMarks> TakeMarks();
+  std::optional<HighLightMarks> TakeMarks() override;
+  // Stops the thread; lines still queued are not marked.
+  void Stop() override;
 
  private:
   static DWORD WINAPI ThreadMain(void* self);
   void Run();
-  void Stop();
+  bool WaitDone(DWORD ms);
 
   struct Slot {
     const char16_t* text;
@@ -49,10 +53,13 @@ class LineMarker {
   };
   // How far the reading may run ahead of the marking: 1 MB of slots.
   static constexpr size_t kSlots = size_t{1} << 16;
+  // How long Finish waits between two pumps.
+  static constexpr DWORD kWaitMs = 30;
 
   const HighLightWords& words_;
   const Splitter splitter_;
   const int32_t firstKey_;
+  const std::function<bool()> pump_;
   std::unique_ptr<Slot[]> slots_;
   HighLightMarks marks_;  // the thread's alone until it has ended
   std::atomic<size_t> pushed_{0};
