@@ -134,13 +134,12 @@ bool TFormCsvList::CreateControls() {
     if (c.kept) this->*c.kept = h;
     layout_.push_back({h, c.place.left, panelTop + c.place.top, c.place.right, c.place.bottom, kLeft | kBottom});
   }
-  ListView1 =
-      CreateChild(WC_LISTVIEWW, L"", WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA | LVS_SINGLESEL | LVS_SHOWSELALWAYS,
-                  WS_EX_CLIENTEDGE, IdListView1);
+  list_ = CreateChild(WC_LISTVIEWW, L"", WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA | LVS_SINGLESEL | LVS_SHOWSELALWAYS,
+                      WS_EX_CLIENTEDGE, IdListView1);
   statusBar_ = CreateChild(STATUSCLASSNAMEW, L"", CCS_NORESIZE | CCS_NOPARENTALIGN | CCS_NODIVIDER | SBARS_SIZEGRIP, 0,
                            IdStatusBar1);
-  if (!ListView1 || !statusBar_) return false;
-  ListView_SetExtendedListViewStyle(ListView1, LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
+  if (!list_ || !statusBar_) return false;
+  ListView_SetExtendedListViewStyle(list_, LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
   CreateListAids();
 
   GiveUiFont();
@@ -155,7 +154,7 @@ bool TFormCsvList::CreateControls() {
   SendMessageW(rowsPerPageBox_, CB_SETMINVISIBLE, 30, 0);
   SendMessageW(widthBox_, CB_SETMINVISIBLE, 20, 0);
 
-  layout_.push_back({ListView1, 0, 0, kDesignClient.cx, panelTop, kLeft | kTop | kRight | kBottom});
+  layout_.push_back({list_, 0, 0, kDesignClient.cx, panelTop, kLeft | kTop | kRight | kBottom});
   layout_.push_back(
       {statusBar_, 0, kDesignClient.cy - kStatusHeight, kDesignClient.cx, kStatusHeight, kLeft | kRight | kBottom});
   panels_ = {{0, panelTop, kDesignClient.cx, kPanelHeight, kLeft | kRight | kBottom}};
@@ -400,7 +399,7 @@ void TFormCsvList::FormShow() {
 }
 
 // Once the window can take the focus.
-void TFormCsvList::FormShown() noexcept { SetFocus(ListView1); }
+void TFormCsvList::FormShown() noexcept { SetFocus(list_); }
 
 void TFormCsvList::PlaceWindow() {
   // The stored rectangle is checked against the whole virtual screen, all monitors.
@@ -422,8 +421,8 @@ void TFormCsvList::PlaceWindow() {
 }
 
 void TFormCsvList::SetUpColumns() {
-  ListView_DeleteAllItems(ListView1);
-  while (ListView_DeleteColumn(ListView1, 0)) {
+  ListView_DeleteAllItems(list_);
+  while (ListView_DeleteColumn(list_, 0)) {
   }
   LVCOLUMNW col{};
   col.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
@@ -431,22 +430,22 @@ void TFormCsvList::SetUpColumns() {
   col.pszText = const_cast<wchar_t*>(W(caption));
   col.cx = Scale(FontDialog1.size * 60 / 12, dpi_);
   col.iSubItem = 0;
-  ListView_InsertColumn(ListView1, 0, &col);
+  ListView_InsertColumn(list_, 0, &col);
   const int width = Scale(ColumnWidthChoice(), dpi_);
   for (int i = 1; i <= kShownFields; ++i) {
     caption = {char16_t(u'0' + i / 10), char16_t(u'0' + i % 10)};
     col.pszText = const_cast<wchar_t*>(W(caption));
     col.cx = width;
     col.iSubItem = i;
-    ListView_InsertColumn(ListView1, i, &col);
+    ListView_InsertColumn(list_, i, &col);
   }
-  ListView_SetItemCountEx(ListView1, 0, 0);
+  ListView_SetItemCountEx(list_, 0, 0);
 }
 
 void TFormCsvList::ApplyListFont() {
   listFont_ = MakeFont(FontDialog1.name, FontDialog1.size, dpi_);
   listFontBold_ = MakeFont(FontDialog1.name, FontDialog1.size, dpi_, true);
-  SendMessageW(ListView1, WM_SETFONT, reinterpret_cast<WPARAM>(listFont_.get()), TRUE);
+  SendMessageW(list_, WM_SETFONT, reinterpret_cast<WPARAM>(listFont_.get()), TRUE);
   // The tooltip's lines are wrapped by the list font's widths.
   if (tip_.window) SendMessageW(tip_.window, WM_SETFONT, reinterpret_cast<WPARAM>(listFont_.get()), FALSE);
   measure_.valid = false;
@@ -455,10 +454,10 @@ void TFormCsvList::ApplyListFont() {
 void TFormCsvList::ApplyListColors() {
   COLORREF text = ResolveColor(FontDialog1.color, &SystemColor, GetSysColor(COLOR_WINDOWTEXT));
   COLORREF back = ResolveColor(ColorDialog1, &SystemColor, GetSysColor(COLOR_WINDOW));
-  ListView_SetTextColor(ListView1, text);
-  ListView_SetTextBkColor(ListView1, back);
-  ListView_SetBkColor(ListView1, back);
-  InvalidateRect(ListView1, nullptr, TRUE);
+  ListView_SetTextColor(list_, text);
+  ListView_SetTextBkColor(list_, back);
+  ListView_SetBkColor(list_, back);
+  InvalidateRect(list_, nullptr, TRUE);
 }
 
 // ---------------------------------------------------------------- closing
@@ -528,9 +527,7 @@ void TFormCsvList::ShowChoicesInForce() {
 
 int TFormCsvList::ColumnWidthChoice() const { return ComboNumber(widthBox_); }
 
-void TFormCsvList::SetColumnWidthPx(int column, int px96) {
-  ListView_SetColumnWidth(ListView1, column, Scale(px96, dpi_));
-}
+void TFormCsvList::SetColumnWidthPx(int column, int px96) { ListView_SetColumnWidth(list_, column, Scale(px96, dpi_)); }
 
 void TFormCsvList::ButtonCancelClick() { PostMessageW(hwnd_, WM_CLOSE, 0, 0); }
 
@@ -627,7 +624,7 @@ bool TFormCsvList::PreviewMessage(MSG& msg) {
     // selection as the pressed keys do.
     if (msg.lParam == kSelfPostedKey) return FormKeyDown(msg.wParam);
     if (MatchShortCut(msg)) return true;
-    if (msg.message == WM_KEYDOWN && msg.hwnd == ListView1 && ListView1KeyDown(msg.wParam)) return true;
+    if (msg.message == WM_KEYDOWN && msg.hwnd == list_ && ListView1KeyDown(msg.wParam)) return true;
     if (msg.message == WM_KEYDOWN) return FormKeyDown(msg.wParam);
   }
   return false;

@@ -315,7 +315,7 @@ class TFormCsvList : public win::Form {
   UINT FindShortCutItem(HMENU menu, uint16_t pressed) const;  // 0: no item has it
 
   // ---------------------------------------------------------------- controls
-  HWND ListView1 = nullptr;
+  HWND list_ = nullptr;
   HWND statusBar_ = nullptr;
   HWND rowsPerPageBox_ = nullptr, widthBox_ = nullptr, searchBox_ = nullptr;
   HMENU menu_ = nullptr;

@@ -32,10 +32,10 @@ void TFormCsvList::CreateListAids() {
   // Subclassed through the window procedure, not SetWindowSubclass: under Wine that one looks the
   // chain up in a window property on every message, and the list sends itself one per row on a
   // page key (25 s instead of 0.5 s at a million rows).
-  SetWindowLongPtrW(ListView1, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  SetWindowLongPtrW(list_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   ownProcs_.list = reinterpret_cast<WNDPROC>(
-      SetWindowLongPtrW(ListView1, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TFormCsvList::ListView1Proc)));
-  if (HWND header = ListView_GetHeader(ListView1)) {
+      SetWindowLongPtrW(list_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TFormCsvList::ListView1Proc)));
+  if (HWND header = ListView_GetHeader(list_)) {
     SetWindowLongPtrW(header, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     ownProcs_.header = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrW(header, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TFormCsvList::HeaderProc)));
@@ -50,7 +50,7 @@ void TFormCsvList::CreateListAids() {
   tool.cbSize = sizeof tool;
   tool.uFlags = TTF_TRACK | TTF_ABSOLUTE | TTF_IDISHWND | TTF_TRANSPARENT;
   tool.hwnd = hwnd_;
-  tool.uId = reinterpret_cast<UINT_PTR>(ListView1);
+  tool.uId = reinterpret_cast<UINT_PTR>(list_);
   tool.lpszText = const_cast<wchar_t*>(L"");
   SendMessageW(tip_.window, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
 }
@@ -69,9 +69,9 @@ void Unsubclass(HWND hwnd, WNDPROC ours, WNDPROC& original) {
 
 void TFormCsvList::RemoveListAids() {
   if (hwnd_) KillTimer(hwnd_, kTimerTip);
-  if (!ListView1 || !IsWindow(ListView1)) return;
-  Unsubclass(ListView_GetHeader(ListView1), &TFormCsvList::HeaderProc, ownProcs_.header);
-  Unsubclass(ListView1, &TFormCsvList::ListView1Proc, ownProcs_.list);
+  if (!list_ || !IsWindow(list_)) return;
+  Unsubclass(ListView_GetHeader(list_), &TFormCsvList::HeaderProc, ownProcs_.header);
+  Unsubclass(list_, &TFormCsvList::ListView1Proc, ownProcs_.list);
 }
 
 // The list's and the header's procedures: the same guard around their own handler.
@@ -128,14 +128,14 @@ LRESULT TFormCsvList::ListView1Message(HWND, UINT msg, WPARAM wp, LPARAM lp) {
   // list does not pass the double click on: it is taken from the header's notice here.
   if (msg == WM_NOTIFY) {
     const auto* hdr = reinterpret_cast<const NMHDR*>(lp);
-    if (hdr->hwndFrom == ListView_GetHeader(ListView1) &&
+    if (hdr->hwndFrom == ListView_GetHeader(list_) &&
         (hdr->code == HDN_ITEMDBLCLICKW || hdr->code == HDN_ITEMDBLCLICKA)) {
       ListView1ColumnPress(reinterpret_cast<const NMHEADERW*>(lp)->iItem);
     }
   }
   if (ListView1SortMessage(msg, wp, lp)) return 0;
   if (MayMoveSelection(msg, wp)) return ListView1MoveSelection(msg, wp, lp);
-  return CallWindowProcW(ownProcs_.list, ListView1, msg, wp, lp);
+  return CallWindowProcW(ownProcs_.list, list_, msg, wp, lp);
 }
 
 // ---------------------------------------------------------------- moving the selection
@@ -170,12 +170,12 @@ bool TFormCsvList::MayMoveSelection(UINT msg, WPARAM wp) const {
 // nothing gets its row back (a click outside the rows leaves none, as the list would).
 LRESULT TFormCsvList::ListView1MoveSelection(UINT msg, WPARAM wp, LPARAM lp) {
   const int old = SelectedRow();
-  if (old < 0) return CallWindowProcW(ownProcs_.list, ListView1, msg, wp, lp);
-  ListView_SetItemState(ListView1, old, 0, LVIS_SELECTED);
-  const LRESULT result = CallWindowProcW(ownProcs_.list, ListView1, msg, wp, lp);
+  if (old < 0) return CallWindowProcW(ownProcs_.list, list_, msg, wp, lp);
+  ListView_SetItemState(list_, old, 0, LVIS_SELECTED);
+  const LRESULT result = CallWindowProcW(ownProcs_.list, list_, msg, wp, lp);
   const bool key = msg == WM_KEYDOWN || msg == WM_CHAR;
-  if (key && ListView_GetSelectedCount(ListView1) == 0 && old < ListView_GetItemCount(ListView1)) {
-    ListView_SetItemState(ListView1, old, LVIS_SELECTED, LVIS_SELECTED);
+  if (key && ListView_GetSelectedCount(list_) == 0 && old < ListView_GetItemCount(list_)) {
+    ListView_SetItemState(list_, old, LVIS_SELECTED, LVIS_SELECTED);
   }
   return result;
 }
@@ -191,29 +191,29 @@ LRESULT TFormCsvList::ListView1FindItem(const NMLVFINDITEMW& find) const {
 int TFormCsvList::SelectedRow() const {
   // The focused row and the selection mark are held by the list; the first selected row is
   // searched for from row 0.
-  for (const int row : {ListView_GetNextItem(ListView1, -1, LVNI_FOCUSED), ListView_GetSelectionMark(ListView1)}) {
-    if (row >= 0 && (ListView_GetItemState(ListView1, row, LVIS_SELECTED) & LVIS_SELECTED)) return row;
+  for (const int row : {ListView_GetNextItem(list_, -1, LVNI_FOCUSED), ListView_GetSelectionMark(list_)}) {
+    if (row >= 0 && (ListView_GetItemState(list_, row, LVIS_SELECTED) & LVIS_SELECTED)) return row;
   }
   // Only a row selected from outside the window lacks both; found the slow way, but found.
-  if (ListView_GetSelectedCount(ListView1) == 0) return -1;
-  return ListView_GetNextItem(ListView1, -1, LVNI_SELECTED);
+  if (ListView_GetSelectedCount(list_) == 0) return -1;
+  return ListView_GetNextItem(list_, -1, LVNI_SELECTED);
 }
 
 void TFormCsvList::SelectListRow(int row) {
   // The old row goes first, so the list has no other to deselect (see ListView1MoveSelection).
-  if (const int old = SelectedRow(); old >= 0) ListView_SetItemState(ListView1, old, 0, LVIS_SELECTED);
+  if (const int old = SelectedRow(); old >= 0) ListView_SetItemState(list_, old, 0, LVIS_SELECTED);
   constexpr UINT kSelectFocus = LVIS_SELECTED | LVIS_FOCUSED;
-  ListView_SetItemState(ListView1, row, kSelectFocus, kSelectFocus);
-  ListView_SetSelectionMark(ListView1, row);
+  ListView_SetItemState(list_, row, kSelectFocus, kSelectFocus);
+  ListView_SetSelectionMark(list_, row);
 }
 
 // ---------------------------------------------------------------- the frozen "No" column
 
 int TFormCsvList::ListOriginX() const {
   // The left of a row's bounds is minus the horizontal scroll position, on every platform.
-  const int top = ListView_GetTopIndex(ListView1);
+  const int top = ListView_GetTopIndex(list_);
   RECT bounds{};
-  if (top < 0 || !ListView_GetItemRect(ListView1, top, &bounds, LVIR_BOUNDS)) return 0;
+  if (top < 0 || !ListView_GetItemRect(list_, top, &bounds, LVIR_BOUNDS)) return 0;
   return std::max<int>(-bounds.left, 0);
 }
 
@@ -221,15 +221,15 @@ void TFormCsvList::ListView1BeforePaint() {
   // The list moves its pixels when it scrolls sideways, the copied numbers with them: the strip,
   // and where the old strip went, are painted again whenever the scroll position has changed.
   const int origin = ListOriginX();
-  const int width = ListView_GetColumnWidth(ListView1, 0);
+  const int width = ListView_GetColumnWidth(list_, 0);
   if (origin == frozen_.paintedOriginX && width == frozen_.paintedNumberWidth) return;
   if (origin > 0 || frozen_.paintedOriginX > 0) {
     RECT client{};
-    GetClientRect(ListView1, &client);
+    GetClientRect(list_, &client);
     RECT strip{0, 0, std::max(width, frozen_.paintedNumberWidth) + std::abs(origin - frozen_.paintedOriginX),
                client.bottom};
     strip.right = std::min<LONG>(strip.right, client.right);
-    InvalidateRect(ListView1, &strip, TRUE);
+    InvalidateRect(list_, &strip, TRUE);
   }
   frozen_.paintedOriginX = origin;
   frozen_.paintedNumberWidth = width;
@@ -240,18 +240,18 @@ void TFormCsvList::ListView1BeforePaint() {
 void TFormCsvList::ListView1PaintFrozenNumbers(HDC dc) {
   const int origin = ListOriginX();
   if (origin <= 0 || session_.Rows().RowCount() == 0) return;
-  const int top = ListView_GetTopIndex(ListView1);
-  const int last = std::min(ListView_GetItemCount(ListView1), session_.ViewRowCount()) - 1;
+  const int top = ListView_GetTopIndex(list_);
+  const int last = std::min(ListView_GetItemCount(list_), session_.ViewRowCount()) - 1;
   RECT client{}, first{};
-  GetClientRect(ListView1, &client);
-  if (top < 0 || top > last || !ListView_GetItemRect(ListView1, top, &first, LVIR_BOUNDS)) return;
+  GetClientRect(list_, &client);
+  if (top < 0 || top > last || !ListView_GetItemRect(list_, top, &first, LVIR_BOUNDS)) return;
   const int rowHeight = first.bottom - first.top;
   if (rowHeight <= 0) return;
-  const int width = std::min<int>(ListView_GetColumnWidth(ListView1, 0), client.right);
+  const int width = std::min<int>(ListView_GetColumnWidth(list_, 0), client.right);
   if (width <= 0) return;
   // The list starts a row's selection colour at its label and the text a little inside it.
   RECT label{};
-  ListView_GetSubItemRect(ListView1, top, 0, LVIR_LABEL, &label);
+  ListView_GetSubItemRect(list_, top, 0, LVIR_LABEL, &label);
   const int labelLeft = std::clamp<int>(label.left + origin, 0, width);
   const int textLeft = labelLeft + kNumberTextInset;
 
@@ -259,22 +259,22 @@ void TFormCsvList::ListView1PaintFrozenNumbers(HDC dc) {
   ScopeExit restore([&] { RestoreDC(dc, saved); });
   // Below the header only: the header is a child the list's paint does not cover.
   IntersectClipRect(dc, 0, 0, width, client.bottom);
-  if (HWND header = ListView_GetHeader(ListView1); header && IsWindowVisible(header)) {
+  if (HWND header = ListView_GetHeader(list_); header && IsWindowVisible(header)) {
     RECT h{};
     GetWindowRect(header, &h);
-    MapWindowPoints(nullptr, ListView1, reinterpret_cast<POINT*>(&h), 2);
+    MapWindowPoints(nullptr, list_, reinterpret_cast<POINT*>(&h), 2);
     ExcludeClipRect(dc, 0, client.top, width, h.bottom);
   }
   if (listFont_) SelectObject(dc, listFont_.get());
   SetBkMode(dc, OPAQUE);
 
-  const bool focused = GetFocus() == ListView1;
+  const bool focused = GetFocus() == list_;
   // The list hides its focus frame until the keyboard is used; the copy follows it.
-  const bool focusFrame = focused && !(SendMessageW(ListView1, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS);
-  const COLORREF back = ListView_GetTextBkColor(ListView1);
+  const bool focusFrame = focused && !(SendMessageW(list_, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS);
+  const COLORREF back = ListView_GetTextBkColor(list_);
   char16_t caption[kDecimalBufferSize];
   for (int row = top, y = first.top; row <= last && y < client.bottom; ++row, y += rowHeight) {
-    const UINT state = ListView_GetItemState(ListView1, row, LVIS_SELECTED | LVIS_FOCUSED);
+    const UINT state = ListView_GetItemState(list_, row, LVIS_SELECTED | LVIS_FOCUSED);
     COLORREF text = NumberCellTextColor(row), fill = back;
     RECT cell{0, y, width, y + rowHeight};
     if (state & LVIS_SELECTED) {
@@ -303,8 +303,8 @@ void TFormCsvList::ListView1PaintFrozenNumbers(HDC dc) {
 
 bool TFormCsvList::InFrozenHeader(HWND header, POINT pt) const {
   POINT listLeft{0, 0};
-  MapWindowPoints(ListView1, header, &listLeft, 1);
-  return listLeft.x > 0 && pt.x >= listLeft.x && pt.x < listLeft.x + ListView_GetColumnWidth(ListView1, 0);
+  MapWindowPoints(list_, header, &listLeft, 1);
+  return listLeft.x > 0 && pt.x >= listLeft.x && pt.x < listLeft.x + ListView_GetColumnWidth(list_, 0);
 }
 
 LRESULT TFormCsvList::HeaderMessage(HWND header, UINT msg, WPARAM wp, LPARAM lp) {
@@ -313,7 +313,7 @@ LRESULT TFormCsvList::HeaderMessage(HWND header, UINT msg, WPARAM wp, LPARAM lp)
       // The list moves its header left as it scrolls right: where the list's left edge lies in
       // the header, the "No" item is painted again by the header itself, offset and clipped.
       POINT listLeft{0, 0};
-      MapWindowPoints(ListView1, header, &listLeft, 1);
+      MapWindowPoints(list_, header, &listLeft, 1);
       RECT item{};
       if (listLeft.x <= 0 || !Header_GetItemRect(header, 0, &item)) break;
       PAINTSTRUCT ps;
@@ -378,11 +378,11 @@ LRESULT TFormCsvList::HeaderMessage(HWND header, UINT msg, WPARAM wp, LPARAM lp)
 TFormCsvList::CellRef TFormCsvList::CellAt(POINT pt) const {
   LVHITTESTINFO hit{};
   hit.pt = pt;
-  if (ListView_SubItemHitTest(ListView1, &hit) < 0 || hit.iItem < 0 || hit.iItem >= session_.ViewRowCount()) return {};
+  if (ListView_SubItemHitTest(list_, &hit) < 0 || hit.iItem < 0 || hit.iItem >= session_.ViewRowCount()) return {};
   if (!(hit.flags & LVHT_ONITEM)) return {};
   int column = hit.iSubItem;
   // Over the frozen strip the user sees the row's number, whatever column lies beneath.
-  if (pt.x < ListView_GetColumnWidth(ListView1, 0) && ListOriginX() > 0) column = 0;
+  if (pt.x < ListView_GetColumnWidth(list_, 0) && ListOriginX() > 0) column = 0;
   if (column < 0 || column > kShownFields) return {};
   return {hit.iItem, column};
 }
@@ -393,7 +393,7 @@ void TFormCsvList::ListView1MouseMove(POINT pt) {
     TRACKMOUSEEVENT track{};
     track.cbSize = sizeof track;
     track.dwFlags = TME_LEAVE;
-    track.hwndTrack = ListView1;
+    track.hwndTrack = list_;
     tip_.trackingLeave = TrackMouseEvent(&track) != FALSE;
   }
   // Per move: one hit test. The text is built only when the cell under the mouse changes.
@@ -423,7 +423,7 @@ std::u16string TFormCsvList::CellTipTextAt(CellRef cell) {
     text = rows.Field(cell.row, cell.column - 1);
     caption = session_.ColumnCaption(cell.column);
   }
-  const bool cut = CellTextCut(measure_.charWidths, text, ListView_GetColumnWidth(ListView1, cell.column),
+  const bool cut = CellTextCut(measure_.charWidths, text, ListView_GetColumnWidth(list_, cell.column),
                                measure_.itemTextPadding, kListCellUnits);
   TipLimits limits;
   limits.maxLineWidth = Scale(kTipLineWidth96, dpi_);
@@ -439,7 +439,7 @@ void TFormCsvList::TimerTipTimer() {
   TTTOOLINFOW tool{};
   tool.cbSize = sizeof tool;
   tool.hwnd = hwnd_;
-  tool.uId = reinterpret_cast<UINT_PTR>(ListView1);
+  tool.uId = reinterpret_cast<UINT_PTR>(list_);
   tool.lpszText = const_cast<wchar_t*>(W(tip_.text));
   SendMessageW(tip_.window, TTM_SETMAXTIPWIDTH, 0, Scale(kTipLineWidth96, dpi_) + Scale(32, dpi_));
   SendMessageW(tip_.window, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
@@ -483,7 +483,7 @@ void TFormCsvList::HideCellTip() {
   TTTOOLINFOW tool{};
   tool.cbSize = sizeof tool;
   tool.hwnd = hwnd_;
-  tool.uId = reinterpret_cast<UINT_PTR>(ListView1);
+  tool.uId = reinterpret_cast<UINT_PTR>(list_);
   SendMessageW(tip_.window, TTM_TRACKACTIVATE, FALSE, reinterpret_cast<LPARAM>(&tool));
 }
 

@@ -101,9 +101,9 @@ void TFormCsvList::MenuAddHeaderClick() {
     FillScope fill(*this);
     // Captions change only the header, a window of its own: unsuspended, it would repaint at
     // every column. The rows need no suspending here.
-    RedrawGuard redrawHeader(ListView_GetHeader(ListView1));
+    RedrawGuard redrawHeader(ListView_GetHeader(list_));
     for (int set = 0; set < kShownFields; ++set) {
-      SetColumnCaption(ListView1, set + 1, session_.ColumnCaption(set + 1));
+      SetColumnCaption(list_, set + 1, session_.ColumnCaption(set + 1));
       if (!fill.PumpNow()) return;
       if (set % 10 == 0) {
         SetStatus(Panel::FirstLine, DecimalText(set + 1, 2));
@@ -112,7 +112,7 @@ void TFormCsvList::MenuAddHeaderClick() {
       }
     }
   }
-  SetFocus(ListView1);
+  SetFocus(list_);
   SetStatus(Panel::FirstLine, DecimalText(kShownFields, 2));
   SetStatus(Panel::LastLine, DecimalText(kShownFields, 2));
   RepaintStatus();
@@ -122,8 +122,8 @@ void TFormCsvList::MenuAddHeaderClick() {
 
 void TFormCsvList::EnsureCharWidths() {
   if (measure_.valid) return;
-  HFONT font = reinterpret_cast<HFONT>(SendMessageW(ListView1, WM_GETFONT, 0, 0));
-  WindowDC dc(ListView1);
+  HFONT font = reinterpret_cast<HFONT>(SendMessageW(list_, WM_GETFONT, 0, 0));
+  WindowDC dc(list_);
   {
     SelectGuard select(dc.get(), font ? static_cast<HGDIOBJ>(font) : GetStockObject(DEFAULT_GUI_FONT));
     // One call for the whole range: 0.05 s once per font, then every cell is table look-ups.
@@ -145,7 +145,7 @@ std::array<int, kShownFields> TFormCsvList::FittedColumnWidths() {
   EnsureCharWidths();
   // One pass over every stored character of the rows shown, a table look-up each.
   const std::array<int, kShownFields> cells = *session_.WidestCells(measure_.charWidths, kListCellUnits);
-  const CaptionMeasure captions(ListView_GetHeader(ListView1));
+  const CaptionMeasure captions(ListView_GetHeader(list_));
   std::array<int, kShownFields> widths{};
   for (int i = 0; i < kShownFields; ++i) {
     const int64_t cell = int64_t{cells[static_cast<size_t>(i)]} + measure_.itemTextPadding;
@@ -168,9 +168,9 @@ void TFormCsvList::MenuCsvListFitColumnWidthClick() {
   bool completed = true;
   {
     FillScope fill(*this);
-    RedrawGuard redraw(ListView1);
+    RedrawGuard redraw(list_);
     // The header is a window of its own: unsuspended, it would repaint at every column.
-    RedrawGuard redrawHeader(ListView_GetHeader(ListView1));
+    RedrawGuard redrawHeader(ListView_GetHeader(list_));
     for (int i = 0; i < kShownFields; ++i) {
       if (!fill.PumpNow()) {
         completed = false;
@@ -180,14 +180,14 @@ void TFormCsvList::MenuCsvListFitColumnWidthClick() {
         SetStatus(Panel::FitProgress, DecimalText(i + 1, 2));
         RepaintStatus();
       }
-      ListView_SetColumnWidth(ListView1, i + 1, widths[static_cast<size_t>(i)]);
+      ListView_SetColumnWidth(list_, i + 1, widths[static_cast<size_t>(i)]);
     }
     if (completed) {
       SetStatus(Panel::FitProgress, DecimalText(kShownFields, 2));
       RepaintStatus();
     }
   }
-  if (completed) SetFocus(ListView1);
+  if (completed) SetFocus(list_);
 }
 
 void TFormCsvList::ButtonFitColumnWidthClick() { RunCommand(MenuCsvListFitColumnWidth); }
@@ -218,20 +218,20 @@ void TFormCsvList::GoToLine(const SessionOp& go) {
 }
 
 void TFormCsvList::CenterListRow(int row) {
-  if (row < 0 || row >= ListView_GetItemCount(ListView1)) return;
+  if (row < 0 || row >= ListView_GetItemCount(list_)) return;
   // No WM_SETREDRAW round the moves: the list only invalidates here and paints once when
   // messages are next handled.
   SelectListRow(row);
 
-  const int top = ListView_GetTopIndex(ListView1);
+  const int top = ListView_GetTopIndex(list_);
   RECT item{};
-  if (!ListView_GetItemRect(ListView1, 0, &item, LVIR_BOUNDS)) return;
+  if (!ListView_GetItemRect(list_, 0, &item, LVIR_BOUNDS)) return;
   RECT client{};
-  GetClientRect(ListView1, &client);
+  GetClientRect(list_, &client);
   // Pixels, rounded by the list to whole rows. In 64 bits: far rows times the row height
   // overflow 32; the list cannot scroll further than its end anyway.
   const int64_t dy = (int64_t{row} - top + 1) * (item.bottom - item.top) - (client.bottom - client.top) / 2;
-  ListView_Scroll(ListView1, 0,
+  ListView_Scroll(list_, 0,
                   static_cast<int>(std::clamp<int64_t>(dy, std::numeric_limits<int>::min() / 2,
                                                        std::numeric_limits<int>::max() / 2)));
 }

@@ -64,8 +64,8 @@ TFormCsvList::FillScope::FillScope(TFormCsvList& form) : form_(form) {
 TFormCsvList::FillScope::~FillScope() {
   FillState& fill = form_.fill_;
   // The list's count matches the rows the session has, however the loop ended.
-  if (ListView_GetItemCount(form_.ListView1) != form_.session_.ViewRowCount()) {
-    ListView_SetItemCountEx(form_.ListView1, form_.session_.ViewRowCount(), LVSICF_NOSCROLL);
+  if (ListView_GetItemCount(form_.list_) != form_.session_.ViewRowCount()) {
+    ListView_SetItemCountEx(form_.list_, form_.session_.ViewRowCount(), LVSICF_NOSCROLL);
   }
   fill.active = false;
   // What was refused can run now.
@@ -148,15 +148,15 @@ void TFormCsvList::ShowFilledRows() {
   // Without a document nothing was read: the list and the panels stay as they are.
   if (session_.LineCount() <= 0) return;
   HideCellTip();  // its text may be of a row that has gone
-  if (ListView_GetItemCount(ListView1) != session_.ViewRowCount()) {
-    ListView_SetItemCountEx(ListView1, session_.ViewRowCount(), LVSICF_NOSCROLL);
+  if (ListView_GetItemCount(list_) != session_.ViewRowCount()) {
+    ListView_SetItemCountEx(list_, session_.ViewRowCount(), LVSICF_NOSCROLL);
   }
-  InvalidateRect(ListView1, nullptr, TRUE);
+  InvalidateRect(list_, nullptr, TRUE);
   UpdateSortArrow();
   ShowSearchPanel();  // a fill ends the filter
   if (session_.Selected() >= 0) {
     SelectListRow(session_.Selected());
-    ListView_EnsureVisible(ListView1, session_.Selected(), FALSE);
+    ListView_EnsureVisible(list_, session_.Selected(), FALSE);
   }
   ShowLineRange();
   SetStatus(Panel::LineCount, DecimalText(session_.LineCount(), 5));
@@ -200,7 +200,7 @@ void TFormCsvList::ShowLongLineMessage() {
 
 // In load-all mode the list moves its own selection. The keys carry kSelfPostedKey: the
 // shortcut matcher must let them through to the list.
-void TFormCsvList::PostListKey(WPARAM vk) { PostMessageW(ListView1, WM_KEYDOWN, vk, kSelfPostedKey); }
+void TFormCsvList::PostListKey(WPARAM vk) { PostMessageW(list_, WM_KEYDOWN, vk, kSelfPostedKey); }
 
 // In load-all mode the list moves its own selection (Ctrl+Home and Ctrl+End as the list's keys);
 // in page mode the page moves.
@@ -256,7 +256,7 @@ void TFormCsvList::MenuCsvListLoadAllClick() {
     return;
   }
   if (closing) return;
-  SetFocus(ListView1);
+  SetFocus(list_);
   if (result == SessionResult::SortDropped) TellSortDropped();
   if (session_.LongLineSeen()) ShowLongLineMessage();
 }

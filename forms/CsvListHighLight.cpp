@@ -110,7 +110,7 @@ void TFormCsvList::SetHighLightMode(UINT item) {
     SetChecked(mode, mode == item);
   }
   // The marks exist whatever the mode: only the drawing changes.
-  InvalidateRect(ListView1, nullptr, TRUE);
+  InvalidateRect(list_, nullptr, TRUE);
 }
 
 void TFormCsvList::MenuCsvListHiLightNoneClick() { SetHighLightMode(MenuCsvListHiLightNone); }
@@ -178,7 +178,7 @@ void TFormCsvList::MenuCsvListHiligtFileClick() {
   SplitPath(StrHighLightFileName, OpenDialog1InitialDir, name);
   LoadHighLightWords(StrHighLightFileName);
   // The marks stay those of the old words until the next fill.
-  InvalidateRect(ListView1, nullptr, TRUE);
+  InvalidateRect(list_, nullptr, TRUE);
 }
 
 // ---------------------------------------------------------------- font and colours
@@ -227,7 +227,7 @@ void TFormCsvList::MenuCsvListBackColorClick() {
 }
 
 void TFormCsvList::MenuCsvListFontColorHilightRowClick() {
-  if (ChooseColorInto(ColorDialog2, kClRed)) InvalidateRect(ListView1, nullptr, TRUE);
+  if (ChooseColorInto(ColorDialog2, kClRed)) InvalidateRect(list_, nullptr, TRUE);
 }
 
 void TFormCsvList::MenuCsvListFontColorHilightColClick() {

@@ -131,7 +131,7 @@ void TFormCsvList::MenuCsvListJumpClick() {
     return;
   }
   GoToLine([&](const Progress& progress) { return session_.GoToLine(*number, progress); });
-  SetFocus(ListView1);
+  SetFocus(list_);
 }
 
 }  // namespace tovo

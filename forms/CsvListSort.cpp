@@ -94,9 +94,9 @@ void TFormCsvList::Reorder(const SessionOp& op) {
 void TFormCsvList::ShowReordered(int keptModelRow) {
   HideCellTip();
   // The old row is let go while the count still covers it (see SelectListRow).
-  if (const int old = SelectedRow(); old >= 0) ListView_SetItemState(ListView1, old, 0, LVIS_SELECTED);
-  ListView_SetItemCountEx(ListView1, session_.ViewRowCount(), LVSICF_NOSCROLL);
-  InvalidateRect(ListView1, nullptr, TRUE);
+  if (const int old = SelectedRow(); old >= 0) ListView_SetItemState(list_, old, 0, LVIS_SELECTED);
+  ListView_SetItemCountEx(list_, session_.ViewRowCount(), LVSICF_NOSCROLL);
+  InvalidateRect(list_, nullptr, TRUE);
   UpdateSortArrow();
   ShowSearchPanel();
   if (session_.ViewRowCount() == 0) return;
@@ -106,7 +106,7 @@ void TFormCsvList::ShowReordered(int keptModelRow) {
     CenterListRow(view);
   } else {
     SelectListRow(0);
-    ListView_EnsureVisible(ListView1, 0, FALSE);
+    ListView_EnsureVisible(list_, 0, FALSE);
   }
 }
 
@@ -158,7 +158,7 @@ void TFormCsvList::ListView1ColumnPress(int column) {
 }
 
 void TFormCsvList::UpdateSortArrow() {
-  HWND header = ListView_GetHeader(ListView1);
+  HWND header = ListView_GetHeader(list_);
   const int sortColumn = session_.SortColumn();
   for (int column = 0; column <= kShownFields; ++column) {
     HDITEMW item{};
@@ -183,7 +183,7 @@ void TFormCsvList::ShowSearchPanel() {
 
 // 0: "No"; -1: no column there.
 int TFormCsvList::ColumnAt(POINT screen) const {
-  HWND header = ListView_GetHeader(ListView1);
+  HWND header = ListView_GetHeader(list_);
   POINT inHeader = screen;
   ScreenToClient(header, &inHeader);
   RECT headerRect{};
@@ -197,10 +197,10 @@ int TFormCsvList::ColumnAt(POINT screen) const {
   }
   LVHITTESTINFO hit{};
   hit.pt = screen;
-  ScreenToClient(ListView1, &hit.pt);
-  if (ListView_SubItemHitTest(ListView1, &hit) < 0) return -1;
+  ScreenToClient(list_, &hit.pt);
+  if (ListView_SubItemHitTest(list_, &hit) < 0) return -1;
   // Over the frozen strip the user sees "No", whatever column lies beneath.
-  if (hit.pt.x < ListView_GetColumnWidth(ListView1, 0) && ListOriginX() > 0) return 0;
+  if (hit.pt.x < ListView_GetColumnWidth(list_, 0) && ListOriginX() > 0) return 0;
   return hit.iSubItem;
 }
 
@@ -209,7 +209,7 @@ bool TFormCsvList::ListView1SortMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN: {
       POINT pt{static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))};
-      ClientToScreen(ListView1, &pt);
+      ClientToScreen(list_, &pt);
       // The keyboard's menu sorts by the column last clicked or found by a search.
       if (const int column = ColumnAt(pt); column >= 1) keyColumn_ = column;
       return false;
@@ -246,13 +246,13 @@ void TFormCsvList::ShowListContextMenu(const POINT* mouse) {
     // Beside the selected row, or the list's corner without one.
     RECT row{};
     const int selected = SelectedRow();
-    if (selected >= 0 && ListView_GetItemRect(ListView1, selected, &row, LVIR_LABEL)) {
+    if (selected >= 0 && ListView_GetItemRect(list_, selected, &row, LVIR_LABEL)) {
       // A row scrolled out of view puts the menu at the list's nearest edge.
       RECT client{};
-      GetClientRect(ListView1, &client);
+      GetClientRect(list_, &client);
       at = {std::clamp<LONG>(row.left, 0, client.right), std::clamp<LONG>(row.bottom, 0, client.bottom)};
     }
-    ClientToScreen(ListView1, &at);
+    ClientToScreen(list_, &at);
   }
   const bool field = column >= 1 && column <= kShownFields && session_.Rows().RowCount() > 0;
   const std::u16string name = field ? DecimalText(column, 2) : std::u16string(u"--");
