@@ -22,21 +22,22 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
-
-#include <functional>
 
 #include "core/ColumnFit.h"
 #include "core/Commands.h"
 #include "core/CsvSplit.h"
 #include "core/ListSession.h"
 #include "core/Search.h"
-#include "forms/CsvListIds.h"
-#include "forms/EditorLineSource.h"
-#include "forms/Form.h"
-#include "forms/Handles.h"
+#include "dialogs/KeyMapFile.h"
+#include "list/CsvListIds.h"
+#include "list/EditorLineSource.h"
+#include "win/Files.h"
+#include "win/Form.h"
+#include "win/Handles.h"
 
 namespace tovo {
 
@@ -64,12 +65,6 @@ class TFormCsvList : public win::Form {
 
   // Creates the window and its controls (hidden), shows it modally, returns when it has closed.
   void Execute(HWND editorWindow);
-
-  // Read by the dialogs it opens.
-  std::u16string StrIniFileName;
-  std::u16string StrDllFilePath;
-  std::vector<std::u16string> StrListKeyMap;
-  std::vector<std::u16string> StrListKeyMapOriginal;
 
  protected:
   LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
@@ -302,7 +297,6 @@ class TFormCsvList : public win::Form {
   std::u16string refusedNotice_;  // panel 4's last part: a command refused while a fill runs
 
   // ---------------------------------------------------------------- CsvListKeys.cpp
-  void InitKeyMap();
   void KeyMapStartUp();
   void ApplyKeyMap();
   void SetShortCutNew(const std::u16string& number, UINT menuItem);
@@ -311,7 +305,6 @@ class TFormCsvList : public win::Form {
   void Timer1Timer();
   void MenuCsvListKeyBoardClick();
   void UpdateMenuShortCutText(UINT menuItem);
-  std::u16string KeyMapPath() const;
   UINT FindShortCutItem(HMENU menu, uint16_t pressed) const;  // 0: no item has it
 
   // ---------------------------------------------------------------- controls
@@ -334,11 +327,17 @@ class TFormCsvList : public win::Form {
   bool historyUnreadable_ = false;
   bool settingsUnreadable_ = false;
 
+  // ---------------------------------------------------------------- files and the editor
+  std::u16string StrIniFileName;
+  std::u16string StrDllFilePath;
+  KeyMapFile keyMapFile_{win::PluginFolder()};
+
   // ---------------------------------------------------------------- the document
   EditorLineSource editor_;
   ListSession session_;
 
   // ---------------------------------------------------------------- keys
+  std::vector<std::u16string> StrListKeyMap;
   std::array<uint16_t, kCommandCount> shortCuts_{};  // per command table row
   // The key map, settings and history files' notices of the start-up; shown by Timer1 once the
   // window has appeared.
@@ -346,16 +345,9 @@ class TFormCsvList : public win::Form {
   static constexpr UINT_PTR kTimer1 = 1;
 };
 
-// The one list window while the command runs (the dialogs reach it through this).
-extern TFormCsvList* FormCsvList;
-
 // The search's matching for a term, for the search and the filter alike.
 TermMatcher MakeSearchMatcher(std::u16string_view term);
 // The platform's collation key for the user's locale without regard to case, for the sort.
 void UserLocaleKey(std::u16string_view text, std::string& out);
-
-// Combo box helpers shared by the windows.
-std::vector<std::u16string> ComboItems(HWND combo);
-void SetComboItems(HWND combo, const std::vector<std::u16string>& items);
 
 }  // namespace tovo

@@ -4,14 +4,14 @@
 // The list is owner-data: a fill only tells the list how many rows the session made; the list
 // asks for the text of the cells it paints, and only those rows are split. So a fill costs the
 // reading, and nothing per row in the control.
-#include "forms/CsvList.h"
+#include "list/CsvList.h"
 
 #include <algorithm>
 #include <cwchar>
 #include <optional>
 
-#include "forms/Handles.h"
-#include "forms/LineMarker.h"
+#include "win/Handles.h"
+#include "list/LineMarker.h"
 
 namespace tovo {
 

@@ -3,14 +3,14 @@
 // The session keeps its rows in line order and maps the rows shown to them. Every place that
 // takes a row from the list (cells, drawing, tooltips, copying) goes through its ModelRow, so the
 // rows keep their line numbers and marks wherever they stand.
-#include "forms/CsvList.h"
+#include "list/CsvList.h"
 
 #include <algorithm>
 #include <climits>
 
 #include "core/Search.h"
-#include "forms/Handles.h"
-#include "forms/Text.h"
+#include "win/Handles.h"
+#include "win/Text.h"
 
 namespace tovo {
 

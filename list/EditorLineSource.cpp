@@ -1,10 +1,10 @@
-#include "forms/EditorLineSource.h"
+#include "list/EditorLineSource.h"
 
 #include <algorithm>
 #include <new>
 #include <string>
 
-#include "plugin/HostMessages.h"
+#include "core/HostMessages.h"
 
 namespace tovo {
 

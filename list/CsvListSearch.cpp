@@ -1,14 +1,14 @@
 // Forward and backward search with the history, and the go-to-line command.
-#include "forms/CsvList.h"
+#include "list/CsvList.h"
 
 #include <algorithm>
 #include <climits>
 
 #include "core/DecEditFilter.h"
 #include "core/Search.h"
-#include "forms/Files.h"
-#include "forms/Jump.h"
-#include "forms/Text.h"
+#include "win/Files.h"
+#include "dialogs/Jump.h"
+#include "win/Text.h"
 
 namespace tovo {
 
