@@ -32,7 +32,7 @@ enum class SessionResult : uint8_t {
     Done,
     Unchanged,    // nothing to do: a page command at the edge or in load-all mode, no row, ...
     Stopped,      // the progress callback stopped it: the session is as it was
-    NoMatch,      // a search or filter found no row: the session is as it was
+    NoMatch,      // a search or filter found no row: rows, order and selection as they were
     SortDropped,  // memory ran out sorting: done, with the rows in line order and no sort
     OutOfMemory,  // memory ran out reading all lines: the session is as it was
 };

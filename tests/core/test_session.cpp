@@ -77,6 +77,9 @@ TEST(ListSession, PagesReadOnlyTheirLines)
         EXPECT_EQ(f.s.FirstLineCaption() + u"-" + f.s.LastLineCaption(), first + u"-" + last);
     }
     EXPECT_EQ(f.s.Page(), (PageBounds{12, 16}));  // load-all keeps the page it left
+
+    Fixture g(25, 20);  // the first page includes the last line, which the page commands stop before
+    EXPECT_EQ(g.Shown(), (std::vector<int32_t>{20, 21, 22, 23, 24}));
 }
 
 TEST(ListSession, SortFilterSearchAndGoToFollowTheLines)

@@ -106,11 +106,6 @@ TEST_F(Paging, CommandsThatDoNothingDoNotAskTheEditor) {
   EXPECT_EQ(host.CountRequests(tovo::kMsgGetLine), 20u);
 }
 
-TEST_F(Paging, FirstPageIncludesTheLastLine) {
-  Open(NumberedLines(25), 20);
-  EXPECT_EQ(Captions(), Range(21, 25));
-}
-
 TEST_F(Paging, RowsPerPageBoxKeepsTheStartAndStopsBeforeTheLastLine) {
   Open(NumberedLines(25));
   ASSERT_TRUE(ChooseCombo(FindChildById(window, tovo::IdComboBox1), 10));  // "30"
