@@ -20,7 +20,7 @@
 
 #include "host/Plugins.h"
 #include "host/TextDocument.h"
-#include "plugin/HostMessages.h"
+#include "core/HostMessages.h"
 
 namespace tovo::host {
 namespace {

@@ -7,9 +7,9 @@
 #include <exception>
 #include <memory>
 
-#include "forms/CsvList.h"
-#include "forms/Form.h"
-#include "forms/Text.h"
+#include "list/CsvList.h"
+#include "win/Form.h"
+#include "win/Text.h"
 #include "TovoVersion.h"
 
 namespace {
@@ -46,16 +46,12 @@ TOVO_EXPORT void OnCommand(HWND hwndEditor) {
     InitCommonControlsEx(&icc);
     {
       auto form = std::make_unique<tovo::TFormCsvList>();
-      tovo::FormCsvList = form.get();
       form->Execute(hwndEditor);
-      tovo::FormCsvList = nullptr;
     }
     tovo::win::UnregisterFormClasses();
   } catch (const std::exception& e) {
-    tovo::FormCsvList = nullptr;
     ReportFatal(hwndEditor, e.what());
   } catch (...) {
-    tovo::FormCsvList = nullptr;
     ReportFatal(hwndEditor, nullptr);
   }
 }

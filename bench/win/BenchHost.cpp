@@ -11,7 +11,7 @@
 #include <stdexcept>
 
 #include "plugin/Exports.h"
-#include "plugin/HostMessages.h"
+#include "core/HostMessages.h"
 
 namespace tovobench {
 

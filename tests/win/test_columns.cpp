@@ -1,6 +1,6 @@
 // Header row, column fitting, the start position and the centring of a row.
 #include "driver/ListWindowTest.h"
-#include "forms/CsvListIds.h"
+#include "list/CsvListIds.h"
 
 #include <commctrl.h>
 

@@ -1,7 +1,7 @@
 // The list window's start-up and closing: settings, rectangle, history, the size boxes, and the
 // command's life cycle.
 #include "driver/ListWindowTest.h"
-#include "forms/CsvListIds.h"
+#include "list/CsvListIds.h"
 
 #include <memory>
 

@@ -2,7 +2,7 @@
 // the splitter switch from the stored lines, and what a fill does with commands and a close
 // that arrive while it runs.
 #include "driver/ListWindowTest.h"
-#include "forms/CsvListIds.h"
+#include "list/CsvListIds.h"
 
 #include <commctrl.h>
 

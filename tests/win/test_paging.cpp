@@ -1,7 +1,7 @@
 // Page mode: which lines the list shows after each page command, the cells of a row, the status
 // panels, the long-line message, the splitter switch and an editor that answers nonsense.
 #include "driver/ListWindowTest.h"
-#include "forms/CsvListIds.h"
+#include "list/CsvListIds.h"
 
 #include <commctrl.h>
 

@@ -1,6 +1,6 @@
 // The search: both directions, the status panel, the messages, the history and its file.
 #include "driver/ListWindowTest.h"
-#include "forms/CsvListIds.h"
+#include "list/CsvListIds.h"
 
 #include <commctrl.h>
 

@@ -5,7 +5,7 @@
 // centre their row, leaving no other selected, and typed characters select the row whose "No"
 // they begin (the bare list, which nobody answers, cannot show that).
 #include "driver/ListWindowTest.h"
-#include "forms/CsvListIds.h"
+#include "list/CsvListIds.h"
 
 #include <commctrl.h>
 

@@ -1,7 +1,7 @@
 // Sorting by a column and showing only matching rows, as the user does them: header clicks, the
 // list's context menu by mouse and keyboard, and the commands that must follow the rows.
 #include "driver/ListWindowTest.h"
-#include "forms/CsvListIds.h"
+#include "list/CsvListIds.h"
 
 #include <commctrl.h>
 

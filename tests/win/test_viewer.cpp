@@ -2,7 +2,7 @@
 // sideways, tooltips of cut-off cells and of lines with more fields than shown, and Ctrl+C.
 // Locale-neutral: nothing here reads or writes Japanese text.
 #include "driver/ListWindowTest.h"
-#include "forms/CsvListIds.h"
+#include "list/CsvListIds.h"
 
 #include <commctrl.h>
 

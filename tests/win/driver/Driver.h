@@ -53,7 +53,7 @@
 //                          request's fields, answer); CountRequests(msg); ClearRequests()
 //   Lock()                 hold it to change the fields while a session runs (send nothing to
 //                          the UI thread meanwhile: its answers wait for the same lock)
-//   The window answers the three messages of plugin/HostMessages.h as the editor does; kMsgGetLine
+//   The window answers the three messages of core/HostMessages.h as the editor does; kMsgGetLine
 //   with a buffer copies at most `capacity` units and adds a terminator only when it fits.
 //
 // Session(host [, body])   starts a UI thread that creates the host window and calls
@@ -132,7 +132,7 @@
 #include <vector>
 
 #include "plugin/Exports.h"
-#include "plugin/HostMessages.h"
+#include "core/HostMessages.h"
 
 namespace tovotest {
 

@@ -1,4 +1,4 @@
-#include "forms/LineMarker.h"
+#include "list/LineMarker.h"
 
 #include <algorithm>
 #include <exception>

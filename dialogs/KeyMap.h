@@ -5,13 +5,14 @@
 #include <vector>
 
 #include "core/KeySort.h"
-#include "forms/Form.h"
+#include "dialogs/KeyMapFile.h"
+#include "win/Form.h"
 
 namespace tovo {
 
 class TFormKeyMap : public win::Form {
  public:
-  TFormKeyMap();
+  explicit TFormKeyMap(const KeyMapFile& file);
   ~TFormKeyMap() override;
   void Execute(HWND owner);
 
@@ -36,6 +37,7 @@ class TFormKeyMap : public win::Form {
   HWND ListView1 = nullptr;
   HWND ButtonSort0 = nullptr, ButtonSort1 = nullptr, ButtonCopyToClip = nullptr;
 
+  const KeyMapFile& file_;
   bool BoolFileExist = false;
   std::vector<std::u16string> StrListKeyMap;
   std::vector<std::u16string> StrListKeyMapClip;
@@ -45,6 +47,6 @@ class TFormKeyMap : public win::Form {
 };
 
 // Shows the window modally over `owner` and returns when it has closed.
-void ShowKeyMap(HWND owner);
+void ShowKeyMap(HWND owner, const KeyMapFile& file);
 
 }  // namespace tovo

@@ -1,12 +1,12 @@
 // Files of the plug-in and its settings file.
-#include "forms/Files.h"
+#include "win/Files.h"
 
 #include <algorithm>
 #include <string>
 
 #include "core/TextFile.h"
-#include "forms/Handles.h"
-#include "forms/Text.h"
+#include "win/Handles.h"
+#include "win/Text.h"
 
 namespace tovo::win {
 

@@ -1,12 +1,12 @@
 // The numeric edit box: an EDIT control whose typed characters pass a filter first.
-#include "forms/DecEdit.h"
+#include "dialogs/DecEdit.h"
 
 #include <commctrl.h>
 
 #include <string>
 
-#include "forms/Form.h"
-#include "forms/Text.h"
+#include "win/Form.h"
+#include "win/Text.h"
 
 namespace tovo {
 

@@ -6,10 +6,11 @@
 #include "core/KeyMapLine.h"
 #include "core/ShortCut.h"
 #include "core/StrUtil.h"
-#include "forms/CsvList.h"
-#include "forms/Files.h"
-#include "forms/KeyBoard.h"
-#include "forms/Text.h"
+#include "list/CsvList.h"
+#include "win/Files.h"
+#include "dialogs/KeyBoard.h"
+#include "dialogs/KeyMapFile.h"
+#include "win/Text.h"
 
 namespace tovo {
 
@@ -52,31 +53,23 @@ bool Held(int vk) { return GetKeyState(vk) < 0; }
 
 }  // namespace
 
-std::u16string TFormCsvList::KeyMapPath() const { return StrDllFilePath + kKeyMapFileName; }
-
-void TFormCsvList::InitKeyMap() { StrListKeyMapOriginal = CommandTableLines(shortCuts_); }
-
 void TFormCsvList::KeyMapStartUp() {
   // The items carry the menu definition's shortcuts until the key map is applied.
   shortCuts_ = DefaultCommandShortCuts();
   for (const CommandInfo& command : CommandTable()) UpdateMenuShortCutText(command.number);
   startUpNotices_.clear();
 
-  InitKeyMap();
-  const std::u16string path = KeyMapPath();
-  TextRead file = ReadTextLines(path);
-  bool reset = false;
+  TextRead file = keyMapFile_.Read();
   if (file.exists && !file.readable) {
     // Overwriting a file we could not read might destroy the user's keys: leave it alone.
-    StrListKeyMap = StrListKeyMapOriginal;
-    startUpNotices_.push_back(KeyMapFileProblem(true, path, file.error) + u"\r\n既定のキーの割り当てで続けます。");
+    StrListKeyMap = CommandTableLines();
+    startUpNotices_.push_back(keyMapFile_.Problem(true, file.error) + u"\r\n既定のキーの割り当てで続けます。");
   } else if (file.exists && KeyMapLineCountMatches(file.lines)) {
     StrListKeyMap = std::move(file.lines);
   } else {
-    reset = file.exists;  // a missing file is created silently
-    StrListKeyMap = StrListKeyMapOriginal;
-    if (reset) startUpNotices_.push_back(kKeyMapResetMessage);
-    if (DWORD err = WriteTextLines(path, StrListKeyMap)) startUpNotices_.push_back(KeyMapFileProblem(false, path, err));
+    StrListKeyMap = CommandTableLines();
+    if (file.exists) startUpNotices_.push_back(kKeyMapResetMessage);  // a missing file is created silently
+    if (DWORD err = keyMapFile_.Write(StrListKeyMap)) startUpNotices_.push_back(keyMapFile_.Problem(false, err));
   }
   // The messages wait until the window has appeared.
   if (!startUpNotices_.empty()) SetTimer(hwnd_, kTimer1, 100, nullptr);
@@ -166,16 +159,15 @@ void TFormCsvList::Timer1Timer() {
 }
 
 void TFormCsvList::MenuCsvListKeyBoardClick() {
-  ShowKeyBoard(hwnd_);
+  ShowKeyBoard(hwnd_, keyMapFile_);
   // Read again whatever the dialog did: saved keys and a reset take effect at once.
-  const std::u16string path = KeyMapPath();
-  TextRead file = ReadTextLines(path);
+  TextRead file = keyMapFile_.Read();
   if (file.exists && !file.readable) {
-    ShowMessage(hwnd_, KeyMapFileProblem(true, path, file.error) + u"\r\nキーの割り当ては変わりません。",
+    ShowMessage(hwnd_, keyMapFile_.Problem(true, file.error) + u"\r\nキーの割り当ては変わりません。",
                 MB_OK | MB_ICONWARNING);
     return;
   }
-  StrListKeyMap = file.exists ? std::move(file.lines) : StrListKeyMapOriginal;
+  StrListKeyMap = file.exists ? std::move(file.lines) : CommandTableLines();
   if (!StrListKeyMap.empty()) ApplyKeyMap();
 }
 

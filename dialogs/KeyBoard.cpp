@@ -1,5 +1,5 @@
 // The keyboard settings dialog: a category, its commands, and four lists that compose a key.
-#include "forms/KeyBoard.h"
+#include "dialogs/KeyBoard.h"
 
 #include <algorithm>
 #include <optional>
@@ -7,10 +7,9 @@
 
 #include "core/KeyBoardModel.h"
 #include "core/KeyMapLine.h"
-#include "forms/CsvList.h"
-#include "forms/Files.h"
-#include "forms/KeyMap.h"
-#include "forms/Text.h"
+#include "win/Files.h"
+#include "dialogs/KeyMap.h"
+#include "win/Text.h"
 
 namespace tovo {
 
@@ -51,21 +50,11 @@ void AddEntries(HWND combo, auto const& entries) {
 
 }  // namespace
 
-std::u16string KeyMapFilePath() {
-  return (FormCsvList ? FormCsvList->StrDllFilePath : PluginFolder()) + kKeyMapFileName;
-}
-
-std::u16string KeyMapFileProblem(bool reading, const std::u16string& path, DWORD error) {
-  std::u16string text = reading ? u"キーボード設定のファイルを読み込めませんでした。"
-                                : u"キーボード設定のファイルを保存できませんでした。";
-  return text + u"\r\n" + path + u"\r\n" + ErrorText(error);
-}
-
-TFormKeyBoard::TFormKeyBoard() : Form(kDesign) {}
+TFormKeyBoard::TFormKeyBoard(const KeyMapFile& file) : Form(kDesign), file_(file) {}
 TFormKeyBoard::~TFormKeyBoard() = default;
 
-int ShowKeyBoard(HWND owner) {
-  TFormKeyBoard form;
+int ShowKeyBoard(HWND owner, const KeyMapFile& file) {
+  TFormKeyBoard form(file);
   return form.Execute(owner);
 }
 
@@ -277,12 +266,11 @@ void TFormKeyBoard::ChangePresentKey() {
 // ---------------------------------------------------------------- files
 
 bool TFormKeyBoard::ReadKeyMap() {
-  const std::u16string path = KeyMapFilePath();
-  TextRead file = ReadTextLines(path);
+  TextRead file = file_.Read();
   if (file.exists && !file.readable) {
     StrListKeyMap.clear();
     readFailed_ = true;
-    notice_ = KeyMapFileProblem(true, path, file.error);
+    notice_ = file_.Problem(true, file.error);
     PostMessageW(hwnd_, kMsgNotice, 0, 0);
     return false;
   }
@@ -292,9 +280,8 @@ bool TFormKeyBoard::ReadKeyMap() {
 }
 
 bool TFormKeyBoard::WriteKeyMap(const std::vector<std::u16string>& lines) {
-  const std::u16string path = KeyMapFilePath();
-  if (DWORD err = WriteTextLines(path, lines)) {
-    ShowMessage(hwnd_, KeyMapFileProblem(false, path, err), MB_OK | MB_ICONWARNING);
+  if (DWORD err = file_.Write(lines)) {
+    ShowMessage(hwnd_, file_.Problem(false, err), MB_OK | MB_ICONWARNING);
     return false;
   }
   return true;
@@ -322,15 +309,14 @@ void TFormKeyBoard::ButtonClearClick() {
 
 void TFormKeyBoard::ButtonInitClick() {
   if (AskYesNo(hwnd_, u"設定を初期化して保存します。初期化を実行しますか？") != IDYES) return;
-  const std::vector<std::u16string> original = FormCsvList ? FormCsvList->StrListKeyMapOriginal : CommandTableLines();
-  if (!WriteKeyMap(original)) return;
+  if (!WriteKeyMap(CommandTableLines())) return;
   ReadKeyMap();
   SendMessageW(ComboBox1, CB_SETCURSEL, 0, 0);
   SetCommand();
   SetFocus(ComboBox1);
 }
 
-void TFormKeyBoard::ButtonKeymapClick() { ShowKeyMap(hwnd_); }
+void TFormKeyBoard::ButtonKeymapClick() { ShowKeyMap(hwnd_, file_); }
 
 // ---------------------------------------------------------------- drawing
 

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "forms/Handles.h"
+#include "win/Handles.h"
 
 namespace tovo::win {
 

@@ -11,11 +11,11 @@ inline constexpr unsigned kMsgGetCurrentLine = 2056;  // 0x0808, wParam 1, lPara
 
 // 16 bytes, little-endian, the editor reads it field by field.
 struct LineRequest {
-  uint32_t capacity;  // UTF-16 units the buffer holds: 0 to ask the length
-  int32_t flags;      // always 1
-  int32_t line;       // 0-based
-  uint8_t reserved;   // always 0
-  uint8_t padding[3];
+    uint32_t capacity;  // UTF-16 units the buffer holds: 0 to ask the length
+    int32_t flags;      // always 1
+    int32_t line;       // 0-based
+    uint8_t reserved;   // always 0
+    uint8_t padding[3];
 };
 static_assert(sizeof(LineRequest) == 16);
 static_assert(offsetof(LineRequest, capacity) == 0);

@@ -1,5 +1,5 @@
 // Drawing the highlight marks, the font and colour dialogs, the word file and the help window.
-#include "forms/CsvList.h"
+#include "list/CsvList.h"
 
 #include <cderr.h>
 #include <commdlg.h>
@@ -10,9 +10,9 @@
 #include <stdexcept>
 
 #include "core/IniValues.h"
-#include "forms/Files.h"
-#include "forms/Help.h"
-#include "forms/Text.h"
+#include "win/Files.h"
+#include "dialogs/Help.h"
+#include "win/Text.h"
 
 namespace tovo {
 

@@ -7,20 +7,14 @@
 #include <string>
 #include <vector>
 
-#include "forms/Form.h"
+#include "dialogs/KeyMapFile.h"
+#include "win/Form.h"
 
 namespace tovo {
 
-inline constexpr char16_t kKeyMapFileName[] = u"TovoCsvList-KeyMap.txt";
-
-// The key-assignment file beside the list window's other files.
-std::u16string KeyMapFilePath();
-// "The key-assignment file could not be read / written" with the path and the system's reason.
-std::u16string KeyMapFileProblem(bool reading, const std::u16string& path, DWORD error);
-
 class TFormKeyBoard : public win::Form {
  public:
-  TFormKeyBoard();
+  explicit TFormKeyBoard(const KeyMapFile& file);
   ~TFormKeyBoard() override;
   // Creates the dialog, shows it modally over `owner`; IDOK after a save, IDCANCEL otherwise.
   int Execute(HWND owner);
@@ -63,12 +57,13 @@ class TFormKeyBoard : public win::Form {
   HWND ButtonClear = nullptr, ButtonInit = nullptr;
   win::UniqueBrush aqua_;
 
+  const KeyMapFile& file_;
   std::vector<std::u16string> StrListKeyMap;
   bool readFailed_ = false;  // the file was there but unreadable: saving would lose it
   std::u16string notice_;    // a message waiting for the dialog to appear
 };
 
 // Shows the dialog modally and returns its result when it has closed.
-int ShowKeyBoard(HWND owner);
+int ShowKeyBoard(HWND owner, const KeyMapFile& file);
 
 }  // namespace tovo

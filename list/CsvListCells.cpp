@@ -8,9 +8,9 @@
 #include <algorithm>
 
 #include "core/RowText.h"
-#include "forms/CsvList.h"
-#include "forms/Handles.h"
-#include "forms/Text.h"
+#include "list/CsvList.h"
+#include "win/Handles.h"
+#include "win/Text.h"
 
 namespace tovo {
 

@@ -1,10 +1,10 @@
 // Text between the plug-in and Windows.
-#include "forms/Text.h"
+#include "win/Text.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "forms/Handles.h"
+#include "win/Handles.h"
 
 namespace tovo::win {
 
@@ -84,6 +84,29 @@ bool CopyTextToClipboard(HWND owner, std::u16string_view text) {
   CloseClipboard();
   if (placed) memory.release();  // the clipboard owns it once placed
   return placed;
+}
+
+std::vector<std::u16string> ComboItems(HWND combo) {
+  std::vector<std::u16string> items;
+  int count = static_cast<int>(SendMessageW(combo, CB_GETCOUNT, 0, 0));
+  items.reserve(static_cast<size_t>(std::max(count, 0)));
+  std::wstring buf;
+  for (int i = 0; i < count; ++i) {
+    int len = static_cast<int>(SendMessageW(combo, CB_GETLBTEXTLEN, i, 0));
+    if (len < 0) len = 0;
+    buf.assign(static_cast<size_t>(len) + 1, L'\0');
+    SendMessageW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(buf.data()));
+    buf.resize(static_cast<size_t>(len));
+    items.push_back(U(buf));
+  }
+  return items;
+}
+
+void SetComboItems(HWND combo, const std::vector<std::u16string>& items) {
+  SendMessageW(combo, WM_SETREDRAW, FALSE, 0);
+  SendMessageW(combo, CB_RESETCONTENT, 0, 0);
+  for (const auto& item : items) SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(W(item)));
+  SendMessageW(combo, WM_SETREDRAW, TRUE, 0);
 }
 
 }  // namespace tovo::win

@@ -3,7 +3,7 @@
 // The model keeps its rows in line order; order_ maps the rows shown to them. Every place that
 // takes a row from the list (cells, drawing, tooltips, copying, search, go-to) goes through
 // ModelRow or ViewRow, so the rows keep their line numbers and marks wherever they stand.
-#include "forms/CsvList.h"
+#include "list/CsvList.h"
 
 #include <algorithm>
 #include <climits>
@@ -12,8 +12,8 @@
 #include <utility>
 
 #include "core/Search.h"
-#include "forms/Handles.h"
-#include "forms/Text.h"
+#include "win/Handles.h"
+#include "win/Text.h"
 
 namespace tovo {
 

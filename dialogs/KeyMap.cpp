@@ -1,14 +1,13 @@
 // The keyboard map window.
-#include "forms/KeyMap.h"
+#include "dialogs/KeyMap.h"
 
 #include <commctrl.h>
 
 #include <algorithm>
 #include <utility>
 
-#include "forms/Files.h"
-#include "forms/KeyBoard.h"
-#include "forms/Text.h"
+#include "win/Files.h"
+#include "win/Text.h"
 
 namespace tovo {
 
@@ -25,11 +24,11 @@ enum : int { IdListView1 = 300, IdButtonSort0, IdButtonSort1, IdButtonCopyToClip
 
 }  // namespace
 
-TFormKeyMap::TFormKeyMap() : Form(kDesign) {}
+TFormKeyMap::TFormKeyMap(const KeyMapFile& file) : Form(kDesign), file_(file) {}
 TFormKeyMap::~TFormKeyMap() = default;
 
-void ShowKeyMap(HWND owner) {
-  TFormKeyMap form;
+void ShowKeyMap(HWND owner, const KeyMapFile& file) {
+  TFormKeyMap form(file);
   form.Execute(owner);
 }
 
@@ -82,8 +81,7 @@ void TFormKeyMap::FormShow() {
   }
   FormResize();
 
-  const std::u16string path = KeyMapFilePath();
-  TextRead file = ReadTextLines(path);
+  TextRead file = file_.Read();
   BoolFileExist = file.exists;
   if (file.readable) {
     StrListKeyMap = std::move(file.lines);
@@ -94,7 +92,7 @@ void TFormKeyMap::FormShow() {
   if (!file.exists) {
     timerMessage_ = u"キーボード設定のファイルが在りませんでした";
   } else if (!file.readable) {
-    timerMessage_ = KeyMapFileProblem(true, path, file.error);
+    timerMessage_ = file_.Problem(true, file.error);
   }
   if (!timerMessage_.empty()) SetTimer(hwnd_, kTimer1, 100, nullptr);
 }

@@ -3,7 +3,7 @@
 // The list is owner-data: a fill only makes rows_ the lines of a LineStore and tells the list
 // how many rows there are; the list asks for the text of the cells it paints, and only those rows
 // are split. So a fill costs the reading, and nothing per row in the control.
-#include "forms/CsvList.h"
+#include "list/CsvList.h"
 
 #include <algorithm>
 #include <cwchar>
@@ -11,8 +11,8 @@
 #include <utility>
 
 #include "core/Paging.h"
-#include "forms/Handles.h"
-#include "plugin/HostMessages.h"
+#include "win/Handles.h"
+#include "core/HostMessages.h"
 
 namespace tovo {
 

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "forms/Form.h"
+#include "win/Form.h"
 
 namespace tovo {
 

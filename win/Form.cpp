@@ -1,5 +1,5 @@
 // The form base and what it stands on.
-#include "forms/Form.h"
+#include "win/Form.h"
 
 #include <algorithm>
 #include <exception>
@@ -7,7 +7,7 @@
 #include <string>
 
 #include "core/TextFile.h"
-#include "forms/Text.h"
+#include "win/Text.h"
 
 namespace tovo::win {
 

@@ -31,10 +31,12 @@
 #include "core/RowModel.h"
 #include "core/RowOrder.h"
 #include "core/Search.h"
-#include "forms/CsvListIds.h"
-#include "forms/Form.h"
-#include "forms/Handles.h"
-#include "forms/LineMarker.h"
+#include "list/CsvListIds.h"
+#include "win/Form.h"
+#include "win/Handles.h"
+#include "list/LineMarker.h"
+#include "dialogs/KeyMapFile.h"
+#include "win/Files.h"
 
 namespace tovo {
 
@@ -66,13 +68,6 @@ class TFormCsvList : public win::Form {
 
   // Creates the window and its controls (hidden), shows it modally, returns when it has closed.
   void Execute(HWND editorWindow);
-
-  // Read by the dialogs it opens.
-  std::u16string StrIniFileName;
-  std::u16string StrDllFilePath;
-  std::vector<std::u16string> StrListKeyMap;
-  std::vector<std::u16string> StrListKeyMapOriginal;
-  HWND IntWindowHwnd = nullptr;
 
  protected:
   LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
@@ -300,7 +295,6 @@ class TFormCsvList : public win::Form {
   std::u16string refusedNotice_;  // and its last: a command refused while a fill runs
 
   // ---------------------------------------------------------------- CsvListKeys.cpp
-  void InitKeyMap();
   void KeyMapStartUp();
   void ApplyKeyMap();
   void SetShortCutNew(const std::u16string& number, UINT menuItem);
@@ -309,7 +303,6 @@ class TFormCsvList : public win::Form {
   void Timer1Timer();
   void MenuCsvListKeyBoardClick();
   void UpdateMenuShortCutText(UINT menuItem);
-  std::u16string KeyMapPath() const;
   UINT FindShortCutItem(HMENU menu, uint16_t pressed) const;  // 0: no item has it
 
   // ---------------------------------------------------------------- controls
@@ -362,7 +355,14 @@ class TFormCsvList : public win::Form {
   bool historyUnreadable_ = false;
   bool settingsUnreadable_ = false;
 
+  // ---------------------------------------------------------------- files and the editor
+  std::u16string StrIniFileName;
+  std::u16string StrDllFilePath;
+  KeyMapFile keyMapFile_{win::PluginFolder()};
+  HWND IntWindowHwnd = nullptr;
+
   // ---------------------------------------------------------------- keys
+  std::vector<std::u16string> StrListKeyMap;
   std::array<uint16_t, kCommandCount> shortCuts_{};  // per command table row
   // The key map, settings and history files' notices of the start-up; shown by Timer1 once the
   // window has appeared.
@@ -370,14 +370,7 @@ class TFormCsvList : public win::Form {
   static constexpr UINT_PTR kTimer1 = 1;
 };
 
-// The one list window while the command runs (the dialogs reach it through this).
-extern TFormCsvList* FormCsvList;
-
 // The search's matching for a term, for the search and the filter alike.
 TermMatcher MakeSearchMatcher(std::u16string_view term);
-
-// Combo box helpers shared by the windows.
-std::vector<std::u16string> ComboItems(HWND combo);
-void SetComboItems(HWND combo, const std::vector<std::u16string>& items);
 
 }  // namespace tovo

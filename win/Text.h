@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 #include <string_view>
 
 namespace tovo::win {
@@ -24,5 +25,9 @@ bool AnsiEncode(std::u16string_view text, std::string& out);
 
 // Puts UTF-16 text on the clipboard as CF_UNICODETEXT; false when the clipboard could not be taken.
 bool CopyTextToClipboard(HWND owner, std::u16string_view text);
+
+// A combo box's list entries, and replacing them without a repaint per entry.
+std::vector<std::u16string> ComboItems(HWND combo);
+void SetComboItems(HWND combo, const std::vector<std::u16string>& items);
 
 }  // namespace tovo::win

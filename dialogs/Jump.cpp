@@ -1,10 +1,10 @@
 // The go-to-line dialog.
-#include "forms/Jump.h"
+#include "dialogs/Jump.h"
 
 #include <utility>
 
-#include "forms/Files.h"
-#include "forms/Text.h"
+#include "win/Files.h"
+#include "win/Text.h"
 
 namespace tovo {
 

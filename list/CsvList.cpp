@@ -1,5 +1,5 @@
 // The list window: layout, start-up, closing, the page-size and width boxes, dispatch.
-#include "forms/CsvList.h"
+#include "list/CsvList.h"
 
 #include <algorithm>
 #include <exception>
@@ -8,15 +8,13 @@
 #include "core/IniValues.h"
 #include "core/Paging.h"
 #include "core/TextFile.h"
-#include "forms/Files.h"
-#include "forms/Text.h"
-#include "plugin/HostMessages.h"
+#include "win/Files.h"
+#include "win/Text.h"
+#include "core/HostMessages.h"
 
 namespace tovo {
 
 using namespace win;
-
-TFormCsvList* FormCsvList = nullptr;
 
 namespace {
 constexpr SIZE kDesignClient{784, 421};
@@ -48,29 +46,6 @@ constexpr DuringFill kComboBox1DuringFill = DuringFill::Refused;  // it starts a
 constexpr DuringFill kComboBox2DuringFill = DuringFill::Refused;  // the fitting loop sets the same widths
 constexpr DuringFill kListClickDuringFill = DuringFill::Runs;     // it only restarts the search column
 }  // namespace
-
-std::vector<std::u16string> ComboItems(HWND combo) {
-  std::vector<std::u16string> items;
-  int count = static_cast<int>(SendMessageW(combo, CB_GETCOUNT, 0, 0));
-  items.reserve(static_cast<size_t>(std::max(count, 0)));
-  std::wstring buf;
-  for (int i = 0; i < count; ++i) {
-    int len = static_cast<int>(SendMessageW(combo, CB_GETLBTEXTLEN, i, 0));
-    if (len < 0) len = 0;
-    buf.assign(static_cast<size_t>(len) + 1, L'\0');
-    SendMessageW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(buf.data()));
-    buf.resize(static_cast<size_t>(len));
-    items.push_back(U(buf));
-  }
-  return items;
-}
-
-void SetComboItems(HWND combo, const std::vector<std::u16string>& items) {
-  SendMessageW(combo, WM_SETREDRAW, FALSE, 0);
-  SendMessageW(combo, CB_RESETCONTENT, 0, 0);
-  for (const auto& item : items) SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(W(item)));
-  SendMessageW(combo, WM_SETREDRAW, TRUE, 0);
-}
 
 TFormCsvList::TFormCsvList() : Form(kDesign) {}
 
@@ -350,7 +325,6 @@ void TFormCsvList::ReadSettings() {
 void TFormCsvList::FormShow() {
   KillTimer(hwnd_, kTimer1);
   StrListKeyMap.clear();
-  StrListKeyMapOriginal.clear();
   StrListEditorLines.Clear();
   StrListEditorAllLines.Clear();
 
@@ -489,7 +463,6 @@ void TFormCsvList::FormClose() {
 
   // The window's string lists.
   StrListKeyMap.clear();
-  StrListKeyMapOriginal.clear();
   StrListEditorLines.Clear();
   StrListEditorAllLines.Clear();
   rows_.Clear();

@@ -1,13 +1,13 @@
 // The help window: TovoCsvList.txt from the plug-in folder in a read-only memo.
-#include "forms/Help.h"
+#include "dialogs/Help.h"
 
 #include <algorithm>
 #include <vector>
 
 #include "core/TextFile.h"
-#include "forms/Files.h"
-#include "forms/Handles.h"
-#include "forms/Text.h"
+#include "win/Files.h"
+#include "win/Handles.h"
+#include "win/Text.h"
 
 namespace tovo {
 

@@ -1,5 +1,5 @@
 // Forward and backward search with the history, and the go-to-line command.
-#include "forms/CsvList.h"
+#include "list/CsvList.h"
 
 #include <algorithm>
 #include <climits>
@@ -7,9 +7,9 @@
 #include "core/DecEditFilter.h"
 #include "core/Paging.h"
 #include "core/Search.h"
-#include "forms/Files.h"
-#include "forms/Jump.h"
-#include "forms/Text.h"
+#include "win/Files.h"
+#include "dialogs/Jump.h"
+#include "win/Text.h"
 
 namespace tovo {
 

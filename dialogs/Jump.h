@@ -3,8 +3,8 @@
 #pragma once
 #include <string>
 
-#include "forms/DecEdit.h"
-#include "forms/Form.h"
+#include "dialogs/DecEdit.h"
+#include "win/Form.h"
 
 namespace tovo {
 

@@ -1,5 +1,5 @@
 // Header row, column fitting, the start position and row centring.
-#include "forms/CsvList.h"
+#include "list/CsvList.h"
 
 #include <algorithm>
 #include <climits>
@@ -8,8 +8,8 @@
 #include <utility>
 
 #include "core/Paging.h"
-#include "forms/Handles.h"
-#include "forms/Text.h"
+#include "win/Handles.h"
+#include "win/Text.h"
 
 namespace tovo {
 
