@@ -28,17 +28,6 @@ constexpr size_t kHistoryWritten = 32;
 
 std::u16string Number(int value) { return IniIntegerText(value); }
 
-int ComboNumber(HWND combo) {
-  int sel = static_cast<int>(SendMessageW(combo, CB_GETCURSEL, 0, 0));
-  if (sel < 0) return 0;
-  int len = static_cast<int>(SendMessageW(combo, CB_GETLBTEXTLEN, sel, 0));
-  if (len <= 0) return 0;
-  std::wstring text(static_cast<size_t>(len) + 1, L'\0');
-  SendMessageW(combo, CB_GETLBTEXT, sel, reinterpret_cast<LPARAM>(text.data()));
-  text.resize(static_cast<size_t>(len));
-  return IniIntegerOr(U(text), 0);
-}
-
 uint32_t SystemColor(int index) { return GetSysColor(index); }
 
 // The controls that are not commands, under the commands' rule for running during a fill.
@@ -101,9 +90,12 @@ bool TFormCsvList::CreateControls() {
   GiveUiFont();
   GiveUiFont(StatusBar1, 16);
 
-  // Rows per page: 10, 12, ... 100; widths: 25, 50, ... 300.
-  for (int n = 10; n <= 100; n += 2) SendMessageW(ComboBox1, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(W(Number(n))));
-  for (int n = 25; n <= 300; n += 25) SendMessageW(ComboBox2, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(W(Number(n))));
+  for (int i = 0; i < kRowsPerPageEntries; ++i) {
+    SendMessageW(ComboBox1, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(W(Number(RowsPerPageAt(i)))));
+  }
+  for (int i = 0; i < kColumnWidthEntries; ++i) {
+    SendMessageW(ComboBox2, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(W(Number(ColumnWidthAt(i)))));
+  }
   SendMessageW(ComboBox3, CB_SETMINVISIBLE, 16, 0);
   SendMessageW(ComboBox1, CB_SETMINVISIBLE, 30, 0);
   SendMessageW(ComboBox2, CB_SETMINVISIBLE, 20, 0);
@@ -161,165 +153,27 @@ void TFormCsvList::FormDpiChanged() { ApplyListFont(); }
 
 // ---------------------------------------------------------------- the settings file
 
-namespace {
-// How a value is written in the settings file.
-enum class SettingForm : uint8_t { Integer, Flag, Color, Text };
-
-struct SettingValue {
-  int32_t number = 0;
-  bool flag = false;
-  uint32_t color = 0;
-  std::u16string text;
-};
-SettingValue IntValue(int32_t v) {
-  SettingValue value;
-  value.number = v;
-  return value;
-}
-SettingValue FlagValue(bool v) {
-  SettingValue value;
-  value.flag = v;
-  return value;
-}
-SettingValue ColorValue(uint32_t v) {
-  SettingValue value;
-  value.color = v;
-  return value;
-}
-SettingValue TextValue(std::u16string v) {
-  SettingValue value;
-  value.text = std::move(v);
-  return value;
-}
-
-// A stored text in the key's form; what cannot be read as that form takes the default.
-SettingValue ParseSetting(SettingForm form, std::u16string text, std::u16string_view fallback) {
-  switch (form) {
-    case SettingForm::Integer: return IntValue(IniIntegerOr(text, IniIntegerOr(fallback, 0)));
-    case SettingForm::Flag: return FlagValue(IniFlagOr(text, IniFlagOr(fallback, false)));
-    case SettingForm::Color: return ColorValue(IniColorOr(text, IniColorOr(fallback, kClBlack)));
-    case SettingForm::Text: return TextValue(std::move(text));
-  }
-  return {};
-}
-
-std::u16string SettingText(SettingForm form, const SettingValue& value) {
-  switch (form) {
-    case SettingForm::Integer: return IniIntegerText(value.number);
-    case SettingForm::Flag: return IniFlagText(value.flag);
-    case SettingForm::Color: return ColorToIniText(value.color);
-    case SettingForm::Text: return value.text;
-  }
-  return {};
-}
-
-// The index of an entry of a size box, stored as "the n-th entry": negative is the first entry,
-// past the end is the default.
-int StoredChoice(HWND combo, int stored, int fallback) {
-  const int count = static_cast<int>(SendMessageW(combo, CB_GETCOUNT, 0, 0));
-  return stored < 0 ? 0 : (stored >= count ? fallback : stored);
-}
-}  // namespace
-
-// One key of the settings file: FormShow reads every key, FormClose writes them in this order.
-struct TFormCsvList::Setting {
-  const char16_t* section;
-  const char16_t* key;
-  std::u16string_view fallback;  // the default, as the file would hold it
-  SettingForm form;
-  void (*load)(TFormCsvList& form, SettingValue value);
-  std::optional<SettingValue> (*save)(const TFormCsvList& form);  // nullopt: not written this time
-};
-
-const std::vector<TFormCsvList::Setting>& TFormCsvList::Settings() {
-  using F = TFormCsvList;
-  using Saved = std::optional<SettingValue>;
-  // The rectangle is kept only in the normal state, so a maximised window reopens at the size
-  // the user gave it.
-  static constexpr auto normalRectPart = [](const F& f, int (*part)(const RECT&)) -> Saved {
-    if (IsZoomed(f.hwnd_) || IsIconic(f.hwnd_)) return std::nullopt;
-    RECT rc{};
-    GetWindowRect(f.hwnd_, &rc);
-    return IntValue(part(rc));
-  };
-  static const std::vector<Setting> table = {
-      {u"FormCsvList", u"State", u"NORMAL", SettingForm::Text,
-       [](F& f, SettingValue v) { f.StrFormState = std::move(v.text); },
-       [](const F& f) -> Saved {
-         return TextValue(IsZoomed(f.hwnd_) ? u"MAX" : IsIconic(f.hwnd_) ? u"MIN" : u"NORMAL");
-       }},
-      {u"FormCsvList", u"Left", u"0", SettingForm::Integer, [](F& f, SettingValue v) { f.FormPosLeft = v.number; },
-       [](const F& f) { return normalRectPart(f, [](const RECT& r) -> int { return r.left; }); }},
-      {u"FormCsvList", u"Top", u"0", SettingForm::Integer, [](F& f, SettingValue v) { f.FormPosTop = v.number; },
-       [](const F& f) { return normalRectPart(f, [](const RECT& r) -> int { return r.top; }); }},
-      {u"FormCsvList", u"Width", u"800", SettingForm::Integer, [](F& f, SettingValue v) { f.FormPosWidth = v.number; },
-       [](const F& f) { return normalRectPart(f, [](const RECT& r) -> int { return r.right - r.left; }); }},
-      {u"FormCsvList", u"Height", u"480", SettingForm::Integer,
-       [](F& f, SettingValue v) { f.FormPosHeight = v.number; },
-       [](const F& f) { return normalRectPart(f, [](const RECT& r) -> int { return r.bottom - r.top; }); }},
-      {u"CsvList", u"DispNum", u"5", SettingForm::Integer,
-       [](F& f, SettingValue v) { SendMessageW(f.ComboBox1, CB_SETCURSEL, StoredChoice(f.ComboBox1, v.number, 5), 0); },
-       [](const F& f) -> Saved { return IntValue(static_cast<int>(SendMessageW(f.ComboBox1, CB_GETCURSEL, 0, 0))); }},
-      {u"CsvList", u"ColWidth", u"2", SettingForm::Integer,
-       [](F& f, SettingValue v) { SendMessageW(f.ComboBox2, CB_SETCURSEL, StoredChoice(f.ComboBox2, v.number, 2), 0); },
-       [](const F& f) -> Saved { return IntValue(static_cast<int>(SendMessageW(f.ComboBox2, CB_GETCURSEL, 0, 0))); }},
-      {u"CsvListHighLight", u"None", u"1", SettingForm::Flag,
-       [](F& f, SettingValue v) { f.SetChecked(MenuCsvListHiLightNone, v.flag); },
-       [](const F& f) -> Saved { return FlagValue(f.IsChecked(MenuCsvListHiLightNone)); }},
-      {u"CsvListHighLight", u"Row", u"0", SettingForm::Flag,
-       [](F& f, SettingValue v) { f.SetChecked(MenuCsvListHiLightRow, v.flag); },
-       [](const F& f) -> Saved { return FlagValue(f.IsChecked(MenuCsvListHiLightRow)); }},
-      {u"CsvListHighLight", u"Col", u"0", SettingForm::Flag,
-       [](F& f, SettingValue v) { f.SetChecked(MenuCsvListHiLightCol, v.flag); },
-       [](const F& f) -> Saved { return FlagValue(f.IsChecked(MenuCsvListHiLightCol)); }},
-      {u"CsvListHighLight", u"FileName", u"", SettingForm::Text,
-       [](F& f, SettingValue v) { f.StrHighLightFileName = std::move(v.text); },
-       [](const F& f) -> Saved { return TextValue(f.StrHighLightFileName); }},
-      {u"CsvListAuto", u"Enabled", u"1", SettingForm::Flag,
-       [](F& f, SettingValue v) { f.SetChecked(MenuCsvAuto, v.flag); },
-       [](const F& f) -> Saved { return FlagValue(f.IsChecked(MenuCsvAuto)); }},
-      // Its item is shown disabled: the mark goes back to the file as it came.
-      {u"CsvListEx1", u"Enabled", u"1", SettingForm::Flag,
-       [](F& f, SettingValue v) { f.SetChecked(MenuCsvEx1, v.flag); },
-       [](const F& f) -> Saved { return FlagValue(f.IsChecked(MenuCsvEx1)); }},
-      {u"CsvListColor", u"FontName", u"ＭＳ ゴシック", SettingForm::Text,
-       [](F& f, SettingValue v) {
-         if (!v.text.empty()) f.FontDialog1.name = std::move(v.text);
-       },
-       [](const F& f) -> Saved { return TextValue(f.FontDialog1.name); }},
-      // A size that is no whole number, or absurd, takes the default.
-      {u"CsvListColor", u"FontSize", u"14", SettingForm::Integer,
-       [](F& f, SettingValue v) { f.FontDialog1.size = (v.number >= 1 && v.number <= 500) ? v.number : 14; },
-       [](const F& f) -> Saved { return IntValue(f.FontDialog1.size); }},
-      {u"CsvListColor", u"FontColor", u"clBlack", SettingForm::Color,
-       [](F& f, SettingValue v) { f.FontDialog1.color = v.color; },
-       [](const F& f) -> Saved { return ColorValue(f.FontDialog1.color); }},
-      {u"CsvListColor", u"BackColor", u"clWhite", SettingForm::Color,
-       [](F& f, SettingValue v) { f.ColorDialog1 = v.color; },
-       [](const F& f) -> Saved { return ColorValue(f.ColorDialog1); }},
-      {u"CsvListColorHighLight", u"FontColor", u"clRed", SettingForm::Color,
-       [](F& f, SettingValue v) { f.ColorDialog2 = v.color; },
-       [](const F& f) -> Saved { return ColorValue(f.ColorDialog2); }},
-  };
-  return table;
-}
-
 void TFormCsvList::ReadSettings() {
-  FontDialog1 = FontSetting{};
-  for (const Setting& setting : Settings()) {
-    std::u16string text = IniRead(StrIniFileName, setting.section, setting.key, setting.fallback);
-    setting.load(*this, ParseSetting(setting.form, std::move(text), setting.fallback));
-  }
-  // Sums in 64 bits: stored values near the integer limits must fail the rectangle check, not wrap.
-  FormPosRight = static_cast<int>(std::clamp<int64_t>(int64_t{FormPosLeft} + FormPosWidth, INT32_MIN, INT32_MAX));
-  FormPosButtom = static_cast<int>(std::clamp<int64_t>(int64_t{FormPosTop} + FormPosHeight, INT32_MIN, INT32_MAX));
+  settings_ = ReadListSettings([this](const char16_t* section, const char16_t* key, std::u16string_view fallback) {
+    return IniRead(StrIniFileName, section, key, fallback);
+  });
+  ShowSettings();
   ApplyListFont();
   ApplyListColors();
-  IntMoveNum = ComboNumber(ComboBox1);
-  widthChoiceInForce_ = static_cast<int>(SendMessageW(ComboBox2, CB_GETCURSEL, 0, 0));
-  if (!StrHighLightFileName.empty() && FileExists(StrHighLightFileName)) LoadHighLightWords(StrHighLightFileName);
+  IntMoveNum = RowsPerPageAt(settings_.rowsPerPageEntry);
+  if (!settings_.wordFile.empty() && FileExists(settings_.wordFile)) LoadHighLightWords(settings_.wordFile);
   // The second splitter item only ever shows its stored mark.
   EnableMenuItem(MainMenu1, MenuCsvEx1, MF_BYCOMMAND | MF_GRAYED);
+}
+
+void TFormCsvList::ShowSettings() {
+  SetChecked(MenuCsvListHiLightNone, settings_.highLightNone);
+  SetChecked(MenuCsvListHiLightRow, settings_.highLightRow);
+  SetChecked(MenuCsvListHiLightCol, settings_.highLightCol);
+  SetChecked(MenuCsvAuto, settings_.csvListAuto);
+  SetChecked(MenuCsvEx1, settings_.csvListEx1);
+  SendMessageW(ComboBox1, CB_SETCURSEL, static_cast<WPARAM>(settings_.rowsPerPageEntry), 0);
+  SendMessageW(ComboBox2, CB_SETCURSEL, static_cast<WPARAM>(settings_.columnWidthEntry), 0);
 }
 
 void TFormCsvList::FormShow() {
@@ -397,13 +251,14 @@ void TFormCsvList::FormShow() {
 void TFormCsvList::FormShown() noexcept { SetFocus(ListView1); }
 
 void TFormCsvList::PlaceWindow() {
-  // The 9-pixel allowance in 64 bits: a stored 2147483647 must fail the check, not overflow.
-  const bool fits = MonitorTop <= int64_t{FormPosTop} + 9 && FormPosTop <= MonitorButtom &&
-                    MonitorTop <= FormPosButtom && FormPosButtom <= MonitorButtom &&
-                    MonitorLeft <= int64_t{FormPosLeft} + 9 && FormPosLeft <= MonitorRight &&
-                    MonitorLeft <= FormPosRight && FormPosRight <= MonitorRight;
+  const ListSettings& s = settings_;
+  // Sums in 64 bits: stored values near the integer limits must fail the check, not wrap.
+  const int64_t right = int64_t{s.left} + s.width, bottom = int64_t{s.top} + s.height;
+  const bool fits = MonitorTop <= int64_t{s.top} + 9 && s.top <= MonitorButtom && MonitorTop <= bottom &&
+                    bottom <= MonitorButtom && MonitorLeft <= int64_t{s.left} + 9 && s.left <= MonitorRight &&
+                    MonitorLeft <= right && right <= MonitorRight;
   if (fits) {
-    SetWindowPos(hwnd_, nullptr, FormPosLeft, FormPosTop, FormPosWidth, FormPosHeight, SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(hwnd_, nullptr, s.left, s.top, s.width, s.height, SWP_NOZORDER | SWP_NOACTIVATE);
   } else {
     SetWindowPos(hwnd_, nullptr, 0, 0, Scale(kMinTrackW, dpi_), Scale(kMinTrackH, dpi_), SWP_NOZORDER | SWP_NOACTIVATE);
   }
@@ -417,7 +272,7 @@ void TFormCsvList::SetUpColumns() {
   col.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
   std::u16string caption = u"No";
   col.pszText = const_cast<wchar_t*>(W(caption));
-  col.cx = Scale(FontDialog1.size * 60 / 12, dpi_);
+  col.cx = Scale(settings_.fontSize * 60 / 12, dpi_);
   col.iSubItem = 0;
   ListView_InsertColumn(ListView1, 0, &col);
   const int width = Scale(ColumnWidthChoice(), dpi_);
@@ -432,8 +287,8 @@ void TFormCsvList::SetUpColumns() {
 }
 
 void TFormCsvList::ApplyListFont() {
-  listFont_ = MakeFont(FontDialog1.name, FontDialog1.size, dpi_);
-  listFontBold_ = MakeFont(FontDialog1.name, FontDialog1.size, dpi_, true);
+  listFont_ = MakeFont(settings_.fontName, settings_.fontSize, dpi_);
+  listFontBold_ = MakeFont(settings_.fontName, settings_.fontSize, dpi_, true);
   SendMessageW(ListView1, WM_SETFONT, reinterpret_cast<WPARAM>(listFont_.get()), TRUE);
   // The tooltip's lines are wrapped by the list font's widths.
   if (ToolTip1) SendMessageW(ToolTip1, WM_SETFONT, reinterpret_cast<WPARAM>(listFont_.get()), FALSE);
@@ -441,8 +296,8 @@ void TFormCsvList::ApplyListFont() {
 }
 
 void TFormCsvList::ApplyListColors() {
-  COLORREF text = ResolveColor(FontDialog1.color, &SystemColor, GetSysColor(COLOR_WINDOWTEXT));
-  COLORREF back = ResolveColor(ColorDialog1, &SystemColor, GetSysColor(COLOR_WINDOW));
+  COLORREF text = ResolveColor(settings_.fontColor, &SystemColor, GetSysColor(COLOR_WINDOWTEXT));
+  COLORREF back = ResolveColor(settings_.backColor, &SystemColor, GetSysColor(COLOR_WINDOW));
   ListView_SetTextColor(ListView1, text);
   ListView_SetTextBkColor(ListView1, back);
   ListView_SetBkColor(ListView1, back);
@@ -451,13 +306,29 @@ void TFormCsvList::ApplyListColors() {
 
 // ---------------------------------------------------------------- closing
 
+// The rectangle is kept only in the normal state, so a maximised window reopens at the size the
+// user gave it.
+void TFormCsvList::TakeWindowRect() {
+  const bool zoomed = IsZoomed(hwnd_), iconic = IsIconic(hwnd_);
+  settings_.windowState = zoomed ? u"MAX" : iconic ? u"MIN" : u"NORMAL";
+  settings_.rectIsNormal = !zoomed && !iconic;
+  if (!settings_.rectIsNormal) return;
+  RECT rc{};
+  GetWindowRect(hwnd_, &rc);
+  settings_.left = rc.left;
+  settings_.top = rc.top;
+  settings_.width = rc.right - rc.left;
+  settings_.height = rc.bottom - rc.top;
+}
+
 void TFormCsvList::FormClose() {
   std::vector<std::u16string> failures;
   if (!settingsUnreadable_) {
+    TakeWindowRect();
     IniWriter ini(StrIniFileName);
-    for (const Setting& setting : Settings()) {
-      if (auto value = setting.save(*this)) ini.Set(setting.section, setting.key, SettingText(setting.form, *value));
-    }
+    WriteListSettings(settings_, [&ini](const char16_t* section, const char16_t* key, std::u16string_view text) {
+      ini.Set(section, key, text);
+    });
     if (DWORD err = ini.Commit()) failures.push_back(StrIniFileName + u"\r\n" + ErrorText(err));
   }
 
@@ -485,39 +356,33 @@ void TFormCsvList::FormClose() {
 
 // ---------------------------------------------------------------- handlers of this file
 
+// A choice refused (during a fill, or in load-all mode where the box is disabled) goes back out
+// of the box: closing must not store a size the list never had.
 void TFormCsvList::ComboBox1Change() {
-  if (BoolLoadAll) return;
-  if (!MayRun(kComboBox1DuringFill)) {
-    ShowChoicesInForce();
+  const int entry = static_cast<int>(SendMessageW(ComboBox1, CB_GETCURSEL, 0, 0));
+  if (BoolLoadAll || entry < 0 || !MayRun(kComboBox1DuringFill)) {
+    ShowSettings();
     return;
   }
-  IntMoveNum = ComboNumber(ComboBox1);
+  settings_.rowsPerPageEntry = entry;
+  IntMoveNum = RowsPerPageAt(entry);
   if (auto page = PageSizeChanged({IntLineStart, IntLineEnd}, IntEditorAllCount, IntMoveNum)) IntLineEnd = page->end;
   SetListData();
 }
 
 void TFormCsvList::ComboBox2Change() {
-  if (!MayRun(kComboBox2DuringFill)) {
-    ShowChoicesInForce();
+  const int entry = static_cast<int>(SendMessageW(ComboBox2, CB_GETCURSEL, 0, 0));
+  if (entry < 0 || !MayRun(kComboBox2DuringFill)) {
+    ShowSettings();
     return;
   }
   HideCellTip();  // whether its cell is cut off may change
-  widthChoiceInForce_ = static_cast<int>(SendMessageW(ComboBox2, CB_GETCURSEL, 0, 0));
+  settings_.columnWidthEntry = entry;
   const int width = ColumnWidthChoice();
   for (int i = 1; i <= kShownFields; ++i) SetColumnWidthPx(i, width);
 }
 
-// A choice refused during a fill must not stay in its box: closing would store a size the list
-// never had.
-void TFormCsvList::ShowChoicesInForce() {
-  const std::u16string rows = Number(IntMoveNum);
-  const LRESULT entry =
-      SendMessageW(ComboBox1, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(W(rows)));
-  if (entry != CB_ERR) SendMessageW(ComboBox1, CB_SETCURSEL, static_cast<WPARAM>(entry), 0);
-  SendMessageW(ComboBox2, CB_SETCURSEL, static_cast<WPARAM>(widthChoiceInForce_), 0);
-}
-
-int TFormCsvList::ColumnWidthChoice() const { return ComboNumber(ComboBox2); }
+int TFormCsvList::ColumnWidthChoice() const { return ColumnWidthAt(settings_.columnWidthEntry); }
 
 void TFormCsvList::SetColumnWidthPx(int column, int px96) {
   ListView_SetColumnWidth(ListView1, column, Scale(px96, dpi_));
@@ -526,10 +391,6 @@ void TFormCsvList::SetColumnWidthPx(int column, int px96) {
 void TFormCsvList::ButtonCancelClick() { PostMessageW(hwnd_, WM_CLOSE, 0, 0); }
 
 void TFormCsvList::MenuCsvListCloseClick() { PostMessageW(hwnd_, WM_CLOSE, 0, 0); }
-
-bool TFormCsvList::IsChecked(UINT item) const {
-  return (GetMenuState(MainMenu1, item, MF_BYCOMMAND) & MF_CHECKED) != 0;
-}
 
 void TFormCsvList::SetChecked(UINT item, bool checked) {
   CheckMenuItem(MainMenu1, item, MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));

@@ -2,8 +2,8 @@
 // highlighting, header row, column fitting and shortcut keys. One instance per command.
 //
 // The class is implemented across a few files by concern, all of the same window:
-//   CsvList.cpp           layout, start-up (FormShow), the settings table read there and written
-//                         by closing (FormClose), the two size boxes, message and command dispatch
+//   CsvList.cpp           layout, start-up (FormShow), the settings read there and written by
+//                         closing (FormClose), the two size boxes, message and command dispatch
 //   CsvListFill.cpp       reading lines from the editor, SetListData, paging, loading all lines,
 //                         the owner-data cell text, the splitter switch
 //   CsvListColumns.cpp    header row, column fitting, start position, CenterListRow
@@ -27,6 +27,7 @@
 #include "core/CsvSplit.h"
 #include "core/HighLight.h"
 #include "core/LineStore.h"
+#include "core/ListSettings.h"
 #include "core/Paging.h"
 #include "core/RowModel.h"
 #include "core/RowOrder.h"
@@ -54,12 +55,6 @@ size_t TestMemoryLimit(const wchar_t* variable);
 
 // Self-posted navigation keys carry this in lParam so the shortcut matcher lets them through.
 inline constexpr LPARAM kSelfPostedKey = 0x7E510001;
-
-struct FontSetting {
-  std::u16string name = u"ＭＳ ゴシック";
-  int size = 14;  // points
-  uint32_t color = 0x00000000;
-};
 
 class TFormCsvList : public win::Form {
  public:
@@ -90,21 +85,18 @@ class TFormCsvList : public win::Form {
   void OnCommand(WORD id, WORD code, HWND control);
   LRESULT OnNotify(NMHDR* hdr);
   void ReadSettings();
-  struct Setting;  // one key of the settings file
-  static const std::vector<Setting>& Settings();
+  void ShowSettings();  // the menu's marks and the size boxes as settings_ holds them
+  void TakeWindowRect();
   void PlaceWindow();
   void SetUpColumns();
   void ApplyListFont();
   void ApplyListColors();
-  bool IsChecked(UINT item) const;
   void SetChecked(UINT item, bool checked);
   void SetStatus(int panel, std::u16string_view text);
   std::u16string StatusText(int panel) const;
   void RepaintStatus();
-  int ColumnWidthChoice() const;  // the number shown in ComboBox2
+  int ColumnWidthChoice() const;  // in 96-dpi pixels
   void SetColumnWidthPx(int column, int px96);
-  void ShowChoicesInForce();    // the size boxes back to the sizes the list has
-  int widthChoiceInForce_ = 0;  // ComboBox2's entry the columns were last sized by
   // One handler per row of the command table, in its order.
   using CommandHandler = void (TFormCsvList::*)();
   static const std::array<CommandHandler, kCommandCount> kCommandHandlers;
@@ -316,14 +308,10 @@ class TFormCsvList : public win::Form {
   win::UniqueFont listFont_, listFontBold_;
 
   // ---------------------------------------------------------------- settings (FormShow / FormClose)
-  int FormPosLeft = 0, FormPosTop = 0, FormPosWidth = 800, FormPosHeight = 480;
-  int FormPosRight = 0, FormPosButtom = 0;
+  // What the user chose; the menu's marks and the size boxes only show it (ShowSettings).
+  ListSettings settings_;
   int MonitorLeft = 0, MonitorTop = 0, MonitorWidth = 0, MonitorHeight = 0;
   int MonitorRight = 0, MonitorButtom = 0;
-  std::u16string StrFormState;
-  FontSetting FontDialog1;
-  uint32_t ColorDialog1 = 0x00FFFFFF;  // background
-  uint32_t ColorDialog2 = 0x000000FF;  // highlight text colour
   std::u16string OpenDialog1InitialDir;
 
   // ---------------------------------------------------------------- lines and paging
@@ -342,7 +330,6 @@ class TFormCsvList : public win::Form {
   // ---------------------------------------------------------------- highlight
   HighLightMarks marks_;  // ArrayListHighLightRow / ArrayListHighLightCol
   HighLightWords words_;
-  std::u16string StrHighLightFileName;
   CharWidthTable charWidths_;
   bool charWidthsValid_ = false;
 

@@ -316,7 +316,7 @@ std::u16string TFormCsvList::RowCaption(int row) const {
   return rows_.Caption(row);
 }
 
-Splitter TFormCsvList::CurrentSplitter() const { return ChooseSplitter(IsChecked(MenuCsvAuto), IsChecked(MenuCsvEx1)); }
+Splitter TFormCsvList::CurrentSplitter() const { return ChooseSplitter(settings_.csvListAuto, settings_.csvListEx1); }
 
 void TFormCsvList::ShowLongLineMessage() {
   ShowMessage(hwnd_, u"１行の行数が " + DecimalText(kLongLineLimit, 1) + u" 文字を超えた行があります", MB_OK);
@@ -410,7 +410,8 @@ void TFormCsvList::MenuCsvListLoadAllClick() {
 // ---------------------------------------------------------------- splitter choice
 
 void TFormCsvList::MenuCsvAutoClick() {
-  SetChecked(MenuCsvAuto, !IsChecked(MenuCsvAuto));
+  settings_.csvListAuto = !settings_.csvListAuto;
+  ShowSettings();
   SetListData();
 }
 
