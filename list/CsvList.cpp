@@ -26,17 +26,6 @@ constexpr size_t kHistoryWritten = 32;
 
 std::u16string Number(int value) { return IniIntegerText(value); }
 
-int ComboNumber(HWND combo) {
-  int sel = static_cast<int>(SendMessageW(combo, CB_GETCURSEL, 0, 0));
-  if (sel < 0) return 0;
-  int len = static_cast<int>(SendMessageW(combo, CB_GETLBTEXTLEN, sel, 0));
-  if (len <= 0) return 0;
-  std::wstring text(static_cast<size_t>(len) + 1, L'\0');
-  SendMessageW(combo, CB_GETLBTEXT, sel, reinterpret_cast<LPARAM>(text.data()));
-  text.resize(static_cast<size_t>(len));
-  return IniIntegerOr(U(text), 0);
-}
-
 uint32_t SystemColor(int index) { return GetSysColor(index); }
 
 // The controls that are not commands, under the commands' rule for running during a fill.
@@ -120,11 +109,12 @@ bool TFormCsvList::CreateControls() {
   GiveUiFont();
   GiveUiFont(statusBar_, 16);
 
-  // Rows per page: 10, 12, ... 100; widths: 25, 50, ... 300.
-  for (int n = 10; n <= 100; n += 2) {
-    SendMessageW(rowsPerPageBox_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(W(Number(n))));
+  for (int i = 0; i < kRowsPerPageEntries; ++i) {
+    SendMessageW(rowsPerPageBox_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(W(Number(RowsPerPageAt(i)))));
   }
-  for (int n = 25; n <= 300; n += 25) SendMessageW(widthBox_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(W(Number(n))));
+  for (int i = 0; i < kColumnWidthEntries; ++i) {
+    SendMessageW(widthBox_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(W(Number(ColumnWidthAt(i)))));
+  }
   SendMessageW(searchBox_, CB_SETMINVISIBLE, 16, 0);
   SendMessageW(rowsPerPageBox_, CB_SETMINVISIBLE, 30, 0);
   SendMessageW(widthBox_, CB_SETMINVISIBLE, 20, 0);
@@ -165,165 +155,26 @@ void TFormCsvList::FormDpiChanged() { ApplyListFont(); }
 
 // ---------------------------------------------------------------- the settings file
 
-namespace {
-// How a value is written in the settings file.
-enum class SettingForm : uint8_t { Integer, Flag, Color, Text };
-
-struct SettingValue {
-  int32_t number = 0;
-  bool flag = false;
-  uint32_t color = 0;
-  std::u16string text;
-};
-SettingValue IntValue(int32_t v) {
-  SettingValue value;
-  value.number = v;
-  return value;
-}
-SettingValue FlagValue(bool v) {
-  SettingValue value;
-  value.flag = v;
-  return value;
-}
-SettingValue ColorValue(uint32_t v) {
-  SettingValue value;
-  value.color = v;
-  return value;
-}
-SettingValue TextValue(std::u16string v) {
-  SettingValue value;
-  value.text = std::move(v);
-  return value;
-}
-
-// A stored text in the key's form; what cannot be read as that form takes the default.
-SettingValue ParseSetting(SettingForm form, std::u16string text, std::u16string_view fallback) {
-  switch (form) {
-    case SettingForm::Integer: return IntValue(IniIntegerOr(text, IniIntegerOr(fallback, 0)));
-    case SettingForm::Flag: return FlagValue(IniFlagOr(text, IniFlagOr(fallback, false)));
-    case SettingForm::Color: return ColorValue(IniColorOr(text, IniColorOr(fallback, kClBlack)));
-    case SettingForm::Text: return TextValue(std::move(text));
-  }
-  return {};
-}
-
-std::u16string SettingText(SettingForm form, const SettingValue& value) {
-  switch (form) {
-    case SettingForm::Integer: return IniIntegerText(value.number);
-    case SettingForm::Flag: return IniFlagText(value.flag);
-    case SettingForm::Color: return ColorToIniText(value.color);
-    case SettingForm::Text: return value.text;
-  }
-  return {};
-}
-
-// The index of an entry of a size box, stored as "the n-th entry": negative is the first entry,
-// past the end is the default.
-int StoredChoice(HWND combo, int stored, int fallback) {
-  const int count = static_cast<int>(SendMessageW(combo, CB_GETCOUNT, 0, 0));
-  return stored < 0 ? 0 : (stored >= count ? fallback : stored);
-}
-}  // namespace
-
-// One key of the settings file: FormShow reads every key, FormClose writes them in this order.
-struct TFormCsvList::Setting {
-  const char16_t* section;
-  const char16_t* key;
-  std::u16string_view fallback;  // the default, as the file would hold it
-  SettingForm form;
-  void (*load)(TFormCsvList& form, SettingValue value);
-  std::optional<SettingValue> (*save)(const TFormCsvList& form);  // nullopt: not written this time
-};
-
-const std::vector<TFormCsvList::Setting>& TFormCsvList::Settings() {
-  using F = TFormCsvList;
-  using Saved = std::optional<SettingValue>;
-  // The rectangle is kept only in the normal state, so a maximised window reopens at the size
-  // the user gave it.
-  static constexpr auto normalRectPart = [](const F& f, int (*part)(const RECT&)) -> Saved {
-    if (IsZoomed(f.hwnd_) || IsIconic(f.hwnd_)) return std::nullopt;
-    RECT rc{};
-    GetWindowRect(f.hwnd_, &rc);
-    return IntValue(part(rc));
-  };
-  static const std::vector<Setting> table = {
-      {u"FormCsvList", u"State", u"NORMAL", SettingForm::Text,
-       [](F& f, SettingValue v) { f.StrFormState = std::move(v.text); },
-       [](const F& f) -> Saved {
-         return TextValue(IsZoomed(f.hwnd_) ? u"MAX" : IsIconic(f.hwnd_) ? u"MIN" : u"NORMAL");
-       }},
-      {u"FormCsvList", u"Left", u"0", SettingForm::Integer, [](F& f, SettingValue v) { f.FormPosLeft = v.number; },
-       [](const F& f) { return normalRectPart(f, [](const RECT& r) -> int { return r.left; }); }},
-      {u"FormCsvList", u"Top", u"0", SettingForm::Integer, [](F& f, SettingValue v) { f.FormPosTop = v.number; },
-       [](const F& f) { return normalRectPart(f, [](const RECT& r) -> int { return r.top; }); }},
-      {u"FormCsvList", u"Width", u"800", SettingForm::Integer, [](F& f, SettingValue v) { f.FormPosWidth = v.number; },
-       [](const F& f) { return normalRectPart(f, [](const RECT& r) -> int { return r.right - r.left; }); }},
-      {u"FormCsvList", u"Height", u"480", SettingForm::Integer,
-       [](F& f, SettingValue v) { f.FormPosHeight = v.number; },
-       [](const F& f) { return normalRectPart(f, [](const RECT& r) -> int { return r.bottom - r.top; }); }},
-      {u"CsvList", u"DispNum", u"5", SettingForm::Integer,
-       [](F& f, SettingValue v) {
-         SendMessageW(f.rowsPerPageBox_, CB_SETCURSEL, StoredChoice(f.rowsPerPageBox_, v.number, 5), 0);
-       },
-       [](const F& f) -> Saved {
-         return IntValue(static_cast<int>(SendMessageW(f.rowsPerPageBox_, CB_GETCURSEL, 0, 0)));
-       }},
-      {u"CsvList", u"ColWidth", u"2", SettingForm::Integer,
-       [](F& f, SettingValue v) { SendMessageW(f.widthBox_, CB_SETCURSEL, StoredChoice(f.widthBox_, v.number, 2), 0); },
-       [](const F& f) -> Saved { return IntValue(static_cast<int>(SendMessageW(f.widthBox_, CB_GETCURSEL, 0, 0))); }},
-      {u"CsvListHighLight", u"None", u"1", SettingForm::Flag,
-       [](F& f, SettingValue v) { f.SetChecked(MenuCsvListHiLightNone, v.flag); },
-       [](const F& f) -> Saved { return FlagValue(f.IsChecked(MenuCsvListHiLightNone)); }},
-      {u"CsvListHighLight", u"Row", u"0", SettingForm::Flag,
-       [](F& f, SettingValue v) { f.SetChecked(MenuCsvListHiLightRow, v.flag); },
-       [](const F& f) -> Saved { return FlagValue(f.IsChecked(MenuCsvListHiLightRow)); }},
-      {u"CsvListHighLight", u"Col", u"0", SettingForm::Flag,
-       [](F& f, SettingValue v) { f.SetChecked(MenuCsvListHiLightCol, v.flag); },
-       [](const F& f) -> Saved { return FlagValue(f.IsChecked(MenuCsvListHiLightCol)); }},
-      {u"CsvListHighLight", u"FileName", u"", SettingForm::Text,
-       [](F& f, SettingValue v) { f.StrHighLightFileName = std::move(v.text); },
-       [](const F& f) -> Saved { return TextValue(f.StrHighLightFileName); }},
-      {u"CsvListAuto", u"Enabled", u"1", SettingForm::Flag,
-       [](F& f, SettingValue v) { f.SetChecked(MenuCsvAuto, v.flag); },
-       [](const F& f) -> Saved { return FlagValue(f.IsChecked(MenuCsvAuto)); }},
-      // Its item is shown disabled: the mark goes back to the file as it came.
-      {u"CsvListEx1", u"Enabled", u"1", SettingForm::Flag,
-       [](F& f, SettingValue v) { f.SetChecked(MenuCsvEx1, v.flag); },
-       [](const F& f) -> Saved { return FlagValue(f.IsChecked(MenuCsvEx1)); }},
-      {u"CsvListColor", u"FontName", u"ＭＳ ゴシック", SettingForm::Text,
-       [](F& f, SettingValue v) {
-         if (!v.text.empty()) f.FontDialog1.name = std::move(v.text);
-       },
-       [](const F& f) -> Saved { return TextValue(f.FontDialog1.name); }},
-      // A size that is no whole number, or absurd, takes the default.
-      {u"CsvListColor", u"FontSize", u"14", SettingForm::Integer,
-       [](F& f, SettingValue v) { f.FontDialog1.size = (v.number >= 1 && v.number <= 500) ? v.number : 14; },
-       [](const F& f) -> Saved { return IntValue(f.FontDialog1.size); }},
-      {u"CsvListColor", u"FontColor", u"clBlack", SettingForm::Color,
-       [](F& f, SettingValue v) { f.FontDialog1.color = v.color; },
-       [](const F& f) -> Saved { return ColorValue(f.FontDialog1.color); }},
-      {u"CsvListColor", u"BackColor", u"clWhite", SettingForm::Color,
-       [](F& f, SettingValue v) { f.ColorDialog1 = v.color; },
-       [](const F& f) -> Saved { return ColorValue(f.ColorDialog1); }},
-      {u"CsvListColorHighLight", u"FontColor", u"clRed", SettingForm::Color,
-       [](F& f, SettingValue v) { f.ColorDialog2 = v.color; },
-       [](const F& f) -> Saved { return ColorValue(f.ColorDialog2); }},
-  };
-  return table;
-}
-
 void TFormCsvList::ReadSettings() {
-  FontDialog1 = FontSetting{};
-  for (const Setting& setting : Settings()) {
-    std::u16string text = IniRead(StrIniFileName, setting.section, setting.key, setting.fallback);
-    setting.load(*this, ParseSetting(setting.form, std::move(text), setting.fallback));
-  }
+  settings_ = ReadListSettings([this](const char16_t* section, const char16_t* key, std::u16string_view fallback) {
+    return IniRead(StrIniFileName, section, key, fallback);
+  });
+  ShowSettings();
   ApplyListFont();
   ApplyListColors();
-  widthChoiceInForce_ = static_cast<int>(SendMessageW(widthBox_, CB_GETCURSEL, 0, 0));
-  if (!StrHighLightFileName.empty() && FileExists(StrHighLightFileName)) LoadHighLightWords(StrHighLightFileName);
+  if (!settings_.wordFile.empty() && FileExists(settings_.wordFile)) LoadHighLightWords(settings_.wordFile);
   // The second splitter item only ever shows its stored mark.
   EnableMenuItem(menu_, MenuCsvEx1, MF_BYCOMMAND | MF_GRAYED);
+}
+
+void TFormCsvList::ShowSettings() {
+  SetChecked(MenuCsvListHiLightNone, settings_.highLightNone);
+  SetChecked(MenuCsvListHiLightRow, settings_.highLightRow);
+  SetChecked(MenuCsvListHiLightCol, settings_.highLightCol);
+  SetChecked(MenuCsvAuto, settings_.csvListAuto);
+  SetChecked(MenuCsvEx1, settings_.csvListEx1);
+  SendMessageW(rowsPerPageBox_, CB_SETCURSEL, static_cast<WPARAM>(settings_.rowsPerPageEntry), 0);
+  SendMessageW(widthBox_, CB_SETCURSEL, static_cast<WPARAM>(settings_.columnWidthEntry), 0);
 }
 
 void TFormCsvList::FormShow() {
@@ -361,7 +212,7 @@ void TFormCsvList::FormShow() {
   PlaceWindow();
   SetUpColumns();
   // The session asks the editor for the document and reads the page at its current line.
-  const int rowsPerPage = ComboNumber(rowsPerPageBox_);
+  const int rowsPerPage = RowsPerPageAt(settings_.rowsPerPageEntry);
   const Splitter splitter = CurrentSplitter();
   RunFill([&](const Progress& progress) { return session_.Open(rowsPerPage, splitter, progress); });
 
@@ -381,14 +232,14 @@ void TFormCsvList::PlaceWindow() {
   const int screenLeft = GetSystemMetrics(SM_XVIRTUALSCREEN);
   const int screenRight = screenLeft + GetSystemMetrics(SM_CXVIRTUALSCREEN);
   const int screenBottom = screenTop + GetSystemMetrics(SM_CYVIRTUALSCREEN);
+  const ListSettings& s = settings_;
   // Sums in 64 bits: stored values near the integer limits must fail the check, not wrap.
-  const int64_t right = int64_t{FormPosLeft} + FormPosWidth;
-  const int64_t bottom = int64_t{FormPosTop} + FormPosHeight;
-  const bool fits = screenTop <= int64_t{FormPosTop} + 9 && FormPosTop <= screenBottom && screenTop <= bottom &&
-                    bottom <= screenBottom && screenLeft <= int64_t{FormPosLeft} + 9 && FormPosLeft <= screenRight &&
+  const int64_t right = int64_t{s.left} + s.width, bottom = int64_t{s.top} + s.height;
+  const bool fits = screenTop <= int64_t{s.top} + 9 && s.top <= screenBottom && screenTop <= bottom &&
+                    bottom <= screenBottom && screenLeft <= int64_t{s.left} + 9 && s.left <= screenRight &&
                     screenLeft <= right && right <= screenRight;
   if (fits) {
-    SetWindowPos(hwnd_, nullptr, FormPosLeft, FormPosTop, FormPosWidth, FormPosHeight, SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(hwnd_, nullptr, s.left, s.top, s.width, s.height, SWP_NOZORDER | SWP_NOACTIVATE);
   } else {
     SetWindowPos(hwnd_, nullptr, 0, 0, Scale(kMinTrackW, dpi_), Scale(kMinTrackH, dpi_), SWP_NOZORDER | SWP_NOACTIVATE);
   }
@@ -402,7 +253,7 @@ void TFormCsvList::SetUpColumns() {
   col.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
   std::u16string caption = u"No";
   col.pszText = const_cast<wchar_t*>(W(caption));
-  col.cx = Scale(FontDialog1.size * 60 / 12, dpi_);
+  col.cx = Scale(settings_.fontSize * 60 / 12, dpi_);
   col.iSubItem = 0;
   ListView_InsertColumn(list_, 0, &col);
   const int width = Scale(ColumnWidthChoice(), dpi_);
@@ -417,8 +268,8 @@ void TFormCsvList::SetUpColumns() {
 }
 
 void TFormCsvList::ApplyListFont() {
-  listFont_ = MakeFont(FontDialog1.name, FontDialog1.size, dpi_);
-  listFontBold_ = MakeFont(FontDialog1.name, FontDialog1.size, dpi_, true);
+  listFont_ = MakeFont(settings_.fontName, settings_.fontSize, dpi_);
+  listFontBold_ = MakeFont(settings_.fontName, settings_.fontSize, dpi_, true);
   SendMessageW(list_, WM_SETFONT, reinterpret_cast<WPARAM>(listFont_.get()), TRUE);
   // The tooltip's lines are wrapped by the list font's widths.
   if (tip_.window) SendMessageW(tip_.window, WM_SETFONT, reinterpret_cast<WPARAM>(listFont_.get()), FALSE);
@@ -426,8 +277,8 @@ void TFormCsvList::ApplyListFont() {
 }
 
 void TFormCsvList::ApplyListColors() {
-  COLORREF text = ResolveColor(FontDialog1.color, &SystemColor, GetSysColor(COLOR_WINDOWTEXT));
-  COLORREF back = ResolveColor(ColorDialog1, &SystemColor, GetSysColor(COLOR_WINDOW));
+  COLORREF text = ResolveColor(settings_.fontColor, &SystemColor, GetSysColor(COLOR_WINDOWTEXT));
+  COLORREF back = ResolveColor(settings_.backColor, &SystemColor, GetSysColor(COLOR_WINDOW));
   ListView_SetTextColor(list_, text);
   ListView_SetTextBkColor(list_, back);
   ListView_SetBkColor(list_, back);
@@ -436,13 +287,29 @@ void TFormCsvList::ApplyListColors() {
 
 // ---------------------------------------------------------------- closing
 
+// The rectangle is kept only in the normal state, so a maximised window reopens at the size the
+// user gave it.
+void TFormCsvList::TakeWindowRect() {
+  const bool zoomed = IsZoomed(hwnd_), iconic = IsIconic(hwnd_);
+  settings_.windowState = zoomed ? u"MAX" : iconic ? u"MIN" : u"NORMAL";
+  settings_.rectIsNormal = !zoomed && !iconic;
+  if (!settings_.rectIsNormal) return;
+  RECT rc{};
+  GetWindowRect(hwnd_, &rc);
+  settings_.left = rc.left;
+  settings_.top = rc.top;
+  settings_.width = rc.right - rc.left;
+  settings_.height = rc.bottom - rc.top;
+}
+
 void TFormCsvList::FormClose() {
   std::vector<std::u16string> failures;
   if (!settingsUnreadable_) {
+    TakeWindowRect();
     IniWriter ini(StrIniFileName);
-    for (const Setting& setting : Settings()) {
-      if (auto value = setting.save(*this)) ini.Set(setting.section, setting.key, SettingText(setting.form, *value));
-    }
+    WriteListSettings(settings_, [&ini](const char16_t* section, const char16_t* key, std::u16string_view text) {
+      ini.Set(section, key, text);
+    });
     if (DWORD err = ini.Commit()) failures.push_back(StrIniFileName + u"\r\n" + ErrorText(err));
   }
 
@@ -467,46 +334,38 @@ void TFormCsvList::FormClose() {
 
 // ---------------------------------------------------------------- handlers of this file
 
+// A choice refused (during a fill, or in load-all mode where the box is disabled) goes back out
+// of the box: closing must not store a size the list never had.
 void TFormCsvList::ComboBox1Change() {
-  if (session_.LoadedAll()) return;
-  if (!MayRun(kComboBox1DuringFill)) {
-    ShowChoicesInForce();
+  const int entry = static_cast<int>(SendMessageW(rowsPerPageBox_, CB_GETCURSEL, 0, 0));
+  if (session_.LoadedAll() || entry < 0 || !MayRun(kComboBox1DuringFill)) {
+    ShowSettings();
     return;
   }
-  const int rowsPerPage = ComboNumber(rowsPerPageBox_);
+  settings_.rowsPerPageEntry = entry;
+  const int rowsPerPage = RowsPerPageAt(entry);
   RunFill([&](const Progress& progress) { return session_.SetRowsPerPage(rowsPerPage, progress); });
 }
 
 void TFormCsvList::ComboBox2Change() {
-  if (!MayRun(kComboBox2DuringFill)) {
-    ShowChoicesInForce();
+  const int entry = static_cast<int>(SendMessageW(widthBox_, CB_GETCURSEL, 0, 0));
+  if (entry < 0 || !MayRun(kComboBox2DuringFill)) {
+    ShowSettings();
     return;
   }
   HideCellTip();  // whether its cell is cut off may change
-  widthChoiceInForce_ = static_cast<int>(SendMessageW(widthBox_, CB_GETCURSEL, 0, 0));
+  settings_.columnWidthEntry = entry;
   const int width = ColumnWidthChoice();
   for (int i = 1; i <= kShownFields; ++i) SetColumnWidthPx(i, width);
 }
 
-// A choice refused during a fill must not stay in its box: closing would store a size the list
-// never had.
-void TFormCsvList::ShowChoicesInForce() {
-  const std::u16string rows = Number(session_.RowsPerPage());
-  const LRESULT entry =
-      SendMessageW(rowsPerPageBox_, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(W(rows)));
-  if (entry != CB_ERR) SendMessageW(rowsPerPageBox_, CB_SETCURSEL, static_cast<WPARAM>(entry), 0);
-  SendMessageW(widthBox_, CB_SETCURSEL, static_cast<WPARAM>(widthChoiceInForce_), 0);
-}
-
-int TFormCsvList::ColumnWidthChoice() const { return ComboNumber(widthBox_); }
+int TFormCsvList::ColumnWidthChoice() const { return ColumnWidthAt(settings_.columnWidthEntry); }
 
 void TFormCsvList::SetColumnWidthPx(int column, int px96) { ListView_SetColumnWidth(list_, column, Scale(px96, dpi_)); }
 
 void TFormCsvList::ButtonCancelClick() { PostMessageW(hwnd_, WM_CLOSE, 0, 0); }
 
 void TFormCsvList::MenuCsvListCloseClick() { PostMessageW(hwnd_, WM_CLOSE, 0, 0); }
-
-bool TFormCsvList::IsChecked(UINT item) const { return (GetMenuState(menu_, item, MF_BYCOMMAND) & MF_CHECKED) != 0; }
 
 void TFormCsvList::SetChecked(UINT item, bool checked) {
   CheckMenuItem(menu_, item, MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));

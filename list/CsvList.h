@@ -6,8 +6,8 @@
 // state into pixels. The lines come from the editor through an EditorLineSource.
 //
 // The class is implemented across a few files by concern, all of the same window:
-//   CsvList.cpp           layout, start-up (FormShow), the settings table read there and written
-//                         by closing (FormClose), the two size boxes, message and command dispatch
+//   CsvList.cpp           layout, start-up (FormShow), the settings read there and written by
+//                         closing (FormClose), the two size boxes, message and command dispatch
 //   CsvListFill.cpp       the fill scope and its pump, showing what a fill made, paging, loading
 //                         all lines, the owner-data cell text, the splitter switch
 //   CsvListColumns.cpp    header row, column fitting, start position, CenterListRow
@@ -31,6 +31,7 @@
 #include "core/Commands.h"
 #include "core/CsvSplit.h"
 #include "core/ListSession.h"
+#include "core/ListSettings.h"
 #include "core/Search.h"
 #include "dialogs/KeyMapFile.h"
 #include "list/CsvListIds.h"
@@ -51,12 +52,6 @@ size_t TestMemoryLimit(const wchar_t* variable);
 
 // Self-posted navigation keys carry this in lParam so the shortcut matcher lets them through.
 inline constexpr LPARAM kSelfPostedKey = 0x7E510001;
-
-struct FontSetting {
-  std::u16string name = u"ＭＳ ゴシック";
-  int size = 14;  // points
-  uint32_t color = 0x00000000;
-};
 
 class TFormCsvList : public win::Form {
  public:
@@ -98,20 +93,17 @@ class TFormCsvList : public win::Form {
   void OnCommand(WORD id, WORD code, HWND control);
   LRESULT OnNotify(NMHDR* hdr);
   void ReadSettings();
-  struct Setting;  // one key of the settings file
-  static const std::vector<Setting>& Settings();
+  void ShowSettings();  // the menu's marks and the size boxes as settings_ holds them
+  void TakeWindowRect();
   void PlaceWindow();
   void SetUpColumns();
   void ApplyListFont();
   void ApplyListColors();
-  bool IsChecked(UINT item) const;
   void SetChecked(UINT item, bool checked);
   void SetStatus(Panel panel, std::u16string_view text);
   void RepaintStatus();
-  int ColumnWidthChoice() const;  // the number shown in the width box
+  int ColumnWidthChoice() const;  // in 96-dpi pixels
   void SetColumnWidthPx(int column, int px96);
-  void ShowChoicesInForce();    // the size boxes back to the sizes the list has
-  int widthChoiceInForce_ = 0;  // the width box's entry the columns were last sized by
   // One handler per row of the command table, in its order.
   using CommandHandler = void (TFormCsvList::*)();
   static const std::array<CommandHandler, kCommandCount> kCommandHandlers;
@@ -315,13 +307,9 @@ class TFormCsvList : public win::Form {
   win::UniqueFont listFont_, listFontBold_;
 
   // ---------------------------------------------------------------- settings (FormShow / FormClose)
-  int FormPosLeft = 0, FormPosTop = 0, FormPosWidth = 800, FormPosHeight = 480;
-  std::u16string StrFormState;
-  FontSetting FontDialog1;
-  uint32_t ColorDialog1 = 0x00FFFFFF;  // background
-  uint32_t ColorDialog2 = 0x000000FF;  // highlight text colour
+  // What the user chose; the menu's marks and the size boxes only show it (ShowSettings).
+  ListSettings settings_;
   std::u16string OpenDialog1InitialDir;
-  std::u16string StrHighLightFileName;
   // The history or settings file was there but could not be read: told with the start-up
   // notices, and the close does not replace it.
   bool historyUnreadable_ = false;

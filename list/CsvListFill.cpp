@@ -189,7 +189,7 @@ void TFormCsvList::ListView1GetDispInfo(NMLVDISPINFOW* info) {
   CopyCellText(rows.Field(row, item.iSubItem - 1), item);
 }
 
-Splitter TFormCsvList::CurrentSplitter() const { return ChooseSplitter(IsChecked(MenuCsvAuto), IsChecked(MenuCsvEx1)); }
+Splitter TFormCsvList::CurrentSplitter() const { return ChooseSplitter(settings_.csvListAuto, settings_.csvListEx1); }
 
 void TFormCsvList::ShowLongLineMessage() {
   ShowMessage(hwnd_, u"１行の行数が " + DecimalText(ListSession::kLongLineLimit, 1) + u" 文字を超えた行があります",
@@ -264,7 +264,8 @@ void TFormCsvList::MenuCsvListLoadAllClick() {
 // ---------------------------------------------------------------- splitter choice
 
 void TFormCsvList::MenuCsvAutoClick() {
-  SetChecked(MenuCsvAuto, !IsChecked(MenuCsvAuto));
+  settings_.csvListAuto = !settings_.csvListAuto;
+  ShowSettings();
   const Splitter splitter = CurrentSplitter();
   RunFill([&](const Progress& progress) { return session_.SetSplitter(splitter, progress); });
 }

@@ -46,10 +46,10 @@ void SplitPath(const std::u16string& path, std::u16string& folder, std::u16strin
 LRESULT TFormCsvList::ListView1CustomDraw(NMLVCUSTOMDRAW* draw) {
   switch (draw->nmcd.dwDrawStage) {
     case CDDS_PREPAINT:
-      draw_.rowMode = IsChecked(MenuCsvListHiLightRow);
-      draw_.colMode = IsChecked(MenuCsvListHiLightCol);
-      draw_.normalText = ResolveColor(FontDialog1.color, &SysColor, GetSysColor(COLOR_WINDOWTEXT));
-      draw_.highLightText = ResolveColor(ColorDialog2, &SysColor, kClRed);
+      draw_.rowMode = settings_.highLightRow;
+      draw_.colMode = settings_.highLightCol;
+      draw_.normalText = ResolveColor(settings_.fontColor, &SysColor, GetSysColor(COLOR_WINDOWTEXT));
+      draw_.highLightText = ResolveColor(settings_.highLightColor, &SysColor, kClRed);
       return CDRF_NOTIFYITEMDRAW | CDRF_NOTIFYPOSTPAINT;  // post-paint: the frozen "No" column
     case CDDS_ITEMPREPAINT: return ListView1AdvancedCustomDrawItem(draw);
     case CDDS_ITEMPREPAINT | CDDS_SUBITEM: return ListView1AdvancedCustomDrawSubItem(draw);
@@ -106,9 +106,10 @@ COLORREF TFormCsvList::NumberCellTextColor(int row) const {
 
 void TFormCsvList::SetHighLightMode(UINT item) {
   // Exactly one mark afterwards, even when the settings file had set several.
-  for (UINT mode : {MenuCsvListHiLightNone, MenuCsvListHiLightRow, MenuCsvListHiLightCol}) {
-    SetChecked(mode, mode == item);
-  }
+  settings_.highLightNone = item == MenuCsvListHiLightNone;
+  settings_.highLightRow = item == MenuCsvListHiLightRow;
+  settings_.highLightCol = item == MenuCsvListHiLightCol;
+  ShowSettings();
   // The marks exist whatever the mode: only the drawing changes.
   InvalidateRect(list_, nullptr, TRUE);
 }
@@ -144,7 +145,7 @@ void TFormCsvList::LoadHighLightWords(const std::u16string& path) {
 
 void TFormCsvList::MenuCsvListHiligtFileClick() {
   std::u16string folder, name;
-  SplitPath(StrHighLightFileName, folder, name);
+  SplitPath(settings_.wordFile, folder, name);
   if (folder.empty()) folder = OpenDialog1InitialDir;
 
   std::wstring file(32768, L'\0');
@@ -174,9 +175,9 @@ void TFormCsvList::MenuCsvListHiligtFileClick() {
     }
     return;
   }
-  StrHighLightFileName = U(file.c_str());
-  SplitPath(StrHighLightFileName, OpenDialog1InitialDir, name);
-  LoadHighLightWords(StrHighLightFileName);
+  settings_.wordFile = U(file.c_str());
+  SplitPath(settings_.wordFile, OpenDialog1InitialDir, name);
+  LoadHighLightWords(settings_.wordFile);
   // The marks stay those of the old words until the next fill.
   InvalidateRect(list_, nullptr, TRUE);
 }
@@ -187,27 +188,27 @@ void TFormCsvList::MenuCsvListFontColorClick() {
   LOGFONTW lf{};
   {
     WindowDC screen(nullptr);
-    lf.lfHeight = -MulDiv(FontDialog1.size, GetDeviceCaps(screen.get(), LOGPIXELSY), 72);
+    lf.lfHeight = -MulDiv(settings_.fontSize, GetDeviceCaps(screen.get(), LOGPIXELSY), 72);
   }
   lf.lfWeight = FW_NORMAL;
   lf.lfCharSet = DEFAULT_CHARSET;
-  const size_t n = std::min<size_t>(FontDialog1.name.size(), LF_FACESIZE - 1);
-  std::copy_n(WV(FontDialog1.name).data(), n, lf.lfFaceName);
+  const size_t n = std::min<size_t>(settings_.fontName.size(), LF_FACESIZE - 1);
+  std::copy_n(WV(settings_.fontName).data(), n, lf.lfFaceName);
   CHOOSEFONTW cf{};
   cf.lStructSize = sizeof(cf);
   cf.hwndOwner = hwnd_;
   cf.lpLogFont = &lf;
   cf.Flags = CF_SCREENFONTS | CF_EFFECTS | CF_INITTOLOGFONTSTRUCT;
-  cf.rgbColors = ResolveColor(FontDialog1.color, &SysColor, GetSysColor(COLOR_WINDOWTEXT));
+  cf.rgbColors = ResolveColor(settings_.fontColor, &SysColor, GetSysColor(COLOR_WINDOWTEXT));
   if (!ChooseFontW(&cf)) return;
 
   // Name, size and colour only: the style chosen in the dialog is neither shown nor kept.
-  if (lf.lfFaceName[0]) FontDialog1.name = U(lf.lfFaceName);
-  FontDialog1.size = std::clamp((cf.iPointSize + 5) / 10, 1, 500);
-  FontDialog1.color = cf.rgbColors;
+  if (lf.lfFaceName[0]) settings_.fontName = U(lf.lfFaceName);
+  settings_.fontSize = std::clamp((cf.iPointSize + 5) / 10, 1, 500);
+  settings_.fontColor = cf.rgbColors;
   ApplyListFont();
   ApplyListColors();
-  SetColumnWidthPx(0, FontDialog1.size * 60 / 12);
+  SetColumnWidthPx(0, settings_.fontSize * 60 / 12);
 }
 
 bool TFormCsvList::ChooseColorInto(uint32_t& color, COLORREF fallback) {
@@ -223,11 +224,11 @@ bool TFormCsvList::ChooseColorInto(uint32_t& color, COLORREF fallback) {
 }
 
 void TFormCsvList::MenuCsvListBackColorClick() {
-  if (ChooseColorInto(ColorDialog1, GetSysColor(COLOR_WINDOW))) ApplyListColors();
+  if (ChooseColorInto(settings_.backColor, GetSysColor(COLOR_WINDOW))) ApplyListColors();
 }
 
 void TFormCsvList::MenuCsvListFontColorHilightRowClick() {
-  if (ChooseColorInto(ColorDialog2, kClRed)) InvalidateRect(list_, nullptr, TRUE);
+  if (ChooseColorInto(settings_.highLightColor, kClRed)) InvalidateRect(list_, nullptr, TRUE);
 }
 
 void TFormCsvList::MenuCsvListFontColorHilightColClick() {
