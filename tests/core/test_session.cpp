@@ -119,9 +119,13 @@ TEST(ListSession, SortFilterSearchAndGoToFollowTheLines)
 TEST(ListSession, GoToFindsTheLineInASortedPage)
 {
     Fixture f(30, 0);
+    ASSERT_EQ(f.s.Search(Term(u"w"), true), R::Done);
+    const std::u16string hit = f.s.SearchStatus();
     ASSERT_EQ(f.s.SortByColumn(2, true), R::Done);
     ASSERT_EQ(f.s.GoToLine(12), R::Done);  // line 11 starts the page and is sorted third
     EXPECT_TRUE(f.SelectedLine() == 11 && f.s.Selected() == 2);
+    // The hit is named as it was found, not by the row now standing where it stood.
+    EXPECT_TRUE(hit.find(u"00001") != std::u16string::npos && f.s.SearchStatus() == hit) << hit.size();
 }
 
 TEST(ListSession, AStoppedOperationLeavesTheSessionAsItWas)
