@@ -172,10 +172,10 @@ private:
     size_t lineStoreLimit_ = 0;
     size_t sortKeyLimit_ = 0;
 
-    int32_t lineCount_ = 0;   // IntEditorAllCount
-    int32_t editorLine_ = 0;  // IntEditorRow
-    int32_t startLine_ = 0;   // IntStartNum
-    PageBounds page_{0, 0};   // IntLineStart, IntLineEnd
+    int32_t lineCount_ = 0;   // the document's, as the editor reported it
+    int32_t editorLine_ = 0;  // the editor's current line when the window opened
+    int32_t startLine_ = 0;   // where "開始時へ移動" goes back to
+    PageBounds page_{0, 0};
     int32_t rowsPerPage_ = 20;
     bool loadAll_ = false;
     bool longLine_ = false;

@@ -157,7 +157,7 @@ void TFormCsvList::FormDpiChanged() { ApplyListFont(); }
 
 void TFormCsvList::ReadSettings() {
   settings_ = ReadListSettings([this](const char16_t* section, const char16_t* key, std::u16string_view fallback) {
-    return IniRead(StrIniFileName, section, key, fallback);
+    return IniRead(settingsPath_, section, key, fallback);
   });
   ShowSettings();
   ApplyListFont();
@@ -179,24 +179,24 @@ void TFormCsvList::ShowSettings() {
 
 void TFormCsvList::FormShow() {
   KillTimer(hwnd_, kTimer1);
-  StrListKeyMap.clear();
+  keyMapLines_.clear();
 
-  StrDllFilePath = PluginFolder();
-  StrIniFileName = StrDllFilePath + u"TovoCsvList.ini";
+  pluginFolder_ = PluginFolder();
+  settingsPath_ = pluginFolder_ + u"TovoCsvList.ini";
 
   // A file that is there but cannot be read (locked by another program, no rights) is never
   // replaced: the defaults or an empty history written over it would lose what the user kept.
   // The profile functions cannot tell such a file from a missing one, so it is tried first.
   std::vector<std::u16string> unreadable;
   DWORD iniError = 0;
-  settingsUnreadable_ = FileExists(StrIniFileName) && !ReadWholeFile(StrIniFileName, kIniMaxBytes, &iniError);
+  settingsUnreadable_ = FileExists(settingsPath_) && !ReadWholeFile(settingsPath_, kIniMaxBytes, &iniError);
   if (settingsUnreadable_) {
-    unreadable.push_back(u"設定ファイルを読み込めませんでした。\r\n" + StrIniFileName + u"\r\n" + ErrorText(iniError) +
+    unreadable.push_back(u"設定ファイルを読み込めませんでした。\r\n" + settingsPath_ + u"\r\n" + ErrorText(iniError) +
                          u"\r\n既定の設定で続けます。このファイルは書き換えません。");
   }
 
   // The search history; the box's text starts empty.
-  const std::u16string historyPath = StrDllFilePath + kHistoryFile;
+  const std::u16string historyPath = pluginFolder_ + kHistoryFile;
   TextRead history = ReadTextLines(historyPath);
   historyUnreadable_ = history.exists && !history.readable;
   if (historyUnreadable_) {
@@ -306,21 +306,21 @@ void TFormCsvList::FormClose() {
   std::vector<std::u16string> failures;
   if (!settingsUnreadable_) {
     TakeWindowRect();
-    IniWriter ini(StrIniFileName);
+    IniWriter ini(settingsPath_);
     WriteListSettings(settings_, [&ini](const char16_t* section, const char16_t* key, std::u16string_view text) {
       ini.Set(section, key, text);
     });
-    if (DWORD err = ini.Commit()) failures.push_back(StrIniFileName + u"\r\n" + ErrorText(err));
+    if (DWORD err = ini.Commit()) failures.push_back(settingsPath_ + u"\r\n" + ErrorText(err));
   }
 
   // The window's string lists.
-  StrListKeyMap.clear();
+  keyMapLines_.clear();
 
   // The first 32 history entries.
   if (!historyUnreadable_) {
     std::vector<std::u16string> history = ComboItems(searchBox_);
     if (history.size() > kHistoryWritten) history.resize(kHistoryWritten);
-    const std::u16string historyPath = StrDllFilePath + kHistoryFile;
+    const std::u16string historyPath = pluginFolder_ + kHistoryFile;
     if (DWORD err = WriteTextLines(historyPath, history)) failures.push_back(historyPath + u"\r\n" + ErrorText(err));
   }
 

@@ -309,15 +309,15 @@ class TFormCsvList : public win::Form {
   // ---------------------------------------------------------------- settings (FormShow / FormClose)
   // What the user chose; the menu's marks and the size boxes only show it (ShowSettings).
   ListSettings settings_;
-  std::u16string OpenDialog1InitialDir;
+  std::u16string wordFileFolder_;
   // The history or settings file was there but could not be read: told with the start-up
   // notices, and the close does not replace it.
   bool historyUnreadable_ = false;
   bool settingsUnreadable_ = false;
 
   // ---------------------------------------------------------------- files and the editor
-  std::u16string StrIniFileName;
-  std::u16string StrDllFilePath;
+  std::u16string settingsPath_;
+  std::u16string pluginFolder_;
   KeyMapFile keyMapFile_{win::PluginFolder()};
 
   // ---------------------------------------------------------------- the document
@@ -325,7 +325,7 @@ class TFormCsvList : public win::Form {
   ListSession session_;
 
   // ---------------------------------------------------------------- keys
-  std::vector<std::u16string> StrListKeyMap;
+  std::vector<std::u16string> keyMapLines_;
   std::array<uint16_t, kCommandCount> shortCuts_{};  // per command table row
   // The key map, settings and history files' notices of the start-up; shown by Timer1 once the
   // window has appeared.

@@ -146,7 +146,7 @@ void TFormCsvList::LoadHighLightWords(const std::u16string& path) {
 void TFormCsvList::MenuCsvListHiligtFileClick() {
   std::u16string folder, name;
   SplitPath(settings_.wordFile, folder, name);
-  if (folder.empty()) folder = OpenDialog1InitialDir;
+  if (folder.empty()) folder = wordFileFolder_;
 
   std::wstring file(32768, L'\0');
   static constexpr wchar_t kFilter[] = L"Text(*.txt)\0*.txt\0All(*.*)\0*.*\0";
@@ -176,7 +176,7 @@ void TFormCsvList::MenuCsvListHiligtFileClick() {
     return;
   }
   settings_.wordFile = U(file.c_str());
-  SplitPath(settings_.wordFile, OpenDialog1InitialDir, name);
+  SplitPath(settings_.wordFile, wordFileFolder_, name);
   LoadHighLightWords(settings_.wordFile);
   // The marks stay those of the old words until the next fill.
   InvalidateRect(list_, nullptr, TRUE);
@@ -237,6 +237,6 @@ void TFormCsvList::MenuCsvListFontColorHilightColClick() {
 
 // ---------------------------------------------------------------- help
 
-void TFormCsvList::MenuCsvListShowHelpClick() { ShowHelp(hwnd_, StrDllFilePath); }
+void TFormCsvList::MenuCsvListShowHelpClick() { ShowHelp(hwnd_, pluginFolder_); }
 
 }  // namespace tovo

@@ -62,18 +62,18 @@ void TFormCsvList::KeyMapStartUp() {
   TextRead file = keyMapFile_.Read();
   if (file.exists && !file.readable) {
     // Overwriting a file we could not read might destroy the user's keys: leave it alone.
-    StrListKeyMap = CommandTableLines();
+    keyMapLines_ = CommandTableLines();
     startUpNotices_.push_back(keyMapFile_.Problem(true, file.error) + u"\r\n既定のキーの割り当てで続けます。");
   } else if (file.exists && KeyMapLineCountMatches(file.lines)) {
-    StrListKeyMap = std::move(file.lines);
+    keyMapLines_ = std::move(file.lines);
   } else {
-    StrListKeyMap = CommandTableLines();
+    keyMapLines_ = CommandTableLines();
     if (file.exists) startUpNotices_.push_back(kKeyMapResetMessage);  // a missing file is created silently
-    if (DWORD err = keyMapFile_.Write(StrListKeyMap)) startUpNotices_.push_back(keyMapFile_.Problem(false, err));
+    if (DWORD err = keyMapFile_.Write(keyMapLines_)) startUpNotices_.push_back(keyMapFile_.Problem(false, err));
   }
   // The messages wait until the window has appeared.
   if (!startUpNotices_.empty()) SetTimer(hwnd_, kTimer1, 100, nullptr);
-  if (!StrListKeyMap.empty()) ApplyKeyMap();
+  if (!keyMapLines_.empty()) ApplyKeyMap();
 }
 
 void TFormCsvList::ApplyKeyMap() {
@@ -85,7 +85,7 @@ void TFormCsvList::ApplyKeyMap() {
 void TFormCsvList::SetShortCutNew(const std::u16string& number, UINT menuItem) {
   const std::optional<size_t> row = RowOfMenuItem(menuItem);
   if (!row) return;
-  const std::optional<uint16_t> shortCut = ShortCutForId(StrListKeyMap, number);
+  const std::optional<uint16_t> shortCut = ShortCutForId(keyMapLines_, number);
   if (!shortCut) return;  // no line for it: the item keeps its shortcut
   shortCuts_[*row] = *shortCut;
   UpdateMenuShortCutText(menuItem);
@@ -167,8 +167,8 @@ void TFormCsvList::MenuCsvListKeyBoardClick() {
                 MB_OK | MB_ICONWARNING);
     return;
   }
-  StrListKeyMap = file.exists ? std::move(file.lines) : CommandTableLines();
-  if (!StrListKeyMap.empty()) ApplyKeyMap();
+  keyMapLines_ = file.exists ? std::move(file.lines) : CommandTableLines();
+  if (!keyMapLines_.empty()) ApplyKeyMap();
 }
 
 }  // namespace tovo

@@ -123,8 +123,8 @@ void TFormCsvList::ButtonSearchPrevClick() { RunCommand(MenuCsvListSearchPrev); 
 
 void TFormCsvList::MenuCsvListJumpClick() {
   // The dialog stores the number in the settings file; it is read back from there.
-  if (!ShowJumpDialog(hwnd_, StrIniFileName)) return;
-  const std::u16string stored = IniRead(StrIniFileName, u"Editor", u"Jump", u"1");
+  if (!ShowJumpDialog(hwnd_, settingsPath_)) return;
+  const std::u16string stored = IniRead(settingsPath_, u"Editor", u"Jump", u"1");
   const std::optional<int32_t> number = ParseInt32Strict(stored);
   if (!number) {
     ShowError(hwnd_, NotAnIntegerMessage(stored));
