@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -32,10 +33,14 @@ int MeasureText(const CharWidthTable& widths, std::u16string_view text);
 // in one pass: the cost is one table look-up per character of each stored
 // field. The caller adds the caption and the cell padding. Only the first
 // maxUnits units of a field are measured (a list view draws no more of a cell).
-std::array<int, kShownFields> MaxFieldWidths(const RowModel& rows, const RowOrder& shown, const CharWidthTable& widths,
-                                             size_t maxUnits = SIZE_MAX);
-// The same for one row, widening `widest`.
-void WidenToRow(std::array<int, kShownFields>& widest, const RowModel& rows, int row, const CharWidthTable& widths,
-                size_t maxUnits = SIZE_MAX);
+// nullopt when `progress` stopped the walk.
+std::optional<std::array<int, kShownFields>> MaxFieldWidths(const RowModel& rows, const RowOrder& shown,
+                                                            const CharWidthTable& widths, size_t maxUnits,
+                                                            const Progress& progress);
+inline std::array<int, kShownFields> MaxFieldWidths(const RowModel& rows, const RowOrder& shown,
+                                                    const CharWidthTable& widths, size_t maxUnits = SIZE_MAX)
+{
+    return *MaxFieldWidths(rows, shown, widths, maxUnits, Progress{});
+}
 
 }  // namespace tovo

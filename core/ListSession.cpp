@@ -21,11 +21,6 @@ std::vector<uint32_t> AllRows(int count)
     return rows;
 }
 
-bool Committed(SessionResult r)
-{
-    return r == SessionResult::Done || r == SessionResult::SortDropped;
-}
-
 }  // namespace
 
 // What a fill makes aside before it replaces the session's rows. The mark table (512 KB) is the
@@ -380,13 +375,10 @@ SessionResult ListSession::ClickColumn(int column, const Progress& progress)
 SessionResult ListSession::Filter(const TermMatcher& matcher, const Progress& progress)
 {
     // Every row of the list, not only those shown: a new term replaces the old filter.
-    std::vector<uint32_t> rows;
-    const int count = rows_.RowCount();
-    for (int r = 0; r < count; ++r) {
-        if (!KeepGoing(progress, r, count)) return SessionResult::Stopped;
-        if (RowMatches(rows_, r, matcher)) rows.push_back(static_cast<uint32_t>(r));
-    }
-    if (rows.empty()) return SessionResult::NoMatch;
+    std::optional<std::vector<uint32_t>> matching = MatchingRows(rows_, matcher, progress);
+    if (!matching) return SessionResult::Stopped;
+    if (matching->empty()) return SessionResult::NoMatch;
+    std::vector<uint32_t> rows = std::move(*matching);
     SessionResult result = SessionResult::Done;
     if (sortColumn_ > 0) {
         try {
@@ -476,14 +468,7 @@ std::u16string ListSession::ColumnCaption(int column) const
 std::optional<std::array<int, kShownFields>> ListSession::WidestCells(const CharWidthTable& widths, size_t maxUnits,
                                                                       const Progress& progress) const
 {
-    std::array<int, kShownFields> widest{};
-    const int count = rows_.RowCount();
-    // In line order, each row split once; rows a filter hides are not measured.
-    for (int r = 0; r < count; ++r) {
-        if (!KeepGoing(progress, r, count)) return std::nullopt;
-        if (order_.Identity() || order_.ViewRow(r) >= 0) WidenToRow(widest, rows_, r, widths, maxUnits);
-    }
-    return widest;
+    return MaxFieldWidths(rows_, order_, widths, maxUnits, progress);
 }
 
 int32_t ListSession::MarkKey(int modelRow) const

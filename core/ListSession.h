@@ -37,6 +37,12 @@ enum class SessionResult : uint8_t {
     OutOfMemory,  // memory ran out reading all lines: the session is as it was
 };
 
+// Whether the session took what an operation made (rows dropped of their sort included).
+inline bool Committed(SessionResult result)
+{
+    return result == SessionResult::Done || result == SessionResult::SortDropped;
+}
+
 enum class PageStep : uint8_t { Top, Prev, Next, End };
 
 // Marks lines while load-all reads them (on Windows a thread of its own). Push gets each line as

@@ -149,11 +149,13 @@ bool SortRowsByField(std::vector<uint32_t>& rows, const RowModel& model, int fie
     return true;
 }
 
-std::vector<uint32_t> MatchingRows(const RowModel& model, const TermMatcher& matcher)
+std::optional<std::vector<uint32_t>> MatchingRows(const RowModel& model, const TermMatcher& matcher,
+                                                  const Progress& progress)
 {
     std::vector<uint32_t> rows;
     const int count = model.RowCount();
     for (int r = 0; r < count; ++r) {
+        if (!KeepGoing(progress, r, count)) return std::nullopt;
         if (RowMatches(model, r, matcher)) rows.push_back(static_cast<uint32_t>(r));
     }
     return rows;

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "core/Progress.h"
@@ -55,8 +56,13 @@ bool SortRowsByField(std::vector<uint32_t>& rows, const RowModel& model, int fie
                      const Progress& progress = {});
 
 // The model rows with a shown field the matcher accepts, in model order. Rows whose line cannot
-// hold the term are not split.
-std::vector<uint32_t> MatchingRows(const RowModel& model, const TermMatcher& matcher);
+// hold the term are not split. Empty when none does; nullopt when `progress` stopped the walk.
+std::optional<std::vector<uint32_t>> MatchingRows(const RowModel& model, const TermMatcher& matcher,
+                                                  const Progress& progress);
+inline std::vector<uint32_t> MatchingRows(const RowModel& model, const TermMatcher& matcher)
+{
+    return *MatchingRows(model, matcher, Progress{});
+}
 // Whether one of the row's shown fields is accepted; a line that cannot hold the term is not split.
 bool RowMatches(const RowModel& model, int row, const TermMatcher& matcher);
 

@@ -38,10 +38,6 @@ void CopyCellText(std::u16string_view text, LVITEMW& item) {
   item.pszText[n] = L'\0';
 }
 
-// Whether the session took what an operation made (a sort that ran out of memory is dropped, the
-// rest is taken).
-bool Committed(SessionResult result) { return result == SessionResult::Done || result == SessionResult::SortDropped; }
-
 }  // namespace
 
 size_t TestMemoryLimit([[maybe_unused]] const wchar_t* variable) {

@@ -31,8 +31,9 @@ enum SortMenuId : UINT {
 
 }  // namespace
 
-// Comparing two keys byte by byte orders as comparing the texts would, and each row is mapped
-// once, not once per comparison.
+// The platform's collation key for the user's locale without regard to case: comparing two keys
+// byte by byte orders as comparing the texts would, and each row is mapped once, not once per
+// comparison.
 void UserLocaleKey(std::u16string_view text, std::string& out) {
   constexpr DWORD kFlags = LCMAP_SORTKEY | NORM_IGNORECASE;
   const int length = static_cast<int>(std::min<size_t>(text.size(), INT_MAX / 16));
@@ -72,7 +73,7 @@ struct WaitCursor {
 
 }  // namespace
 
-// ---------------------// ---------------------------------------------------------------- reordering
+// ---------------------------------------------------------------- reordering
 
 // Reordering needs no pumping: a sort of a million rows takes a second or so, under the wait
 // cursor, as before the session.
@@ -86,7 +87,7 @@ void TFormCsvList::Reorder(const SessionOp& op) {
     WaitCursor wait;
     result = op({});
   }
-  if (result != SessionResult::Done && result != SessionResult::SortDropped) return;
+  if (!Committed(result)) return;
   ShowReordered(keep);
   if (result == SessionResult::SortDropped) TellSortDropped();
 }
