@@ -372,11 +372,11 @@ SessionResult ListSession::ClickColumn(int column, const Progress& progress)
     return SortByLine();
 }
 
-SessionResult ListSession::Filter(const TermMatcher& matcher, const Progress& progress)
+SessionResult ListSession::Filter(const FieldMatcher& matcher, const Progress& progress)
 {
     // Every row of the list, not only those shown: a new term replaces the old filter.
     std::optional<std::vector<uint32_t>> matching = MatchingRows(rows_, matcher, progress);
-    if (!matching) return SessionResult::Stopped;
+    if (!matching) return matcher.GaveUp() ? SessionResult::GaveUp : SessionResult::Stopped;
     if (matching->empty()) return SessionResult::NoMatch;
     std::vector<uint32_t> rows = std::move(*matching);
     SessionResult result = SessionResult::Done;
@@ -420,11 +420,13 @@ SessionResult ListSession::ShowAllRows(const Progress& progress)
 
 // ---------------------------------------------------------------- search, selection, captions
 
-SessionResult ListSession::Search(const TermMatcher& matcher, bool forward, const Progress& progress)
+SessionResult ListSession::Search(const FieldMatcher& matcher, bool forward, const Progress& progress,
+                                  int onlyField)
 {
-    SearchResult result = forward ? SearchForward(rows_, order_, selected_, searchCol_, matcher, progress)
-                                  : SearchBackward(rows_, order_, selected_, searchCol_, matcher, progress);
+    SearchResult result = forward ? SearchForward(rows_, order_, selected_, searchCol_, matcher, progress, onlyField)
+                                  : SearchBackward(rows_, order_, selected_, searchCol_, matcher, progress, onlyField);
     if (result.stopped) return SessionResult::Stopped;
+    if (result.gaveUp) return SessionResult::GaveUp;
     if (!result.found) {
         searchStatus_ = kBlankSearchStatus;
         return SessionResult::NoMatch;
@@ -434,6 +436,15 @@ SessionResult ListSession::Search(const TermMatcher& matcher, bool forward, cons
     selected_ = result.row;
     searchStatus_ = HitStatusText(rows_.Caption(ModelRow(result.row)), result.cols);
     return SessionResult::Done;
+}
+
+SessionResult ListSession::CountMatches(const FieldMatcher& matcher, int onlyField, const Progress& progress)
+{
+    const MatchCount count = tovo::CountMatches(rows_, order_, matcher, onlyField, progress);
+    if (count.stopped) return SessionResult::Stopped;
+    if (count.gaveUp) return SessionResult::GaveUp;
+    searchStatus_ = MatchCountText(count);
+    return count.rows != 0 ? SessionResult::Done : SessionResult::NoMatch;
 }
 
 void ListSession::Select(int viewRow)

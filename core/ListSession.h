@@ -35,6 +35,7 @@ enum class SessionResult : uint8_t {
     NoMatch,      // a search or filter found no row: rows, order and selection as they were
     SortDropped,  // memory ran out sorting: done, with the rows in line order and no sort
     OutOfMemory,  // memory ran out reading all lines: the session is as it was
+    GaveUp,       // the matcher's calls kept reaching their bound: the session is as it was
 };
 
 // Whether the session took what an operation made (rows dropped of their sort included).
@@ -94,12 +95,16 @@ public:
     SessionResult SortByLine();
     // A click on a caption: ascending, descending, then line order; "No" (0) is line order.
     SessionResult ClickColumn(int column, const Progress& progress = {});
-    SessionResult Filter(const TermMatcher& matcher, const Progress& progress = {});
+    SessionResult Filter(const FieldMatcher& matcher, const Progress& progress = {});
     SessionResult ShowAllRows(const Progress& progress = {});
 
     // From the selected row's next field on, then row by row in the order shown. A hit selects
-    // its row and moves the search cursor there.
-    SessionResult Search(const TermMatcher& matcher, bool forward, const Progress& progress = {});
+    // its row and moves the search cursor there. `onlyField`: kAllFields or the one field tried.
+    SessionResult Search(const FieldMatcher& matcher, bool forward, const Progress& progress = {},
+                         int onlyField = kAllFields);
+    // Counts the rows shown with a matching field and the matching fields; panel 4 says both.
+    // Selection and search cursor stay.
+    SessionResult CountMatches(const FieldMatcher& matcher, int onlyField, const Progress& progress = {});
     // The user moved the selection: the next search starts at the row's first field.
     void ResetSearchColumn() { searchCol_ = 0; }
     int32_t SearchRow() const { return searchRow_; }

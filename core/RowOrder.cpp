@@ -149,19 +149,19 @@ bool SortRowsByField(std::vector<uint32_t>& rows, const RowModel& model, int fie
     return true;
 }
 
-std::optional<std::vector<uint32_t>> MatchingRows(const RowModel& model, const TermMatcher& matcher,
+std::optional<std::vector<uint32_t>> MatchingRows(const RowModel& model, const FieldMatcher& matcher,
                                                   const Progress& progress)
 {
     std::vector<uint32_t> rows;
     const int count = model.RowCount();
     for (int r = 0; r < count; ++r) {
-        if (!KeepGoing(progress, r, count)) return std::nullopt;
+        if (!KeepGoing(progress, r, count) || matcher.GaveUp()) return std::nullopt;
         if (RowMatches(model, r, matcher)) rows.push_back(static_cast<uint32_t>(r));
     }
     return rows;
 }
 
-bool RowMatches(const RowModel& model, int row, const TermMatcher& matcher)
+bool RowMatches(const RowModel& model, int row, const FieldMatcher& matcher)
 {
     // Most rows of a narrow filter hold the term nowhere: those are never split.
     if (model.FieldsArePiecesOfLine(row) && !matcher.MayMatchPieceOf(model.LineText(row))) return false;

@@ -13,7 +13,7 @@
 namespace tovo {
 
 class RowModel;
-class TermMatcher;
+class FieldMatcher;
 
 // Rows shown in model order, some of them or all in another order. With neither, no vector is
 // held at all; otherwise 4 bytes a shown row, and 4 a model row once a model row is looked up.
@@ -56,14 +56,15 @@ bool SortRowsByField(std::vector<uint32_t>& rows, const RowModel& model, int fie
                      const Progress& progress = {});
 
 // The model rows with a shown field the matcher accepts, in model order. Rows whose line cannot
-// hold the term are not split. Empty when none does; nullopt when `progress` stopped the walk.
-std::optional<std::vector<uint32_t>> MatchingRows(const RowModel& model, const TermMatcher& matcher,
+// hold the term are not split. Empty when none does; nullopt when `progress` stopped the walk or
+// the matcher gave up (FieldMatcher::GaveUp).
+std::optional<std::vector<uint32_t>> MatchingRows(const RowModel& model, const FieldMatcher& matcher,
                                                   const Progress& progress);
-inline std::vector<uint32_t> MatchingRows(const RowModel& model, const TermMatcher& matcher)
+inline std::vector<uint32_t> MatchingRows(const RowModel& model, const FieldMatcher& matcher)
 {
     return *MatchingRows(model, matcher, Progress{});
 }
 // Whether one of the row's shown fields is accepted; a line that cannot hold the term is not split.
-bool RowMatches(const RowModel& model, int row, const TermMatcher& matcher);
+bool RowMatches(const RowModel& model, int row, const FieldMatcher& matcher);
 
 }  // namespace tovo

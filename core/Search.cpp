@@ -71,9 +71,31 @@ char16_t UpperUnit(char16_t c)
     return c;
 }
 
+// The fields of row `r` a walk tries: [first, stop), narrowed to `onlyField` unless kAllFields.
+struct FieldSpan {
+    int first, stop;
+};
+FieldSpan FieldsToTry(const RowModel& rows, int r, int first, int onlyField)
+{
+    // Cells past FieldCount are empty and never match: they are not tried.
+    int stop = rows.FieldCount(r);
+    if (onlyField != kAllFields) {
+        first = std::max(first, onlyField);
+        stop = std::min(stop, onlyField + 1);
+    }
+    return {first, stop};
+}
+
+// Whether the row's line can hold a match in the fields tried: most rows of a long walk cannot,
+// and those are never split.
+bool MayMatchRow(const RowModel& rows, int r, const FieldMatcher& matcher)
+{
+    return !rows.FieldsArePiecesOfLine(r) || matcher.MayMatchPieceOf(rows.LineText(r));
+}
+
 // step: +1 forward, -1 backward.
 SearchResult SearchRows(const RowModel& rows, const RowOrder& order, int selectedRow, int searchCol,
-                        const TermMatcher& matcher, const Progress& progress, int step)
+                        const FieldMatcher& matcher, const Progress& progress, int step, int onlyField)
 {
     SearchResult result;
     // Rows are walked in the order shown; selectedRow and the hit are rows shown.
@@ -89,13 +111,15 @@ SearchResult SearchRows(const RowModel& rows, const RowOrder& order, int selecte
             result.stopped = true;
             return result;
         }
+        if (matcher.GaveUp()) {
+            result.gaveUp = true;
+            return result;
+        }
         const int r = order.ModelRow(v);
         if (r < 0 || r >= rows.RowCount()) continue;
-        // Most rows of a long search hold the term nowhere: those are not split at all.
-        if (rows.FieldsArePiecesOfLine(r) && !matcher.MayMatchPieceOf(rows.LineText(r))) continue;
-        // Cells past FieldCount are empty and never match: skip them.
-        const int stop = rows.FieldCount(r);
-        for (int c = v == selectedRow ? firstCol : 0; c < stop; ++c) {
+        if (!MayMatchRow(rows, r, matcher)) continue;
+        const FieldSpan span = FieldsToTry(rows, r, v == selectedRow ? firstCol : 0, onlyField);
+        for (int c = span.first; c < span.stop; ++c) {
             if (matcher.Matches(rows.Field(r, c))) result.cols.push_back(c);
         }
         if (!result.cols.empty()) {
@@ -187,26 +211,56 @@ bool TermMatcher::MayMatchPieceOf(std::u16string_view line) const
     return MatchesAscii(line);
 }
 
-SearchResult SearchForward(const RowModel& rows, int selectedRow, int searchCol, const TermMatcher& matcher)
+SearchResult SearchForward(const RowModel& rows, int selectedRow, int searchCol, const FieldMatcher& matcher)
 {
     return SearchForward(rows, RowOrder{}, selectedRow, searchCol, matcher);
 }
 
-SearchResult SearchBackward(const RowModel& rows, int selectedRow, int searchCol, const TermMatcher& matcher)
+SearchResult SearchBackward(const RowModel& rows, int selectedRow, int searchCol, const FieldMatcher& matcher)
 {
     return SearchBackward(rows, RowOrder{}, selectedRow, searchCol, matcher);
 }
 
 SearchResult SearchForward(const RowModel& rows, const RowOrder& order, int selectedRow, int searchCol,
-                           const TermMatcher& matcher, const Progress& progress)
+                           const FieldMatcher& matcher, const Progress& progress, int onlyField)
 {
-    return SearchRows(rows, order, selectedRow, searchCol, matcher, progress, 1);
+    return SearchRows(rows, order, selectedRow, searchCol, matcher, progress, 1, onlyField);
 }
 
 SearchResult SearchBackward(const RowModel& rows, const RowOrder& order, int selectedRow, int searchCol,
-                            const TermMatcher& matcher, const Progress& progress)
+                            const FieldMatcher& matcher, const Progress& progress, int onlyField)
 {
-    return SearchRows(rows, order, selectedRow, searchCol, matcher, progress, -1);
+    return SearchRows(rows, order, selectedRow, searchCol, matcher, progress, -1, onlyField);
+}
+
+MatchCount CountMatches(const RowModel& rows, const RowOrder& order, const FieldMatcher& matcher, int onlyField,
+                        const Progress& progress)
+{
+    MatchCount result;
+    const int count = order.Count(rows.RowCount());
+    for (int v = 0; v < count; ++v) {
+        if (!KeepGoing(progress, v, count)) {
+            result.stopped = true;
+            return result;
+        }
+        if (matcher.GaveUp()) {
+            result.gaveUp = true;
+            return result;
+        }
+        const int r = order.ModelRow(v);
+        if (r < 0 || r >= rows.RowCount() || !MayMatchRow(rows, r, matcher)) continue;
+        const FieldSpan span = FieldsToTry(rows, r, 0, onlyField);
+        int64_t hits = 0;
+        for (int c = span.first; c < span.stop; ++c) hits += matcher.Matches(rows.Field(r, c)) ? 1 : 0;
+        result.rows += hits != 0 ? 1 : 0;
+        result.fields += hits;
+    }
+    return result;
+}
+
+std::u16string MatchCountText(const MatchCount& count)
+{
+    return u"一致: " + DecimalText(count.rows, 1) + u" 行 / " + DecimalText(count.fields, 1) + u" セル";
 }
 
 int FindRowByCaption(const RowModel& rows, const RowOrder& order, int start, std::u16string_view prefix, bool wrap)

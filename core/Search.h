@@ -2,10 +2,12 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "core/FieldMatcher.h"
 #include "core/Progress.h"
 
 namespace tovo {
@@ -30,13 +32,13 @@ std::u16string DefaultUpper(std::u16string_view text);
 
 // Case-insensitive substring test: the term and the field, both upper-cased,
 // the term anywhere in the field. An empty field never matches.
-class TermMatcher {
+class TermMatcher final : public FieldMatcher {
 public:
     TermMatcher(std::u16string_view term, UpperFn upper);
-    bool Matches(std::u16string_view field) const;
+    bool Matches(std::u16string_view field) const override;
     // False only when no piece of `line` can match: the term is nowhere in
     // it. True whenever that cannot be told cheaply (the platform mapping).
-    bool MayMatchPieceOf(std::u16string_view line) const;
+    bool MayMatchPieceOf(std::u16string_view line) const override;
 
 private:
     bool MatchesAscii(std::u16string_view field) const;
@@ -57,20 +59,37 @@ struct SearchResult {
     int lastCol = -1;       // IntSearchCol on a hit: the last matching sub-item
     std::vector<int> cols;  // every matching sub-item of the hit row, 0-based
     bool stopped = false;   // the progress callback stopped the walk: nothing found yet
+    bool gaveUp = false;    // the matcher's calls kept reaching their bound: nothing found yet
 };
+
+// Which fields a walk tries: every field, or one (0-based).
+inline constexpr int kAllFields = -1;
 
 // Forward: the selected row from sub-item searchCol + 1, then every later row
 // from sub-item 0; stops after the first row with a hit. No selected row (-1)
 // reports nothing found.
-SearchResult SearchForward(const RowModel& rows, int selectedRow, int searchCol, const TermMatcher& matcher);
+SearchResult SearchForward(const RowModel& rows, int selectedRow, int searchCol, const FieldMatcher& matcher);
 // Backward: the same walk from the selected row up to row 0.
-SearchResult SearchBackward(const RowModel& rows, int selectedRow, int searchCol, const TermMatcher& matcher);
+SearchResult SearchBackward(const RowModel& rows, int selectedRow, int searchCol, const FieldMatcher& matcher);
 // The same walks over the rows as shown: selectedRow and the hit's row are shown rows.
-// `progress` counts the rows walked of those the walk could reach.
+// `progress` counts the rows walked of those the walk could reach. `onlyField`: kAllFields or
+// the one field tried.
 SearchResult SearchForward(const RowModel& rows, const RowOrder& order, int selectedRow, int searchCol,
-                           const TermMatcher& matcher, const Progress& progress = {});
+                           const FieldMatcher& matcher, const Progress& progress = {}, int onlyField = kAllFields);
 SearchResult SearchBackward(const RowModel& rows, const RowOrder& order, int selectedRow, int searchCol,
-                            const TermMatcher& matcher, const Progress& progress = {});
+                            const FieldMatcher& matcher, const Progress& progress = {}, int onlyField = kAllFields);
+
+// The rows shown with a matching field, and the matching fields, of `onlyField` or all fields.
+struct MatchCount {
+    int64_t rows = 0;
+    int64_t fields = 0;
+    bool stopped = false;  // by the progress callback
+    bool gaveUp = false;   // the matcher's calls kept reaching their bound
+};
+MatchCount CountMatches(const RowModel& rows, const RowOrder& order, const FieldMatcher& matcher, int onlyField,
+                        const Progress& progress = {});
+// "一致: 12 行 / 15 セル" for panel 4.
+std::u16string MatchCountText(const MatchCount& count);
 
 // Type-ahead: the first shown row from `start` on, wrapping round to the rows before it when
 // `wrap`, whose caption ("No" as shown) begins with `prefix`; -1 when none does. A start outside
