@@ -1,5 +1,5 @@
 #pragma once
-// The list window's 24 commands: the one table that builds the menu, the dispatch, the default
+// The list window's commands: the one table that builds the menu, the dispatch, the default
 // key map and the rule for running during a fill. The order is fixed: it is the order of the
 // lines in the key-assignment file.
 
@@ -22,7 +22,8 @@ enum class DuringFill : uint8_t { Refused, Runs };
 // The menu item names its handler (MenuCsvListLoadAll runs MenuCsvListLoadAllClick); the
 // identifier is the item's command number and the key map line's last field; the category is
 // the settings dialog's grouping and chooses the menu (kMenuBar). A new command is one row here
-// and its handler.
+// and its handler, at the end: the key map file keeps the earlier lines' order, and a file of
+// the earlier version is taken command by command (KeyMapFromFile).
 #define TOVO_COMMANDS(V)                                                                                    \
     V(MenuCsvListLoadAll, 1001, u"ファイル", u"全て表示(&A)", 0, Refused, false)                            \
     V(MenuCsvListFitColumnWidth, 1002, u"ファイル", u"カラム幅の自動調整(&C)", 0, Refused, false)           \
@@ -47,7 +48,10 @@ enum class DuringFill : uint8_t { Refused, Runs };
     V(MenuCsvListKeyBoard, 1401, u"ツール", u"キーボード設定(&K)...", 0, Runs, false)                       \
     V(MenuCsvListShowHelp, 1501, u"ヘルプ", u"ヘルプ表示(&C)...", 0, Runs, false)                           \
     V(MenuCsvAuto, 1601, u"CSV設定", u"自動検出(&A)", 0, Refused, false)                                    \
-    V(MenuCsvEx1, 1602, u"CSV設定", u"カンマ区切り 11,\"22,22\",33 (&M)", 0, Runs, false)
+    V(MenuCsvEx1, 1602, u"CSV設定", u"カンマ区切り 11,\"22,22\",33 (&M)", 0, Runs, false)                 \
+    V(MenuCsvListSearchCount, 1105, u"検索", u"一致数を数える(&U)", 0, Refused, false)                      \
+    V(MenuCsvListSearchRegEx, 1103, u"検索", u"正規表現(&X)", 0, Runs, true)                                \
+    V(MenuCsvListSearchOneColumn, 1104, u"検索", u"このカラムのみ(&O)", 0, Runs, false)
 
 // The menu item identifiers: the command identifier of each item, so a menu command, a shortcut
 // and a key map line all name the same number.
@@ -97,6 +101,10 @@ inline constexpr std::array<MenuBarEntry, 7> kMenuBar = {{
 // Identifier of the first command of each category, in the settings dialog's category order.
 inline constexpr std::array<std::u16string_view, 7> kCategoryFirstIds = {u"1001", u"1101", u"1201", u"1301",
                                                                          u"1401", u"1501", u"1601"};
+
+// The command count of the version before the search options: its key-assignment files have
+// this many lines, which are taken command by command.
+inline constexpr size_t kEarlierCommandCount = 24;
 
 // Each command's default shortcut, in table order.
 std::array<uint16_t, kCommandCount> DefaultCommandShortCuts();

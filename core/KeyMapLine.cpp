@@ -68,6 +68,18 @@ std::vector<std::u16string> CommandTableLines()
     return CommandTableLines(DefaultCommandShortCuts());
 }
 
+std::optional<std::vector<std::u16string>> KeyMapFromFile(const std::vector<std::u16string>& lines)
+{
+    if (KeyMapLineCountMatches(lines)) return lines;
+    if (lines.size() != kEarlierCommandCount) return std::nullopt;
+    std::vector<std::u16string> merged = CommandTableLines();
+    const auto& table = CommandTable();
+    for (size_t i = 0; i < kCommandCount; ++i) {
+        if (const std::u16string* line = FindLineById(lines, table[i].id)) merged[i] = *line;
+    }
+    return merged;
+}
+
 std::optional<size_t> FindLineIndexById(const std::vector<std::u16string>& lines, std::u16string_view id)
 {
     for (size_t i = 0; i < lines.size(); ++i)

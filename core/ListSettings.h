@@ -44,6 +44,10 @@ struct ListSettings {
     uint32_t fontColor = kClBlack;
     uint32_t backColor = kClWhite;
     uint32_t highLightColor = kClRed;
+    // The search options: the term is a regular expression; only the column last clicked or
+    // found is searched.
+    bool searchRegEx = false;
+    bool searchOneColumn = false;
 
     bool operator==(const ListSettings&) const = default;
 };
@@ -90,6 +94,8 @@ inline constexpr ListSettingField kListSettingFields[] = {
     {u"CsvListColor", u"FontColor", u"clBlack", ValueForm::Color, &ListSettings::fontColor},
     {u"CsvListColor", u"BackColor", u"clWhite", ValueForm::Color, &ListSettings::backColor},
     {u"CsvListColorHighLight", u"FontColor", u"clRed", ValueForm::Color, &ListSettings::highLightColor},
+    {u"CsvListSearch", u"RegEx", u"0", ValueForm::Flag, &ListSettings::searchRegEx},
+    {u"CsvListSearch", u"OneColumn", u"0", ValueForm::Flag, &ListSettings::searchOneColumn},
 };
 
 // A key's stored text, or `fallback` when the file has no such key (as the profile functions do).

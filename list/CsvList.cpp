@@ -173,6 +173,8 @@ void TFormCsvList::ShowSettings() {
   SetChecked(MenuCsvListHiLightCol, settings_.highLightCol);
   SetChecked(MenuCsvAuto, settings_.csvListAuto);
   SetChecked(MenuCsvEx1, settings_.csvListEx1);
+  SetChecked(MenuCsvListSearchRegEx, settings_.searchRegEx);
+  SetChecked(MenuCsvListSearchOneColumn, settings_.searchOneColumn);
   SendMessageW(rowsPerPageBox_, CB_SETCURSEL, static_cast<WPARAM>(settings_.rowsPerPageEntry), 0);
   SendMessageW(widthBox_, CB_SETCURSEL, static_cast<WPARAM>(settings_.columnWidthEntry), 0);
 }

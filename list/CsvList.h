@@ -23,6 +23,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -185,7 +186,16 @@ class TFormCsvList : public win::Form {
   void ButtonSearchNextClick();
   void ButtonSearchPrevClick();
   void MenuCsvListJumpClick();
+  void MenuCsvListSearchCountClick();
+  void MenuCsvListSearchRegExClick();
+  void MenuCsvListSearchOneColumnClick();
   void RunSearch(bool forward);
+  // The search box's term as the options read it; null after telling the user what is wrong.
+  std::unique_ptr<FieldMatcher> SearchMatcher(const std::u16string& term);
+  int SearchedField() const;  // kAllFields, or the one field "このカラムのみ" searches
+  // A walk of the session under the fill rule; false when stopped or the window is closing.
+  bool RunSearchWalk(const SessionOp& walk, SessionResult& result);
+  void TellGaveUp();
 
   // ---------------------------------------------------------------- CsvListHighLight.cpp
   LRESULT ListView1CustomDraw(NMLVCUSTOMDRAW* draw);
@@ -285,7 +295,9 @@ class TFormCsvList : public win::Form {
   int ColumnAt(POINT screen) const;
   bool ListView1SortMessage(UINT msg, WPARAM wp, LPARAM lp);  // true: handled
   void ShowListContextMenu(const POINT* mouse);               // null: from the keyboard
-  int keyColumn_ = 1;                                         // the column the keyboard's context menu sorts by
+  // The column last clicked or found by a search: the keyboard's context menu sorts by it and
+  // "このカラムのみ" searches it.
+  int keyColumn_ = 1;
   std::u16string refusedNotice_;  // panel 4's last part: a command refused while a fill runs
 
   // ---------------------------------------------------------------- CsvListKeys.cpp
@@ -333,8 +345,9 @@ class TFormCsvList : public win::Form {
   static constexpr UINT_PTR kTimer1 = 1;
 };
 
-// The search's matching for a term, for the search and the filter alike.
-TermMatcher MakeSearchMatcher(std::u16string_view term);
+// The search's matching for a term (a regular expression when `regex`), for the search, the count
+// and the filter alike; null, with `error` set, for a pattern that is not valid.
+std::unique_ptr<FieldMatcher> MakeSearchMatcher(std::u16string_view term, bool regex, std::u16string& error);
 // The platform's collation key for the user's locale without regard to case, for the sort.
 void UserLocaleKey(std::u16string_view text, std::string& out);
 

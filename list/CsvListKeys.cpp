@@ -64,8 +64,12 @@ void TFormCsvList::KeyMapStartUp() {
     // Overwriting a file we could not read might destroy the user's keys: leave it alone.
     keyMapLines_ = CommandTableLines();
     startUpNotices_.push_back(keyMapFile_.Problem(true, file.error) + u"\r\n既定のキーの割り当てで続けます。");
-  } else if (file.exists && KeyMapLineCountMatches(file.lines)) {
-    keyMapLines_ = std::move(file.lines);
+  } else if (std::optional<std::vector<std::u16string>> taken = file.exists ? KeyMapFromFile(file.lines) : std::nullopt) {
+    // An earlier version's file keeps its keys and gains the new commands' lines at once, so
+    // both key dialogs show every command.
+    const bool grown = taken->size() != file.lines.size();
+    keyMapLines_ = std::move(*taken);
+    if (DWORD err = grown ? keyMapFile_.Write(keyMapLines_) : 0) startUpNotices_.push_back(keyMapFile_.Problem(false, err));
   } else {
     keyMapLines_ = CommandTableLines();
     if (file.exists) startUpNotices_.push_back(kKeyMapResetMessage);  // a missing file is created silently

@@ -1,10 +1,12 @@
-// Forward and backward search with the history, and the go-to-line command.
+// Forward and backward search with the history, the search options and the count of matches,
+// and the go-to-line command.
 #include "list/CsvList.h"
 
 #include <algorithm>
 #include <climits>
 
 #include "core/DecEditFilter.h"
+#include "core/RegexMatcher.h"
 #include "core/Search.h"
 #include "win/Files.h"
 #include "dialogs/Jump.h"
@@ -77,9 +79,36 @@ std::u16string PlatformUpper(std::u16string_view text) {
 
 // ---------------------------------------------------------------- search
 
-TermMatcher MakeSearchMatcher(std::u16string_view term) {
+std::unique_ptr<FieldMatcher> MakeSearchMatcher(std::u16string_view term, bool regex, std::u16string& error) {
   BuildUpperTable();
-  return TermMatcher(term, &PlatformUpper);
+  return MakeFieldMatcher(term, regex, &PlatformUpper, error);
+}
+
+std::unique_ptr<FieldMatcher> TFormCsvList::SearchMatcher(const std::u16string& term) {
+  std::u16string error;
+  std::unique_ptr<FieldMatcher> matcher = MakeSearchMatcher(term, settings_.searchRegEx, error);
+  if (!matcher) ShowMessage(hwnd_, error + u"\r\n" + term, MB_OK | MB_ICONWARNING);
+  return matcher;
+}
+
+int TFormCsvList::SearchedField() const {
+  return settings_.searchOneColumn ? std::clamp(keyColumn_, 1, kShownFields) - 1 : kAllFields;
+}
+
+bool TFormCsvList::RunSearchWalk(const SessionOp& walk, SessionResult& result) {
+  bool closing = false;
+  {
+    // Under the fill rule like the other loops over every row: nothing replaces the rows it reads.
+    FillScope fill(*this);
+    result = walk(FillProgress(false));
+    closing = fill.CloseRequested();
+  }
+  return result != SessionResult::Stopped && !closing;
+}
+
+void TFormCsvList::TellGaveUp() {
+  ShowMessage(hwnd_, u"正規表現が複雑すぎるため、途中でやめました。表示はそのままです\r\n" + WindowText(searchBox_),
+              MB_OK | MB_ICONWARNING);
 }
 
 void TFormCsvList::RunSearch(bool forward) {
@@ -88,30 +117,70 @@ void TFormCsvList::RunSearch(bool forward) {
     ShowMessage(hwnd_, u"検索語が設定されていません");
     return;
   }
+  // A pattern that is not valid changes nothing: the history, selection and cursor stay.
+  const std::unique_ptr<FieldMatcher> matcher = SearchMatcher(term);
+  if (!matcher) return;
   std::vector<std::u16string> history = ComboItems(searchBox_);
   FileSearchTerm(history, term);
   SetComboItems(searchBox_, history);
   SetText(searchBox_, term);
 
-  const TermMatcher matcher = MakeSearchMatcher(term);
   // No selected row finds nothing in either direction.
   session_.Select(SelectedRow());
+  const int field = SearchedField();
   SessionResult result = SessionResult::Unchanged;
-  bool closing = false;
-  {
-    // Under the fill rule like the other loops over every row: nothing replaces the rows it reads.
-    FillScope fill(*this);
-    result = session_.Search(matcher, forward, FillProgress(false));
-    closing = fill.CloseRequested();
+  if (!RunSearchWalk([&](const Progress& progress) { return session_.Search(*matcher, forward, progress, field); },
+                     result))
+    return;
+  if (result == SessionResult::GaveUp) {
+    TellGaveUp();
+    return;
   }
-  if (result == SessionResult::Stopped || closing) return;
-  ShowSearchPanel();
   if (result != SessionResult::Done) {
-    ShowMessage(hwnd_, u"検索しましたが見つかりませんでした\r\n" + term);
+    ShowSearchPanel();
+    std::u16string text = u"検索しましたが見つかりませんでした\r\n" + term;
+    // A field a runaway gave up on was not really searched: say so rather than "not found" alone.
+    if (matcher->Runaways() > 0)
+      text += u"\r\n(正規表現が複雑すぎて調べきれなかったセル: " + DecimalText(matcher->Runaways(), 1) + u")";
+    ShowMessage(hwnd_, text);
     return;
   }
   keyColumn_ = session_.SearchColumn() + 1;
+  ShowSearchPanel();
   CenterListRow(session_.Selected());
+}
+
+// The count goes to panel 4, as an editor's count of matches goes to its status line: the list
+// stays as it is and the user can go on searching.
+void TFormCsvList::MenuCsvListSearchCountClick() {
+  const std::u16string term = WindowText(searchBox_);
+  if (term.empty()) {
+    ShowMessage(hwnd_, u"検索語が設定されていません");
+    return;
+  }
+  const std::unique_ptr<FieldMatcher> matcher = SearchMatcher(term);
+  if (!matcher) return;
+  const int field = SearchedField();
+  SessionResult result = SessionResult::Unchanged;
+  if (!RunSearchWalk([&](const Progress& progress) { return session_.CountMatches(*matcher, field, progress); },
+                     result))
+    return;
+  if (result == SessionResult::GaveUp) {
+    TellGaveUp();
+    return;
+  }
+  ShowSearchPanel();
+}
+
+void TFormCsvList::MenuCsvListSearchRegExClick() {
+  settings_.searchRegEx = !settings_.searchRegEx;
+  ShowSettings();
+}
+
+void TFormCsvList::MenuCsvListSearchOneColumnClick() {
+  settings_.searchOneColumn = !settings_.searchOneColumn;
+  ShowSettings();
+  ShowSearchPanel();
 }
 
 void TFormCsvList::MenuCsvListSearchNextClick() { RunSearch(true); }

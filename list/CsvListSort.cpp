@@ -132,10 +132,13 @@ void TFormCsvList::FilterByTerm() {
     ShowMessage(hwnd_, u"検索語が設定されていません");
     return;
   }
+  const std::unique_ptr<FieldMatcher> matcher = SearchMatcher(term);
+  if (!matcher) return;
   SessionResult result = SessionResult::Unchanged;
-  Reorder([&](const Progress& progress) { return result = session_.Filter(MakeSearchMatcher(term), progress); });
+  Reorder([&](const Progress& progress) { return result = session_.Filter(*matcher, progress); });
   if (result == SessionResult::NoMatch)
     ShowMessage(hwnd_, u"検索語を含む行がありません。表示はそのままです\r\n" + term);
+  if (result == SessionResult::GaveUp) TellGaveUp();
 }
 
 void TFormCsvList::ShowAllRows() {
@@ -173,10 +176,13 @@ void TFormCsvList::UpdateSortArrow() {
   }
 }
 
-// Panel 4: the last search's result, then the filter's notice while a filter is in force, then
-// the notice of a command refused while a fill runs.
+// Panel 4: the last search's result or count, then the filter's notice while a filter is in
+// force, the one column searched while "このカラムのみ" is on, then the notice of a command
+// refused while a fill runs.
 void TFormCsvList::ShowSearchPanel() {
-  SetStatus(Panel::Search, session_.SearchStatus() + refusedNotice_);
+  std::u16string scope;
+  if (settings_.searchOneColumn) scope = u"  このカラムのみ: " + DecimalText(keyColumn_, 2);
+  SetStatus(Panel::Search, session_.SearchStatus() + scope + refusedNotice_);
   RepaintStatus();
 }
 
@@ -211,8 +217,12 @@ bool TFormCsvList::ListView1SortMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_RBUTTONDOWN: {
       POINT pt{static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))};
       ClientToScreen(list_, &pt);
-      // The keyboard's menu sorts by the column last clicked or found by a search.
-      if (const int column = ColumnAt(pt); column >= 1) keyColumn_ = column;
+      // The keyboard's menu sorts by the column last clicked or found by a search; the one-column
+      // search searches it.
+      if (const int column = ColumnAt(pt); column >= 1 && column != keyColumn_) {
+        keyColumn_ = column;
+        if (settings_.searchOneColumn) ShowSearchPanel();
+      }
       return false;
     }
     case WM_KEYDOWN:

@@ -85,7 +85,7 @@ TEST(Commands, TableAndDefaultLines)
     EXPECT_EQ(table[6].caption, u"行へ移動(&G)...");
 
     const std::vector<std::u16string> lines = CommandTableLines();
-    ASSERT_EQ(lines.size(), 24u);
+    ASSERT_EQ(lines.size(), 27u);
     EXPECT_TRUE(KeyMapLineCountMatches(lines));
     EXPECT_EQ(lines[0], u"ファイル\t全て表示(&A)\t\t1001");
     EXPECT_EQ(lines[4], u"検索\t次を検索(&N)\tF3\t1101");
@@ -99,6 +99,34 @@ TEST(Commands, TableAndDefaultLines)
         const size_t i = *CommandIndexById(id);
         EXPECT_TRUE(i == 0 || table[i - 1].category != table[i].category);
     }
+}
+
+// An earlier version's 24-line file keeps every key, whatever its order; the new commands take
+// their defaults. Other counts go back to the defaults.
+TEST(KeyMapLine, EarlierFileKeepsItsKeys)
+{
+    std::vector<std::u16string> old;
+    for (const CommandInfo& c : CommandTable()) {
+        if (c.number == 1103 || c.number == 1104 || c.number == 1105) continue;
+        old.push_back(JoinKeyMapLine(c.category, c.caption, u"Ctrl+" + std::u16string(1, c.id[3] == u'1' ? u'Q' : u'W'),
+                                     c.id));
+    }
+    ASSERT_EQ(old.size(), kEarlierCommandCount);
+    std::reverse(old.begin(), old.end());
+    old[0] = JoinKeyMapLine(u"x", u"y", u"F9", u"1101");  // two lines for 1101: the first counts
+    const std::optional<std::vector<std::u16string>> merged = KeyMapFromFile(old);
+    ASSERT_TRUE(merged);
+    ASSERT_EQ(merged->size(), kCommandCount);
+    const std::vector<std::u16string> defaults = CommandTableLines();
+    for (size_t i = 0; i < kCommandCount; ++i) {
+        const std::u16string_view id = CommandTable()[i].id;
+        const std::u16string* kept = FindLineById(old, id);
+        EXPECT_EQ((*merged)[i], kept ? *kept : defaults[i]) << i;
+        EXPECT_EQ(SplitKeyMapLineView((*merged)[i]).id, id);
+    }
+    EXPECT_EQ(*KeyMapFromFile(*merged), *merged);
+    for (size_t count : {size_t{0}, size_t{23}, size_t{25}, kCommandCount + 1})
+        EXPECT_FALSE(KeyMapFromFile(std::vector<std::u16string>(count, defaults[0]))) << count;
 }
 
 TEST(KeyMapLine, SplitsWithAnyNumberOfTabs)
@@ -320,7 +348,8 @@ TEST(KeyBoardModel, PresentKeyAndLists)
     EXPECT_EQ(CategoryList(lines).size(), 6u);
     EXPECT_TRUE(CategoryList({}).empty());
     const std::vector<CommandRow> rows = CommandRowsOfCategory(lines, u"検索");
-    ASSERT_EQ(rows.size(), 2u);
+    ASSERT_EQ(rows.size(), 5u);
+    EXPECT_EQ(rows[4].name, u"このカラムのみ(&O)");
     EXPECT_EQ(rows[1].name, u"前を検索(&P)");
     EXPECT_EQ(rows[1].shortCut, u"Shift+F3");
     EXPECT_EQ(rows[1].id, u"1102");

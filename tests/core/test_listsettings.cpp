@@ -39,7 +39,7 @@ TEST(ListSettings, NoFileGivesTheDefaultsAndWritesThemInOrder)
         u"CsvListHighLight.Row=0", u"CsvListHighLight.Col=0", u"CsvListHighLight.FileName=",
         u"CsvListAuto.Enabled=1", u"CsvListEx1.Enabled=1", u"CsvListColor.FontName=ＭＳ ゴシック",
         u"CsvListColor.FontSize=14", u"CsvListColor.FontColor=clBlack", u"CsvListColor.BackColor=clWhite",
-        u"CsvListColorHighLight.FontColor=clRed"};
+        u"CsvListColorHighLight.FontColor=clRed", u"CsvListSearch.RegEx=0", u"CsvListSearch.OneColumn=0"};
     // clang-format on
     EXPECT_EQ(Written(ListSettings{}), expected);
 }
@@ -51,6 +51,7 @@ TEST(ListSettings, WrittenValuesReadBack)
     s.highLightNone = false, s.highLightRow = s.highLightCol = true, s.wordFile = u"C:\\語.txt";
     s.csvListAuto = s.csvListEx1 = false, s.fontName = u"Meiryo", s.fontSize = 500;
     s.fontColor = 0xFF000005, s.backColor = 0x123456, s.highLightColor = kClBlue;
+    s.searchRegEx = s.searchOneColumn = true;
     Keys file;
     WriteListSettings(s, [&](const char16_t* section, const char16_t* key, std::u16string_view text) {
         file[{section, key}] = text;
