@@ -29,10 +29,16 @@
 namespace tovobench {
 
 // ---- the document the stand-in editor serves ----
+inline constexpr wchar_t kNeedle[] = L"needle-zz7";
+inline constexpr wchar_t kAlphaOne[] = L"alpha1";
+inline constexpr int kAlphaOneEvery = 100000;
+
 class Document {
  public:
   // `lines` lines of 12 comma-separated fields, about 80 units each; a quarter of the lines
   // quote fields holding commas and doubled quotes; some fields are Japanese. Deterministic.
+  // The last line's field 12 is kNeedle, found in no other line; field 11 of every
+  // kAlphaOneEvery-th line is kAlphaOne, found nowhere else.
   static Document Generate(int lines);
   int LineCount() const { return static_cast<int>(starts_.size()); }
   std::wstring_view Line(int i) const {

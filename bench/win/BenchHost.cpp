@@ -28,6 +28,8 @@ constexpr size_t kNameCount = sizeof kNames / sizeof kNames[0];
 std::vector<std::wstring> Document::LetterRuns() {
   std::vector<std::wstring> runs(kNames, kNames + kNameCount);
   runs.emplace_back(L"say");
+  runs.emplace_back(L"needle");
+  runs.emplace_back(L"zz");
   for (const wchar_t* a : kWords) {
     for (const wchar_t* b : kWords) runs.push_back(std::wstring(a) + b);
   }
@@ -67,6 +69,10 @@ Document Document::Generate(int lines) {
         doc.text_ += L"\"say \"\"";
         doc.text_ += a;
         doc.text_ += L"\"\"\"";
+      } else if (f == 11 && i == lines - 1) {  // what the search options' measurements look for
+        doc.text_ += kNeedle;
+      } else if (f == 10 && (i + 1) % kAlphaOneEvery == 0) {
+        doc.text_ += kAlphaOne;
       } else {
         doc.text_ += a;
         if (f % 2) doc.text_ += b;

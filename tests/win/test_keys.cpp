@@ -40,7 +40,17 @@ std::vector<std::wstring> DefaultLines() {
       L"ヘルプ\tヘルプ表示(&C)...\t\t1501",
       L"CSV設定\t自動検出(&A)\t\t1601",
       L"CSV設定\tカンマ区切り 11,\"22,22\",33 (&M)\t\t1602",
+      L"検索\t一致数を数える(&U)\t\t1105",
+      L"検索\t正規表現(&X)\t\t1103",
+      L"検索\tこのカラムのみ(&O)\t\t1104",
   };
+}
+
+// A file of the version before the search options: the first 24 commands.
+std::vector<std::wstring> EarlierLines() {
+  std::vector<std::wstring> lines = DefaultLines();
+  lines.resize(24);
+  return lines;
 }
 
 // The lines with the key of the command `id` replaced.
@@ -95,7 +105,7 @@ TEST_F(Keys, FirstOpeningWritesTheCommandTableAndShowsTheDefaultKeys) {
   EXPECT_EQ(bytes->substr(0, 9), JapaneseCodePage() ? "\x83t\x83@\x83"
                                                       "C\x83\x8B\t"
                                                     : "\xEF\xBB\xBF\xE3\x83\x95\xE3\x82\xA1");
-  EXPECT_EQ(bytes->substr(bytes->size() - 7), "\t1602\r\n");
+  EXPECT_EQ(bytes->substr(bytes->size() - 7), "\t1104\r\n");
 
   EXPECT_EQ(MenuItemText(window, L"次を検索(&N)"), L"次を検索(&N)\tF3");
   EXPECT_EQ(MenuItemText(window, L"前を検索(&P)"), L"前を検索(&P)\tShift+F3");
@@ -133,6 +143,20 @@ TEST_F(Keys, FileWithTheWrongLineCountIsResetWithOneMessage) {
     EXPECT_EQ(MenuItemText(window, L"先頭(&T)"), L"先頭(&T)");
     EXPECT_EQ(MenuItemText(window, L"次を検索(&N)"), L"次を検索(&N)\tF3");
   }
+}
+
+// The earlier version's file keeps every key; the new commands join with their defaults, silently.
+TEST_F(Keys, EarlierFileKeepsItsKeysAndGainsTheNewCommands) {
+  std::vector<std::wstring> earlier = WithKey(WithKey(EarlierLines(), L"1203", L"F5"), L"1101", L"Ctrl+F");
+  std::reverse(earlier.begin(), earlier.end());
+  WriteKeyFile(earlier);
+  Open();
+  ASSERT_TRUE(window) << session->DescribeWindows();
+  EXPECT_TRUE(session->NoMessageBoxWithin(400));
+  EXPECT_EQ(ReadLines(kKeyFile), WithKey(WithKey(DefaultLines(), L"1203", L"F5"), L"1101", L"Ctrl+F"));
+  EXPECT_EQ(MenuItemText(window, L"先頭(&T)"), L"先頭(&T)\tF5");
+  EXPECT_EQ(MenuItemText(window, L"次を検索(&N)"), L"次を検索(&N)\tCtrl+F");
+  EXPECT_EQ(MenuItemText(window, L"正規表現(&X)"), L"正規表現(&X)");
 }
 
 TEST_F(Keys, LinesInAnotherOrderAreTakenByIdentifier) {

@@ -181,3 +181,55 @@ TEST_F(Search, HitIsCentredInALongList) {
 }
 
 }  // namespace
+
+// The search options: marks in the menu, kept in the settings file, and what they change.
+TEST_F(Search, RegularExpressionsAndTheirSetting) {
+  Open({L"start", L"x,b12", L"b7,y", L"q,"});
+  EXPECT_FALSE(MenuItemState(window, L"正規表現(&X)").checked);
+  ASSERT_TRUE(session->MenuCommand(window, L"正規表現(&X)"));
+  ASSERT_TRUE(WaitUntil([&] { return MenuItemState(window, L"正規表現(&X)").checked; }));
+  EXPECT_EQ(Find(L"^B\\d$"), std::nullopt);  // \d stays a digit; case is ignored
+  EXPECT_EQ(StatusText(status, 4), L"行:00003 桁:01");
+  EXPECT_EQ(Find(L"^$"), std::nullopt);  // an empty field is a field
+  EXPECT_EQ(StatusText(status, 4), L"行:00004 桁:02");
+
+  // A pattern that is not valid says why and changes nothing.
+  const std::optional<std::wstring> error = Find(L"b(");
+  ASSERT_TRUE(error);
+  EXPECT_EQ(error->rfind(L"正規表現が正しくありません: ", 0), 0u) << Utf8(*error);
+  EXPECT_EQ(ComboItems(box), (std::vector<std::wstring>{L"^$", L"^B\\d$"}));
+  EXPECT_EQ(ListSelected(list), 3);
+  EXPECT_EQ(StatusText(status, 4), L"行:00004 桁:02");
+  Close();
+  EXPECT_EQ(IniRead(L"CsvListSearch", L"RegEx"), L"1");
+  EXPECT_EQ(IniRead(L"CsvListSearch", L"OneColumn"), L"0");
+  Open({L"a"});
+  EXPECT_TRUE(MenuItemState(window, L"正規表現(&X)").checked);
+}
+
+// "このカラムのみ" searches the column last clicked or found and says which; the count covers the
+// rows shown, in that scope too.
+TEST_F(Search, OneColumnAndTheCount) {
+  IniWrite(L"CsvListSearch", L"OneColumn", L"1");
+  Open({L"start,s,s", L"key,y,z", L"x,key,key", L"q,w,key", L"key"});
+  EXPECT_TRUE(MenuItemState(window, L"このカラムのみ(&O)").checked);
+  const RECT cell = ListCellRect(list, 0, 3);
+  const LPARAM at = MAKELPARAM(cell.left + 4, (cell.top + cell.bottom) / 2);
+  PostMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, at);
+  PostMessageW(list, WM_LBUTTONUP, 0, at);
+  ASSERT_TRUE(WaitUntil([&] { return StatusText(status, 4).find(L"このカラムのみ: 03") != std::wstring::npos; }));
+  EXPECT_EQ(Find(L"key"), std::nullopt);
+  EXPECT_EQ(StatusText(status, 4), L"行:00003 桁:03  このカラムのみ: 03");
+  EXPECT_EQ(Find(L"key"), std::nullopt);
+  EXPECT_EQ(StatusText(status, 4), L"行:00004 桁:03  このカラムのみ: 03");
+
+  ASSERT_TRUE(session->MenuCommand(window, L"一致数を数える(&U)"));
+  ASSERT_TRUE(WaitUntil([&] { return StatusText(status, 4) == L"一致: 2 行 / 2 セル  このカラムのみ: 03"; }))
+      << Utf8(StatusText(status, 4));
+  EXPECT_EQ(ListSelected(list), 3);  // counting moves nothing
+  ASSERT_TRUE(session->MenuCommand(window, L"このカラムのみ(&O)"));
+  ASSERT_TRUE(session->MenuCommand(window, L"一致数を数える(&U)"));
+  ASSERT_TRUE(WaitUntil([&] { return StatusText(status, 4) == L"一致: 4 行 / 5 セル"; })) << Utf8(StatusText(status, 4));
+  Close();
+  EXPECT_EQ(IniRead(L"CsvListSearch", L"OneColumn"), L"0");
+}
