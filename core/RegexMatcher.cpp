@@ -62,7 +62,12 @@ struct FoldTraits : boost::c_regex_traits<Unit> {
     Unit translate(Unit c) const { return c; }
     Unit translate_nocase(Unit c) const
     {
-        return static_cast<std::make_unsigned_t<Unit>>(c) <= 0xFFFF ? Unit((*fold)[static_cast<size_t>(c)]) : c;
+        const auto unit = static_cast<std::make_unsigned_t<Unit>>(c);
+        if constexpr (sizeof(Unit) == sizeof(char16_t)) {
+            return static_cast<Unit>((*fold)[unit]);
+        } else {
+            return unit < fold->size() ? static_cast<Unit>((*fold)[unit]) : c;
+        }
     }
     Unit tolower(Unit c) const { return translate_nocase(c); }
     Unit toupper(Unit c) const { return translate_nocase(c); }

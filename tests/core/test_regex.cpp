@@ -44,7 +44,9 @@ TEST(RegexMatcher, PatternsAgainstFields)
         ASSERT_TRUE(m);
         EXPECT_EQ(m->Matches(c.field), c.match) << std::string(c.pattern.begin(), c.pattern.end());
         // The cheap look at a line never hides a field that matches.
-        if (c.match) EXPECT_TRUE(m->MayMatchPieceOf(u"q," + c.field + u",r"));
+        if (c.match) {
+            EXPECT_TRUE(m->MayMatchPieceOf(u"q," + c.field + u",r"));
+        }
     }
 }
 
