@@ -1,6 +1,8 @@
 #include "core/Search.h"
 
 #include <algorithm>
+#include <mutex>
+#include <utility>
 
 #include "core/RowModel.h"
 #include "core/RowOrder.h"
@@ -132,6 +134,32 @@ SearchResult SearchRows(const RowModel& rows, const RowOrder& order, int selecte
     return result;
 }
 
+// The units past ASCII that `upper` maps to ASCII, sorted; null when it maps some unit to more
+// or fewer than one. Once per mapping: it maps every unit of the plane.
+std::shared_ptr<const std::vector<char16_t>> UnitsUpperCasedToAscii(UpperFn upper)
+{
+    static std::mutex lock;
+    static std::vector<std::pair<UpperFn, std::shared_ptr<const std::vector<char16_t>>>> known;
+    const std::lock_guard<std::mutex> guard(lock);
+    for (const auto& [fn, units] : known) {
+        if (fn == upper) return units;
+    }
+    std::u16string all;
+    all.reserve(0x10000 - 0x80);
+    // Surrogates stand alone here; no character past the plane has an ASCII capital.
+    for (unsigned c = 0x80; c <= 0xFFFF; ++c) all.push_back((c >= 0xD800 && c <= 0xDFFF) ? u'?' : char16_t(c));
+    const std::u16string mapped = upper(all);
+    std::shared_ptr<std::vector<char16_t>> units;
+    if (mapped.size() == all.size()) {
+        units = std::make_shared<std::vector<char16_t>>();
+        for (size_t i = 0; i < all.size(); ++i) {
+            if (mapped[i] < 0x80 && all[i] != u'?') units->push_back(all[i]);
+        }
+    }
+    known.emplace_back(upper, units);
+    return units;
+}
+
 }  // namespace
 
 void FileSearchTerm(std::vector<std::u16string>& history, std::u16string_view term)
@@ -158,6 +186,13 @@ TermMatcher::TermMatcher(std::u16string_view term, UpperFn upper) : upper_(upper
     const std::u16string mapped = upper(ascii);
     asciiFastPath_ = mapped.size() == ascii.size();
     for (size_t i = 0; asciiFastPath_ && i < ascii.size(); ++i) asciiFastPath_ = mapped[i] == AsciiUpper(ascii[i]);
+    if (asciiFastPath_ && termAscii_) {
+        asciiBound_ = UnitsUpperCasedToAscii(upper);
+        if (asciiBound_ && !asciiBound_->empty()) {
+            asciiBoundLow_ = asciiBound_->front();
+            asciiBoundSpan_ = static_cast<char16_t>(asciiBound_->back() - asciiBound_->front());
+        }
+    }
     // Kana and ideographs have no case, and no letter's capital is one, so only the unit itself
     // maps to it.
     for (const char16_t c : term_) {
@@ -178,11 +213,27 @@ bool TermMatcher::MatchesAscii(std::u16string_view field) const
     const size_t m = term_.size();
     if (m > n) return false;
     const char16_t first = term_[0];
-    for (size_t i = 0; i + m <= n; ++i) {
-        if (AsciiUpper(field[i]) != first) continue;
-        size_t k = 1;
-        while (k < m && AsciiUpper(field[i + k]) == term_[k]) ++k;
-        if (k == m) return true;
+    // The units whose ASCII capital is the first unit: itself and, for a letter, its small form.
+    const char16_t firstSmall = (first >= u'A' && first <= u'Z') ? static_cast<char16_t>(first + 0x20) : first;
+    const size_t lastStart = n - m;
+    constexpr size_t kBlock = 16;
+    for (size_t i = 0; i <= lastStart;) {
+        // Blocks holding neither form of the first unit are passed in one vectorised test each:
+        // most of a line is.
+        if (lastStart - i >= kBlock) {
+            unsigned seen = 0;
+            for (size_t k = 0; k < kBlock; ++k) seen |= (field[i + k] == first) | (field[i + k] == firstSmall);
+            if (seen == 0) {
+                i += kBlock;
+                continue;
+            }
+        }
+        for (const size_t stop = std::min(lastStart + 1, i + kBlock); i < stop; ++i) {
+            if (AsciiUpper(field[i]) != first) continue;
+            size_t k = 1;
+            while (k < m && AsciiUpper(field[i + k]) == term_[k]) ++k;
+            if (k == m) return true;
+        }
     }
     return false;
 }
@@ -207,6 +258,20 @@ bool TermMatcher::MayMatchPieceOf(std::u16string_view line) const
     if (term_.empty()) return true;
     if (anchor_ != 0) return line.find(anchor_) != std::u16string_view::npos;
     if (!asciiFastPath_ || !termAscii_) return true;
+    if (asciiBound_) {
+        // One OR per unit over the line (vectorised), then the ASCII scan: a line with "Müller"
+        // in it is told here, not split.
+        if (!asciiBound_->empty()) {
+            unsigned near = 0;
+            for (const char16_t c : line) near |= static_cast<char16_t>(c - asciiBoundLow_) <= asciiBoundSpan_;
+            if (near != 0) {
+                for (const char16_t c : line) {
+                    if (std::binary_search(asciiBound_->begin(), asciiBound_->end(), c)) return true;
+                }
+            }
+        }
+        return MatchesAscii(line);
+    }
     if (!IsAscii(line) && !AsciiOrCaseless(line)) return true;
     return MatchesAscii(line);
 }
@@ -255,12 +320,16 @@ MatchCount CountMatches(const RowModel& rows, const RowOrder& order, const Field
         result.rows += hits != 0 ? 1 : 0;
         result.fields += hits;
     }
+    result.runaways = matcher.Runaways();
     return result;
 }
 
 std::u16string MatchCountText(const MatchCount& count)
 {
-    return u"一致: " + DecimalText(count.rows, 1) + u" 行 / " + DecimalText(count.fields, 1) + u" セル";
+    std::u16string text = u"一致: " + DecimalText(count.rows, 1) + u" 行 / " + DecimalText(count.fields, 1) + u" セル";
+    // A count that skipped fields is not the whole count: say so.
+    if (count.runaways > 0) text += u" (複雑すぎて調べきれなかったセル: " + DecimalText(count.runaways, 1) + u")";
+    return text;
 }
 
 int FindRowByCaption(const RowModel& rows, const RowOrder& order, int start, std::u16string_view prefix, bool wrap)

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -51,6 +52,11 @@ private:
     // The platform maps every ASCII character as the ASCII table does (not so
     // under a Turkish locale, for one); only then may ASCII fields skip upper_.
     bool asciiFastPath_ = false;
+    // The units past ASCII that the platform upper-cases to ASCII (ı and ſ, say), when it maps
+    // every unit to one: only those can match a unit of an ASCII term, so a line without them
+    // is told exactly by the ASCII scan. Null when that cannot be known.
+    std::shared_ptr<const std::vector<char16_t>> asciiBound_;
+    char16_t asciiBoundLow_ = 0, asciiBoundSpan_ = 0;
 };
 
 struct SearchResult {
@@ -83,12 +89,13 @@ SearchResult SearchBackward(const RowModel& rows, const RowOrder& order, int sel
 struct MatchCount {
     int64_t rows = 0;
     int64_t fields = 0;
+    int runaways = 0;      // fields the matcher gave up on, counted as not matching
     bool stopped = false;  // by the progress callback
     bool gaveUp = false;   // the matcher's calls kept reaching their bound
 };
 MatchCount CountMatches(const RowModel& rows, const RowOrder& order, const FieldMatcher& matcher, int onlyField,
                         const Progress& progress = {});
-// "一致: 12 行 / 15 セル" for panel 4.
+// "一致: 12 行 / 15 セル" for panel 4, and the fields given up on, if any.
 std::u16string MatchCountText(const MatchCount& count);
 
 // Type-ahead: the first shown row from `start` on, wrapping round to the rows before it when

@@ -97,6 +97,11 @@ TEST(RegexMatcher, RunawayCallsAreBoundedAndStopTheWalk)
     EXPECT_FALSE(r.found);
     EXPECT_EQ(walk->Runaways(), tovo::FieldMatcher::kRunawayLimit);
     EXPECT_FALSE(tovo::MatchingRows(rows, *Compile(kRunaway), {}));
+    rows.Clear();
+    rows.AppendRow(0, lines[0], tovo::Splitter::Auto);
+    rows.AppendRow(1, u"xxy", tovo::Splitter::Auto);
+    const tovo::MatchCount count = tovo::CountMatches(rows, tovo::RowOrder{}, *Compile(kRunaway), tovo::kAllFields);
+    EXPECT_EQ(tovo::MatchCountText(count), u"一致: 1 行 / 1 セル (複雑すぎて調べきれなかったセル: 1)");
 }
 
 // Long lines and long fields: no recursion per unit, so no stack to overflow.

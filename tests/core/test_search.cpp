@@ -165,6 +165,8 @@ TEST(Search, LineLookNeverHidesAHit)
         {u"ab,\"x\"\"y\"", u"x\"y", tovo::Splitter::QuoteAware, true},  // only the unquoted text holds it
         {u"ab,ké,y", u"KÉ", tovo::Splitter::Auto, true},                // through the platform mapping
         {u"東京,Key", u"kEY", tovo::Splitter::Auto, true},
+        {u"Müller,xıd", u"ID", tovo::Splitter::Auto, true},  // ı upper-cases to I
+        {u"Müller,x", u"mu", tovo::Splitter::Auto, false},
         {u"ke,y", u"ke,y", tovo::Splitter::Auto, false},  // the line holds it, no field does
         {u"ab,cd", u"x", tovo::Splitter::Auto, false},
     };
