@@ -95,6 +95,15 @@ bool MayMatchRow(const RowModel& rows, int r, const FieldMatcher& matcher)
     return !rows.FieldsArePiecesOfLine(r) || matcher.MayMatchPieceOf(rows.LineText(r));
 }
 
+// Whether a walk stops before row `done`: its caller asked it to, or the matcher kept giving up.
+bool WalkStops(const Progress& progress, int64_t done, int64_t total, const FieldMatcher& matcher, bool& stopped,
+               bool& gaveUp)
+{
+    stopped = !KeepGoing(progress, done, total);
+    gaveUp = !stopped && matcher.GaveUp();
+    return stopped || gaveUp;
+}
+
 // step: +1 forward, -1 backward.
 SearchResult SearchRows(const RowModel& rows, const RowOrder& order, int selectedRow, int searchCol,
                         const FieldMatcher& matcher, const Progress& progress, int step, int onlyField)
@@ -109,14 +118,8 @@ SearchResult SearchRows(const RowModel& rows, const RowOrder& order, int selecte
         static_cast<int>(std::clamp<long long>(static_cast<long long>(searchCol) + 1, 0, kShownFields));
     const int64_t reachable = step > 0 ? int64_t{count} - selectedRow : int64_t{selectedRow} + 1;
     for (int v = selectedRow; v >= 0 && v < count; v += step) {
-        if (!KeepGoing(progress, (int64_t{v} - selectedRow) * step, reachable)) {
-            result.stopped = true;
+        if (WalkStops(progress, (int64_t{v} - selectedRow) * step, reachable, matcher, result.stopped, result.gaveUp))
             return result;
-        }
-        if (matcher.GaveUp()) {
-            result.gaveUp = true;
-            return result;
-        }
         const int r = order.ModelRow(v);
         if (r < 0 || r >= rows.RowCount()) continue;
         if (!MayMatchRow(rows, r, matcher)) continue;
@@ -304,14 +307,7 @@ MatchCount CountMatches(const RowModel& rows, const RowOrder& order, const Field
     MatchCount result;
     const int count = order.Count(rows.RowCount());
     for (int v = 0; v < count; ++v) {
-        if (!KeepGoing(progress, v, count)) {
-            result.stopped = true;
-            return result;
-        }
-        if (matcher.GaveUp()) {
-            result.gaveUp = true;
-            return result;
-        }
+        if (WalkStops(progress, v, count, matcher, result.stopped, result.gaveUp)) return result;
         const int r = order.ModelRow(v);
         if (r < 0 || r >= rows.RowCount() || !MayMatchRow(rows, r, matcher)) continue;
         const FieldSpan span = FieldsToTry(rows, r, 0, onlyField);

@@ -190,8 +190,9 @@ class TFormCsvList : public win::Form {
   void MenuCsvListSearchRegExClick();
   void MenuCsvListSearchOneColumnClick();
   void RunSearch(bool forward);
-  // The search box's term as the options read it; null after telling the user what is wrong.
-  std::unique_ptr<FieldMatcher> SearchMatcher(const std::u16string& term);
+  // The search box's term, and what it matches as the options read it; null after telling the
+  // user that the box is empty or what is wrong with the pattern.
+  std::unique_ptr<FieldMatcher> SearchBoxMatcher(std::u16string& term);
   int SearchedField() const;  // kAllFields, or the one field "このカラムのみ" searches
   // A walk of the session under the fill rule; false when stopped or the window is closing.
   bool RunSearchWalk(const SessionOp& walk, SessionResult& result);

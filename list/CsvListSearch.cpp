@@ -84,7 +84,12 @@ std::unique_ptr<FieldMatcher> MakeSearchMatcher(std::u16string_view term, bool r
   return MakeFieldMatcher(term, regex, &PlatformUpper, error);
 }
 
-std::unique_ptr<FieldMatcher> TFormCsvList::SearchMatcher(const std::u16string& term) {
+std::unique_ptr<FieldMatcher> TFormCsvList::SearchBoxMatcher(std::u16string& term) {
+  term = WindowText(searchBox_);
+  if (term.empty()) {
+    ShowMessage(hwnd_, u"検索語が設定されていません");
+    return nullptr;
+  }
   std::u16string error;
   std::unique_ptr<FieldMatcher> matcher = MakeSearchMatcher(term, settings_.searchRegEx, error);
   if (!matcher) ShowMessage(hwnd_, error + u"\r\n" + term, MB_OK | MB_ICONWARNING);
@@ -112,13 +117,10 @@ void TFormCsvList::TellGaveUp() {
 }
 
 void TFormCsvList::RunSearch(bool forward) {
-  const std::u16string term = WindowText(searchBox_);
-  if (term.empty()) {
-    ShowMessage(hwnd_, u"検索語が設定されていません");
-    return;
-  }
-  // A pattern that is not valid changes nothing: the history, selection and cursor stay.
-  const std::unique_ptr<FieldMatcher> matcher = SearchMatcher(term);
+  // No term, or a pattern that is not valid, changes nothing: the history, selection and cursor
+  // stay.
+  std::u16string term;
+  const std::unique_ptr<FieldMatcher> matcher = SearchBoxMatcher(term);
   if (!matcher) return;
   std::vector<std::u16string> history = ComboItems(searchBox_);
   FileSearchTerm(history, term);
@@ -153,12 +155,8 @@ void TFormCsvList::RunSearch(bool forward) {
 // The count goes to panel 4, as an editor's count of matches goes to its status line: the list
 // stays as it is and the user can go on searching.
 void TFormCsvList::MenuCsvListSearchCountClick() {
-  const std::u16string term = WindowText(searchBox_);
-  if (term.empty()) {
-    ShowMessage(hwnd_, u"検索語が設定されていません");
-    return;
-  }
-  const std::unique_ptr<FieldMatcher> matcher = SearchMatcher(term);
+  std::u16string term;
+  const std::unique_ptr<FieldMatcher> matcher = SearchBoxMatcher(term);
   if (!matcher) return;
   const int field = SearchedField();
   SessionResult result = SessionResult::Unchanged;

@@ -127,12 +127,8 @@ void TFormCsvList::SortByLine() {
 
 void TFormCsvList::FilterByTerm() {
   if (!Allowed(kSortDuringFill)) return;
-  const std::u16string term = WindowText(searchBox_);
-  if (term.empty()) {
-    ShowMessage(hwnd_, u"検索語が設定されていません");
-    return;
-  }
-  const std::unique_ptr<FieldMatcher> matcher = SearchMatcher(term);
+  std::u16string term;
+  const std::unique_ptr<FieldMatcher> matcher = SearchBoxMatcher(term);
   if (!matcher) return;
   SessionResult result = SessionResult::Unchanged;
   Reorder([&](const Progress& progress) { return result = session_.Filter(*matcher, progress); });
