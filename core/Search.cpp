@@ -225,7 +225,8 @@ bool TermMatcher::MatchesAscii(std::u16string_view field) const
         // most of a line is.
         if (lastStart - i >= kBlock) {
             unsigned seen = 0;
-            for (size_t k = 0; k < kBlock; ++k) seen |= (field[i + k] == first) | (field[i + k] == firstSmall);
+            for (size_t k = 0; k < kBlock; ++k)
+                seen |= unsigned{field[i + k] == first} | unsigned{field[i + k] == firstSmall};
             if (seen == 0) {
                 i += kBlock;
                 continue;

@@ -95,7 +95,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         const std::vector<int64_t> before = State(s);
         const std::u16string term{kAlphabet[p % 12], kAlphabet[(p >> 4) % 12]};
         SessionResult r = SessionResult::Done;
-        switch (data[at] % 14) {
+        const int onlyField = p & 2 ? (p >> 2) % 4 : kAllFields;
+        switch (data[at] % 15) {
             case 0: r = s.TurnPage(static_cast<PageStep>(p % 4), progress); break;
             case 1: r = s.SetRowsPerPage(1 + p % 100, progress); break;
             case 2: r = s.LoadAll(progress); break;
@@ -107,15 +108,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             case 8: r = s.ClickColumn(p % 5, progress); break;
             case 9: r = s.Filter(TermMatcher(term, &DefaultUpper), progress); break;
             case 10: r = s.ShowAllRows(progress); break;
-            case 11: r = s.Search(TermMatcher(term, &DefaultUpper), p & 1, progress); break;
+            case 11: r = s.Search(TermMatcher(term, &DefaultUpper), p & 1, progress, onlyField); break;
             case 12: s.Select(int{p} - 2); break;
             case 13: s.SetHeaderRow(); break;
+            case 14:
+                s.CountMatches(TermMatcher(term, &DefaultUpper), onlyField, progress);
+                FUZZ_CHECK(State(s) == before);  // a count moves nothing
+                break;
         }
         g_collateCalls = -1;
         if (r == SessionResult::Stopped || r == SessionResult::NoMatch || r == SessionResult::OutOfMemory)
             FUZZ_CHECK(State(s) == before);
         if (r == SessionResult::SortDropped) FUZZ_CHECK(s.SortColumn() == 0);
-        if (data[at] % 14 == 9 && s.Filtered() && r != SessionResult::Stopped && r != SessionResult::NoMatch)
+        if (data[at] % 15 == 9 && s.Filtered() && r != SessionResult::Stopped && r != SessionResult::NoMatch)
             filterTerm = term;
         Check(s, lines, filterTerm);
     }
