@@ -176,9 +176,11 @@ void TFormCsvList::UpdateSortArrow() {
 // Panel 4: the last search's result, then the filter's notice while a filter is in force, then
 // the notice of a command refused while a fill runs.
 void TFormCsvList::ShowSearchPanel() {
-  SetStatus(Panel::Search, session_.SearchStatus() + refusedNotice_);
+  SetSearchPanelText();
   RepaintStatus();
 }
+
+void TFormCsvList::SetSearchPanelText() { SetStatus(Panel::Search, session_.SearchStatus() + refusedNotice_); }
 
 // ---------------------------------------------------------------- the context menu
 
