@@ -113,8 +113,9 @@ class TFormCsvList : public win::Form {
   // Runs an operation that reads a page or makes the rows again inside a fill and shows what it
   // made; false when nothing new is shown or the window is closing.
   bool RunFill(const SessionOp& op);
-  void ShowFilledRows();  // the rows a fill made: count, first row selected, status panels
-  void ShowLineRange();   // panels 1 and 2: the first and last line in the list
+  void ShowFilledRows(SessionResult result);  // the rows a fill made: count, first row selected, status panels
+  void ShowLineRange();                       // panels 1 and 2: the first and last line in the list
+  void SetLineRangeTexts();                   // the same, painted by the caller
   Progress FillProgress(bool countLines);
   void ReadTestLimits();
   void ListView1GetDispInfo(NMLVDISPINFOW* info);
@@ -293,6 +294,7 @@ class TFormCsvList : public win::Form {
   bool headerPressCounted_ = false;       // the header's last press has had its sort step
   void UpdateSortArrow();
   void ShowSearchPanel();
+  void SetSearchPanelText();  // panel 4, painted by the caller
   int ColumnAt(POINT screen) const;
   bool ListView1SortMessage(UINT msg, WPARAM wp, LPARAM lp);  // true: handled
   void ShowListContextMenu(const POINT* mouse);               // null: from the keyboard

@@ -128,7 +128,7 @@ bool TFormCsvList::RunFill(const SessionOp& op) {
   {
     FillScope fill(*this);
     result = op(FillProgress(false));
-    if (Committed(result)) ShowFilledRows();
+    if (Committed(result)) ShowFilledRows(result);
     closing = fill.CloseRequested();
   }
   // A stopped fill left the rows as they were; the window is closing.
@@ -140,7 +140,7 @@ bool TFormCsvList::RunFill(const SessionOp& op) {
   return true;
 }
 
-void TFormCsvList::ShowFilledRows() {
+void TFormCsvList::ShowFilledRows(SessionResult result) {
   // Without a document nothing was read: the list and the panels stay as they are.
   if (session_.LineCount() <= 0) return;
   HideCellTip();  // its text may be of a row that has gone
@@ -148,22 +148,28 @@ void TFormCsvList::ShowFilledRows() {
     ListView_SetItemCountEx(list_, session_.ViewRowCount(), LVSICF_NOSCROLL);
   }
   InvalidateRect(list_, nullptr, TRUE);
-  UpdateSortArrow();
-  ShowSearchPanel();  // a fill ends the filter
+  // A fill keeps the sort unless it had no room for it; the arrow's 97 header items are left alone otherwise.
+  if (result == SessionResult::SortDropped) UpdateSortArrow();
   if (session_.Selected() >= 0) {
     SelectListRow(session_.Selected());
     ListView_EnsureVisible(list_, session_.Selected(), FALSE);
   }
-  ShowLineRange();
+  // Every panel set first and painted once: a page key held down repaints the bar once a page.
+  SetSearchPanelText();  // a fill ends the filter
+  SetLineRangeTexts();
   SetStatus(Panel::LineCount, DecimalText(session_.LineCount(), 5));
   RepaintStatus();
 }
 
 void TFormCsvList::ShowLineRange() {
+  SetLineRangeTexts();
+  RepaintStatus();
+}
+
+void TFormCsvList::SetLineRangeTexts() {
   if (session_.Rows().RowCount() == 0) return;
   SetStatus(Panel::FirstLine, session_.FirstLineCaption());
   SetStatus(Panel::LastLine, session_.LastLineCaption());
-  RepaintStatus();
 }
 
 void TFormCsvList::ListView1GetDispInfo(NMLVDISPINFOW* info) {
@@ -240,7 +246,7 @@ void TFormCsvList::MenuCsvListLoadAllClick() {
     }
     if (marker && !marker->Running()) marker.reset();
     result = session_.LoadAll(FillProgress(true), marker ? &*marker : nullptr);
-    if (Committed(result)) ShowFilledRows();
+    if (Committed(result)) ShowFilledRows(result);
     closing = fill.CloseRequested();
   }
   if (!Committed(result)) {

@@ -176,10 +176,14 @@ void TFormCsvList::UpdateSortArrow() {
 // force, the one column searched while "このカラムのみ" is on, then the notice of a command
 // refused while a fill runs.
 void TFormCsvList::ShowSearchPanel() {
+  SetSearchPanelText();
+  RepaintStatus();
+}
+
+void TFormCsvList::SetSearchPanelText() {
   std::u16string scope;
   if (settings_.searchOneColumn) scope = u"  このカラムのみ: " + DecimalText(keyColumn_, 2);
   SetStatus(Panel::Search, session_.SearchStatus() + scope + refusedNotice_);
-  RepaintStatus();
 }
 
 // ---------------------------------------------------------------- the context menu

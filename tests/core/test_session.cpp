@@ -82,6 +82,63 @@ TEST(ListSession, PagesReadOnlyTheirLines)
     EXPECT_EQ(g.Shown(), (std::vector<int32_t>{20, 21, 22, 23, 24}));
 }
 
+// A move that cannot go anywhere asks the source for nothing; one that does reads its page once.
+TEST(ListSession, MovesThatGoNowhereReadNothing)
+{
+    using Op = std::function<R(ListSession&)>;
+    const Op top = [](ListSession& s) { return s.TurnPage(PageStep::Top); };
+    const Op prev = [](ListSession& s) { return s.TurnPage(PageStep::Prev); };
+    const Op next = [](ListSession& s) { return s.TurnPage(PageStep::Next); };
+    const Op end = [](ListSession& s) { return s.TurnPage(PageStep::End); };
+    const Op thirty = [](ListSession& s) { return s.SetRowsPerPage(30); };
+    const Op loadAll = [](ListSession& s) { return s.LoadAll(); };
+    const Op auto_ = [](ListSession& s) { return s.SetSplitter(Splitter::Auto); };
+    const struct {
+        int lines;
+        std::vector<Op> ops;
+        int64_t reads;  // lines read by the last op
+        std::u16string shown;
+    } cases[] = {
+        {25, {top, prev}, 0, u"00001-00010"},
+        {25, {end, next, end}, 0, u"00025-00025"},
+        {25, {end, prev}, 10, u"00015-00024"},
+        {25, {thirty}, 24, u"00001-00024"},  // the start stays; a page stops before the last line
+        {1, {thirty, next, prev, top, end}, 0, u"00001-00001"},
+        {0, {next, end, prev, top, auto_, loadAll, next}, 0, u"-"},
+    };
+    for (const auto& c : cases) {
+        Fixture f(c.lines, 0);
+        int64_t before = 0;
+        for (const Op& op : c.ops) {
+            before = f.source.Reads();
+            op(f.s);
+        }
+        EXPECT_EQ(f.source.Reads() - before, c.reads) << c.lines << ' ' << c.ops.size();
+        EXPECT_EQ(f.s.FirstLineCaption() + u"-" + f.s.LastLineCaption(), c.shown) << c.lines << ' ' << c.ops.size();
+    }
+}
+
+// Each hit names every matching field of its row; the next walk starts after the hit's last one.
+TEST(ListSession, SearchHitsNameEveryFieldOfTheirRow)
+{
+    VectorLineSource source({u"k,k,k", u"a,b,k,d,e,f,k,h,i", u"z", u"k", u"k,x"});
+    ListSession s{source, &Collate};
+    s.Open(10, Splitter::Auto);
+    const std::tuple<bool, R, std::u16string, int> steps[] = {
+        {true, R::Done, u"行:00001 桁:02/03", 0},  // the selected row's first field is passed over
+        {true, R::Done, u"行:00002 桁:03/07", 1},
+        {true, R::Done, u"行:00004 桁:01", 3},
+        {false, R::Done, u"行:00002 桁:03/07", 1},
+        {false, R::Done, u"行:00001 桁:01/02/03", 0},
+        {false, R::NoMatch, std::u16string(kBlankSearchStatus), 0},  // a failed search leaves the selection
+    };
+    for (const auto& [forward, result, status, selected] : steps) {
+        EXPECT_EQ(s.Search(Term(u"k"), forward), result);
+        EXPECT_EQ(s.SearchStatus(), status);
+        EXPECT_EQ(s.Selected(), selected);
+    }
+}
+
 TEST(ListSession, SortFilterSearchAndGoToFollowTheLines)
 {
     Fixture f(20, 0);

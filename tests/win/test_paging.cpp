@@ -106,26 +106,6 @@ TEST_F(Paging, CommandsThatDoNothingDoNotAskTheEditor) {
   EXPECT_EQ(host.CountRequests(tovo::kMsgGetLine), 20u);
 }
 
-TEST_F(Paging, RowsPerPageBoxKeepsTheStartAndStopsBeforeTheLastLine) {
-  Open(NumberedLines(25));
-  ASSERT_TRUE(ChooseCombo(FindChildById(window, tovo::IdComboBox1), 10));  // "30"
-  ASSERT_TRUE(session->Sync());
-  EXPECT_EQ(Captions(), Range(1, 24));
-}
-
-TEST_F(Paging, OneLineDocumentNeverMoves) {
-  Open({L"only"});
-  EXPECT_EQ(Captions(), Range(1, 1));
-  for (const wchar_t* command : {L"次ページ(&N)", L"前ページ(&P)", L"先頭(&T)", L"最後(&E)"}) {
-    Menu(command);
-    EXPECT_EQ(Captions(), Range(1, 1)) << Utf8(command);
-  }
-  ASSERT_TRUE(ChooseCombo(FindChildById(window, tovo::IdComboBox1), 3));
-  ASSERT_TRUE(session->Sync());
-  EXPECT_EQ(Captions(), Range(1, 1));
-  EXPECT_EQ(ListCell(list, 0, 1), L"only");
-}
-
 TEST_F(Paging, EmptyDocumentChangesNothing) {
   Open({});
   host.ClearRequests();

@@ -73,26 +73,6 @@ TEST_F(Search, TermOnTheNextPageIsFoundOnlyAfterLoadingAll) {
   EXPECT_EQ(ListFocused(list), 14);
 }
 
-TEST_F(Search, AllHitsOfARowAreNamedAndTheNextSearchSkipsTheRow) {
-  Open({L"k,k,k", L"a,b,k,d,e,f,k,h,i", L"z", L"k", L"k,x"});
-  // Field 1 of the selected row is not examined, fields 2 and 3 are.
-  EXPECT_EQ(Find(L"k"), std::nullopt);
-  EXPECT_EQ(StatusText(status, 4), L"行:00001 桁:02/03");
-  EXPECT_EQ(Find(L"k"), std::nullopt);
-  EXPECT_EQ(StatusText(status, 4), L"行:00002 桁:03/07");
-  EXPECT_EQ(ListSelected(list), 1);
-  EXPECT_EQ(Find(L"k"), std::nullopt);
-  EXPECT_EQ(StatusText(status, 4), L"行:00004 桁:01");
-  // Backward: the rest of row 4 has nothing, so the nearest earlier row with a hit.
-  EXPECT_EQ(Find(L"k", kPrev), std::nullopt);
-  EXPECT_EQ(StatusText(status, 4), L"行:00002 桁:03/07");
-  EXPECT_EQ(Find(L"k", kPrev), std::nullopt);
-  EXPECT_EQ(StatusText(status, 4), L"行:00001 桁:01/02/03");
-  EXPECT_EQ(Find(L"k", kPrev), NotFound(L"k"));
-  EXPECT_EQ(StatusText(status, 4), kBlank);
-  EXPECT_EQ(ListSelected(list), 0);  // a failed search leaves the selection
-}
-
 TEST_F(Search, MatchesIgnoreCaseBeyondAsciiAndTheHistoryKeepsBothSpellings) {
   Open({L"start", L"x,ABC", L"x,aBc", L"x,ＡＢＣ", L"x,ÄÖ"});
   EXPECT_EQ(Find(L"abc"), std::nullopt);

@@ -17,17 +17,17 @@ LRESULT Send(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   return static_cast<LRESULT>(result);
 }
 
-std::wstring WindowText(HWND hwnd) {
+std::wstring WindowText(HWND hwnd, DWORD timeoutMs) {
   // Not through Send: polls read windows that may be destroyed meanwhile, which is no failure.
   DWORD_PTR n = 0;
-  if (!SendMessageTimeoutW(hwnd, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, kTimeoutMs, &n)) {
+  if (!SendMessageTimeoutW(hwnd, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, timeoutMs, &n)) {
     if (IsWindow(hwnd)) ADD_FAILURE() << "WM_GETTEXTLENGTH was not answered";
     return {};
   }
   std::wstring text(n + 1, L'\0');
   DWORD_PTR got = 0;
   if (!SendMessageTimeoutW(hwnd, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()), SMTO_NORMAL,
-                           kTimeoutMs, &got))
+                           timeoutMs, &got))
     return {};
   text.resize(std::min<size_t>(got, n));
   return text;

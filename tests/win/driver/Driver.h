@@ -291,7 +291,7 @@ class Session {
 
 // ---- controls ----
 LRESULT Send(HWND hwnd, UINT msg, WPARAM wParam = 0, LPARAM lParam = 0);
-std::wstring WindowText(HWND hwnd);
+std::wstring WindowText(HWND hwnd, DWORD timeoutMs = kTimeoutMs);
 std::wstring ClassName(HWND hwnd);
 RECT WindowRectOf(HWND hwnd);
 SIZE ClientSizeOf(HWND hwnd);
