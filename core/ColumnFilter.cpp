@@ -138,7 +138,7 @@ bool ColumnCondition::Meets(std::u16string_view field) const
 {
     const Parts& p = *parts_;
     switch (kind_) {
-        case Kind::Values: return IsEmptyField(field) ? p.emptyChecked : p.valueSet.Find(field) >= 0;
+        case Kind::Values: return IsEmptyField(field) ? p.emptyChecked : p.valueSet.Contains(field);
         case Kind::Text: return p.test->Matches(field);
         case Kind::Empty: return IsEmptyField(field);
         case Kind::NotEmpty: return !IsEmptyField(field);
@@ -226,7 +226,7 @@ bool ColumnFilters::RowMeets(const RowModel& model, int row) const
         }
     }
     for (const auto& [field, condition] : conditions_) {
-        if (!condition.Meets(model.Field(row, field))) return false;
+        if (!condition.Meets(model.OneField(row, field))) return false;
     }
     return true;
 }

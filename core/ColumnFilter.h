@@ -81,7 +81,7 @@ public:
     // Ascending, 0-based.
     std::vector<int> Fields() const;
 
-    // The row's line is looked at first; a row is split once for all conditions.
+    // The row's line is looked at first; then each condition's field (RowModel::OneField).
     bool RowMeets(const RowModel& model, int row) const;
 
 private:

@@ -32,6 +32,7 @@ class ColumnValues {
 public:
     // Counts one row's field. Per field: a sort key, a hash look-up, and for a number a pass
     // over its digits; a copy only of a text not seen before.
+    // The view must stay valid for TextCounts::kBatch more calls (RowModel::Field's does).
     void Add(std::u16string_view field);
     // After the last Add: ranks the values and sums up the numbers.
     void Finish();
@@ -56,8 +57,11 @@ public:
 
 private:
     void TakeNumber(std::u16string_view field, uint64_t key);
+    void CountPending();
 
     TextCounts values_;
+    std::u16string_view pending_[TextCounts::kBatch];  // values not yet counted
+    size_t pendingCount_ = 0;
     std::vector<uint32_t> ranks_;
     int64_t rows_ = 0;
     int64_t empty_ = 0;

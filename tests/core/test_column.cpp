@@ -9,6 +9,7 @@
 #include "core/DecimalSum.h"
 #include "core/RowModel.h"
 #include "core/RowOrder.h"
+#include "core/TextCounts.h"
 
 using namespace tovo;
 
@@ -43,6 +44,19 @@ TEST(DecimalSum, AddsExactlyAndRoundsTheMeanTo15Digits)
         EXPECT_EQ(sum.SumText(), c.sum) << c.fields.size();
         EXPECT_EQ(sum.MeanText(), c.mean) << c.fields.size();
     }
+}
+
+TEST(TextCounts, KeepsEveryTextAndItsCountAcrossGrowth)
+{
+    TextCounts counts;  // past several growths of the table, a text longer than a block among them
+    const std::u16string huge(1 << 21, u'x');
+    for (int round = 1; round <= 3; ++round) {
+        for (int i = 0; i < 5000; i += round) counts.Add(DecimalText(i, 1));
+        counts.Add(huge);
+    }
+    ASSERT_EQ(counts.size(), 5001u);
+    EXPECT_TRUE(counts.Text(4999) == u"4999" && counts.Count(0) == 3 && counts.Count(1) == 1 && counts.Count(2) == 2);
+    EXPECT_TRUE(counts.Text(5000) == huge && counts.Count(5000) == 3 && counts.Contains(u"17") && !counts.Contains(u"5000"));
 }
 
 TEST(ColumnCondition, TellsWhichFieldsMeetIt)
