@@ -405,6 +405,8 @@ SessionResult ListSession::ShowFiltered(std::vector<uint32_t> rows, const Progre
             result = SessionResult::SortDropped;
         }
     }
+    // Kept while the filter lasts: no room left over from growing (up to 4 bytes a row).
+    rows.shrink_to_fit();
     const int keep = ModelRow(selected_);
     filtered_ = true;
     ApplyOrder(std::move(rows), false, keep);
@@ -459,6 +461,7 @@ SessionResult ListSession::FilterColumn(int column, ColumnCondition condition, c
         if (!added.RowMeets(rows_, r)) shows[static_cast<size_t>(r)] = false;
     }
     std::vector<uint32_t> rows;
+    rows.reserve(static_cast<size_t>(std::count(shows.begin(), shows.end(), true)));
     for (int v = 0; v < shown; ++v) {
         const int r = ModelRow(v);
         if (r >= 0 && shows[static_cast<size_t>(r)]) rows.push_back(static_cast<uint32_t>(r));
