@@ -97,14 +97,13 @@ public:
     // A click on a caption: ascending, descending, then line order; "No" (0) is line order.
     SessionResult ClickColumn(int column, const Progress& progress = {});
     SessionResult Filter(const TermMatcher& matcher, const Progress& progress = {});
-    // Ends every filter: the term's and the columns'.
     SessionResult ShowAllRows(const Progress& progress = {});
 
     // The filter by columns; column 1..96 (past it, Unchanged). The column's condition joins every
     // other column's and the term filter (a row shows when it meets them all). A column that had
     // no condition narrows the rows shown and walks only them; a changed condition walks every
-    // row. NoMatch, the list as it was, when no row would show. A fill ends them with the term
-    // filter; go-to a hidden line shows all rows.
+    // row. NoMatch, the list as it was, when no row would show. ShowAllRows and a fill end them
+    // with the term filter; go-to a hidden line shows all rows.
     SessionResult FilterColumn(int column, ColumnCondition condition, const Progress& progress = {});
     // Unchanged when the column has no condition.
     SessionResult ClearColumnFilter(int column, const Progress& progress = {});
