@@ -43,7 +43,8 @@ public:
     static ColumnCondition Values(std::vector<std::u16string> values);
     // nullopt for an empty term.
     static std::optional<ColumnCondition> Text(TextMatch how, std::u16string_view term, UpperFn upper);
-    // Any test; `how` and `term` only describe it (for the dialog shown again).
+    // Any test, not null (a search's matcher); `how` and `term` only describe it (for the dialog
+    // shown again).
     static ColumnCondition Text(std::shared_ptr<const FieldTest> test, TextMatch how, std::u16string term);
     static ColumnCondition Empty();
     static ColumnCondition NotEmpty();
