@@ -130,7 +130,7 @@ SessionResult ListSession::Commit(Fill& fill)
     rows_ = std::move(fill.rows);
     if (fill.marks) std::swap(marks_, *fill.marks);
     order_ = std::move(fill.order);
-    filtered_ = false;
+    EndFilters();
     if (fill.sortDropped) {
         sortColumn_ = 0;
         sortDescending_ = false;
@@ -379,6 +379,21 @@ SessionResult ListSession::Filter(const FieldMatcher& matcher, const Progress& p
     if (!matching) return matcher.GaveUp() ? SessionResult::GaveUp : SessionResult::Stopped;
     if (matching->empty()) return SessionResult::NoMatch;
     std::vector<uint32_t> rows = std::move(*matching);
+    std::vector<bool> termRows(static_cast<size_t>(rows_.RowCount()));
+    for (const uint32_t r : rows) termRows[r] = true;
+    // The column filters stay: a row shows when it meets them too.
+    if (!columnFilters_.Empty()) {
+        if (!KeepRowsMeeting(rows, columnFilters_, rows_, progress)) return SessionResult::Stopped;
+        if (rows.empty()) return SessionResult::NoMatch;
+    }
+    const SessionResult result = ShowFiltered(std::move(rows), progress);
+    if (Committed(result)) termRows_ = std::move(termRows);
+    return result;
+}
+
+// Shows `rows` (model rows in model order) as the sort in force orders them.
+SessionResult ListSession::ShowFiltered(std::vector<uint32_t> rows, const Progress& progress)
+{
     SessionResult result = SessionResult::Done;
     if (sortColumn_ > 0) {
         try {
@@ -390,6 +405,8 @@ SessionResult ListSession::Filter(const FieldMatcher& matcher, const Progress& p
             result = SessionResult::SortDropped;
         }
     }
+    // Kept while the filter lasts: no room left over from growing (up to 4 bytes a row).
+    rows.shrink_to_fit();
     const int keep = ModelRow(selected_);
     filtered_ = true;
     ApplyOrder(std::move(rows), false, keep);
@@ -401,21 +418,104 @@ SessionResult ListSession::ShowAllRows(const Progress& progress)
     if (!filtered_) return SessionResult::Unchanged;
     const int keep = ModelRow(selected_);
     if (sortColumn_ == 0) {
-        filtered_ = false;
+        EndFilters();
         ApplyOrder({}, true, keep);
         return SessionResult::Done;
     }
     try {
         std::vector<uint32_t> rows = AllRows(rows_.RowCount());
         if (!SortRows(rows, rows_, sortColumn_, sortDescending_, progress)) return SessionResult::Stopped;
-        filtered_ = false;
+        EndFilters();
         ApplyOrder(std::move(rows), false, keep);
         return SessionResult::Done;
     } catch (const std::bad_alloc&) {
-        filtered_ = false;
+        EndFilters();
         DropSort(keep);
         return SessionResult::SortDropped;
     }
+}
+
+// ---------------------------------------------------------------- the filter by columns
+
+SessionResult ListSession::FilterColumn(int column, ColumnCondition condition, const Progress& progress)
+{
+    if (column < 1 || column > kShownFields || rows_.RowCount() == 0) return SessionResult::Unchanged;
+    const int field = column - 1;
+    ColumnFilters filters = columnFilters_;
+    filters.Set(field, condition);
+    if (columnFilters_.Find(field)) return Refilter(std::move(filters), progress);
+    // The rows shown meet every other condition: only they are tried, in line order (each line
+    // read once, where it lies in memory), and kept in the order shown, so a sort stays as it was.
+    const int count = rows_.RowCount();
+    std::vector<bool> shows(static_cast<size_t>(count), order_.Identity());
+    if (!order_.Identity()) {
+        for (const uint32_t r : order_.Rows()) shows[r] = true;
+    }
+    ColumnFilters added;
+    added.Set(field, std::move(condition));
+    const int shown = ViewRowCount();
+    int64_t tried = 0;
+    for (int r = 0; r < count; ++r) {
+        if (!shows[static_cast<size_t>(r)]) continue;
+        if (!KeepGoing(progress, tried++, shown)) return SessionResult::Stopped;
+        if (!added.RowMeets(rows_, r)) shows[static_cast<size_t>(r)] = false;
+    }
+    std::vector<uint32_t> rows;
+    rows.reserve(static_cast<size_t>(std::count(shows.begin(), shows.end(), true)));
+    for (int v = 0; v < shown; ++v) {
+        const int r = ModelRow(v);
+        if (r >= 0 && shows[static_cast<size_t>(r)]) rows.push_back(static_cast<uint32_t>(r));
+    }
+    if (rows.empty()) return SessionResult::NoMatch;
+    const int keep = ModelRow(selected_);
+    columnFilters_ = std::move(filters);
+    filtered_ = true;
+    ApplyOrder(std::move(rows), false, keep);
+    return SessionResult::Done;
+}
+
+SessionResult ListSession::ClearColumnFilter(int column, const Progress& progress)
+{
+    if (!ColumnFilter(column)) return SessionResult::Unchanged;
+    ColumnFilters filters = columnFilters_;
+    filters.Remove(column - 1);
+    if (filters.Empty() && termRows_.empty()) return ShowAllRows(progress);
+    return Refilter(std::move(filters), progress);
+}
+
+// Every row against the term filter's rows and `filters`, which then are the ones in force.
+SessionResult ListSession::Refilter(ColumnFilters filters, const Progress& progress)
+{
+    const int count = rows_.RowCount();
+    std::vector<uint32_t> rows;
+    for (int r = 0; r < count; ++r) {
+        if (!KeepGoing(progress, r, count)) return SessionResult::Stopped;
+        if ((termRows_.empty() || termRows_[static_cast<size_t>(r)]) && filters.RowMeets(rows_, r))
+            rows.push_back(static_cast<uint32_t>(r));
+    }
+    if (rows.empty()) return SessionResult::NoMatch;
+    const SessionResult result = ShowFiltered(std::move(rows), progress);
+    if (Committed(result)) columnFilters_ = std::move(filters);
+    return result;
+}
+
+std::vector<int> ListSession::FilteringColumns() const
+{
+    std::vector<int> columns = columnFilters_.Fields();
+    for (int& c : columns) ++c;
+    return columns;
+}
+
+std::optional<ColumnValues> ListSession::CountColumn(int column, const Progress& progress) const
+{
+    return tovo::CountColumn(rows_, order_, column - 1, progress);
+}
+
+void ListSession::EndFilters()
+{
+    filtered_ = false;
+    std::vector<bool>().swap(termRows_);
+    columnFilters_.Clear();
 }
 
 // ---------------------------------------------------------------- search, selection, captions
@@ -500,7 +600,9 @@ std::u16string ListSession::LastLineCaption() const
 std::u16string ListSession::FilterNotice() const
 {
     if (!filtered_) return {};
-    return u"  絞り込み中: " + DecimalText(ViewRowCount(), 1) + u" 行を表示 (全 " + DecimalText(lineCount_, 1) +
+    const std::u16string columns =
+        columnFilters_.Empty() ? u"" : u" (カラム " + HitColumnsText(columnFilters_.Fields()) + u")";
+    return u"  絞り込み中" + columns + u": " + DecimalText(ViewRowCount(), 1) + u" 行を表示 (全 " + DecimalText(lineCount_, 1) +
            u" 行)";
 }
 

@@ -14,7 +14,9 @@
 #include <string>
 #include <vector>
 
+#include "core/ColumnFilter.h"
 #include "core/ColumnFit.h"
+#include "core/ColumnValues.h"
 #include "core/CsvSplit.h"
 #include "core/HighLight.h"
 #include "core/LineSource.h"
@@ -98,6 +100,23 @@ public:
     SessionResult Filter(const FieldMatcher& matcher, const Progress& progress = {});
     SessionResult ShowAllRows(const Progress& progress = {});
 
+    // The filter by columns; column 1..96 (past it, Unchanged). The column's condition joins every
+    // other column's and the term filter (a row shows when it meets them all). A column that had
+    // no condition narrows the rows shown and walks only them; a changed condition walks every
+    // row. NoMatch, the list as it was, when no row would show. ShowAllRows and a fill end them
+    // with the term filter; go-to a hidden line shows all rows.
+    SessionResult FilterColumn(int column, ColumnCondition condition, const Progress& progress = {});
+    // Unchanged when the column has no condition.
+    SessionResult ClearColumnFilter(int column, const Progress& progress = {});
+    // Null when the column does not filter.
+    const ColumnCondition* ColumnFilter(int column) const { return columnFilters_.Find(column - 1); }
+    // The columns that filter, ascending, 1..96: their captions show it.
+    std::vector<int> FilteringColumns() const;
+    bool TermFiltered() const { return !termRows_.empty(); }
+    // The column's values over the rows shown (1..96; any other column counts empty fields only),
+    // for the filter dialog's list and the column's profile; nullopt when stopped.
+    std::optional<ColumnValues> CountColumn(int column, const Progress& progress = {}) const;
+
     // From the selected row's next field on, then row by row in the order shown. A hit selects
     // its row and moves the search cursor there. `onlyField`: kAllFields or the one field tried.
     SessionResult Search(const FieldMatcher& matcher, bool forward, const Progress& progress = {},
@@ -145,7 +164,8 @@ public:
     // Status panels 1 and 2: the first and last line in the list; empty without rows.
     std::u16string FirstLineCaption() const;
     std::u16string LastLineCaption() const;
-    // "  絞り込み中: N 行を表示 (全 M 行)" while a filter is in force, else empty.
+    // "  絞り込み中: N 行を表示 (全 M 行)" while a filter is in force, else empty; the columns that
+    // filter are named: "  絞り込み中 (カラム 05/07): ...".
     std::u16string FilterNotice() const;
 
     int32_t LineCount() const { return lineCount_; }
@@ -177,6 +197,9 @@ private:
     void DropSort(int keepModelRow);
     void Reselect(int keepModelRow);
     std::vector<uint32_t> ShownModelRows() const;
+    SessionResult ShowFiltered(std::vector<uint32_t> rows, const Progress& progress);
+    SessionResult Refilter(ColumnFilters filters, const Progress& progress);
+    void EndFilters();
 
     LineSource& source_;
     CollationKeyFn collate_;
@@ -200,7 +223,10 @@ private:
     RowOrder order_;
     int sortColumn_ = 0;
     bool sortDescending_ = false;
-    bool filtered_ = false;
+    bool filtered_ = false;  // by the term, the columns or both
+    // While the term filter is in force, a bit a model row: the term shows it. Empty otherwise.
+    std::vector<bool> termRows_;
+    ColumnFilters columnFilters_;
     int selected_ = -1;
 
     int32_t searchRow_ = 0;

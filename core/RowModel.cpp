@@ -124,6 +124,25 @@ std::u16string_view RowModel::Field(int row, int c) const
     return {base + f.offset, f.lengthAndSide & ~kSideBit};
 }
 
+std::u16string_view RowModel::OneField(int row, int c) const
+{
+    if (c < 0 || c >= kShownFields) return {};
+    const std::u16string_view text = Text(row);
+    const bool quoteAware = store_ ? storeSplitter_ == Splitter::QuoteAware
+                                   : (rows_[static_cast<size_t>(row)].lengthAndQuoteAware & kSideBit) != 0;
+    const char16_t sep = quoteAware || text.empty() ? 0 : AutoSeparator(text);
+    if (sep == 0) return Field(row, c);
+    // Every separator ends a field (CutAt in CsvSplit.cpp).
+    size_t start = 0;
+    for (int field = 0; field < c; ++field) {
+        const size_t at = text.find(sep, start);
+        if (at == std::u16string_view::npos) return {};
+        start = at + 1;
+    }
+    const size_t end = text.find(sep, start);
+    return text.substr(start, end == std::u16string_view::npos ? text.size() - start : end - start);
+}
+
 size_t RowModel::MemoryBytes() const
 {
     size_t bytes = rows_.capacity() * sizeof(Row) + cache_.capacity() * sizeof(SplitRow);

@@ -53,6 +53,10 @@ public:
     // (at the earliest after kCachedRows other rows), or the next Clear.
     std::u16string_view Field(int row, int c) const;
     int FieldCount(int row) const { return Split(row).shown; }
+    // Field(row, c) for a walk that wants one field of many rows: a row the automatic splitter
+    // cuts at a tab or comma is scanned up to the field and nothing is kept; other rows are split
+    // into the cache as Field does. The view is valid while Field's would be.
+    std::u16string_view OneField(int row, int c) const;
     // The row's line, and whether every field is a piece of it as it stands
     // (the automatic splitter never changes text), so a search may look at
     // the line before splitting it.

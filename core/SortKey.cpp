@@ -150,6 +150,16 @@ bool ReadsAsNumber(std::u16string_view field)
     return ScanNumber(field, negative, [](int, bool) {});
 }
 
+bool ReadNumberDigits(std::u16string_view field, bool& negative, std::string& digits, size_t& integerDigits)
+{
+    digits.clear();
+    integerDigits = 0;
+    return ScanNumber(field, negative, [&](int d, bool fraction) {
+        if (!fraction) ++integerDigits;
+        digits.push_back(static_cast<char>('0' + d));
+    });
+}
+
 uint64_t SortKeyOf(std::u16string_view field)
 {
     if (IsEmptyField(field)) return kClassEmpty << kClassShift;
@@ -188,15 +198,25 @@ uint64_t SortKeyOf(std::u16string_view field)
     return (kClassNumber << kClassShift) | (uint64_t{negative ? 0u : 2u} << kSignShift) | magnitude;
 }
 
+// Two fields whose keys are equal and cannot settle it: by their collation keys or exact bytes.
+static int CompareTie(std::u16string_view a, uint64_t key, std::u16string_view b, CollationKeyFn collate)
+{
+    std::string x, y;
+    (SortKeyIsText(key) ? collate : AppendNumberKey)(a, x);
+    (SortKeyIsText(key) ? collate : AppendNumberKey)(b, y);
+    return Sign(x.compare(y));
+}
+
 int CompareSortFields(std::u16string_view a, std::u16string_view b, bool descending, CollationKeyFn collate)
 {
     const uint64_t ka = SortKeyOf(a);
-    return CompareSortKeys(ka, SortKeyOf(b), descending, [&] {
-        std::string x, y;
-        (SortKeyIsText(ka) ? collate : AppendNumberKey)(a, x);
-        (SortKeyIsText(ka) ? collate : AppendNumberKey)(b, y);
-        return Sign(x.compare(y));
-    });
+    return CompareSortKeys(ka, SortKeyOf(b), descending, [&] { return CompareTie(a, ka, b, collate); });
+}
+
+int CompareKeyedFields(std::u16string_view a, uint64_t keyA, std::u16string_view b, uint64_t keyB,
+                       CollationKeyFn collate)
+{
+    return CompareSortKeys(keyA, keyB, false, [&] { return CompareTie(a, keyA, b, collate); });
 }
 
 }  // namespace tovo

@@ -40,6 +40,12 @@ void AppendFoldedKey(std::u16string_view text, std::string& out);
 
 bool ReadsAsNumber(std::u16string_view field);
 
+// The digits of a field that reads as a number, as the rule reads them: full-width digits as
+// ASCII ones into `digits` (cleared first), commas and spaces dropped, `integerDigits` of them
+// before the point. False when the field is not a number. `digits` is the caller's, so a walk
+// over many fields allocates nothing per field.
+bool ReadNumberDigits(std::u16string_view field, bool& negative, std::string& digits, size_t& integerDigits);
+
 // The field's place in the ascending order packed into 64 bits, compared as unsigned integers:
 // the class (number, text, empty) in the top bits; for a number its sign, decimal exponent and
 // first 13 significant digits, and a last bit set when digits were left out. Equal keys mean equal
@@ -86,5 +92,9 @@ int CompareSortKeys(uint64_t a, uint64_t b, bool descending, Tie&& tie)
 
 // The whole rule for two fields: negative when `a` sorts before `b`.
 int CompareSortFields(std::u16string_view a, std::u16string_view b, bool descending, CollationKeyFn collate);
+// The same, ascending, for fields whose keys (SortKeyOf) are known: a walk that compares many
+// fields with one makes that one's key once.
+int CompareKeyedFields(std::u16string_view a, uint64_t keyA, std::u16string_view b, uint64_t keyB,
+                       CollationKeyFn collate);
 
 }  // namespace tovo

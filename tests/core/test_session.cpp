@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <new>
 #include <string>
 #include <tuple>
@@ -197,6 +198,8 @@ TEST(ListSession, AStoppedOperationLeavesTheSessionAsItWas)
         [](ListSession& s, const Progress& p) { return s.Filter(Term(u"w2"), p); },
         [](ListSession& s, const Progress& p) { return s.ShowAllRows(p); },
         [](ListSession& s, const Progress& p) { return s.Search(Term(u"zzz"), true, p); },
+        [](ListSession& s, const Progress& p) { return s.FilterColumn(1, ColumnCondition::NotEmpty(), p); },
+        [](ListSession& s, const Progress& p) { return s.FilterColumn(3, ColumnCondition::Values({u"w1"}), p); },
     };
     for (const bool loadAll : {false, true}) {
         for (const auto& op : ops) {
@@ -207,6 +210,7 @@ TEST(ListSession, AStoppedOperationLeavesTheSessionAsItWas)
             }
             ASSERT_EQ(f.s.SortByColumn(2, false), R::Done);
             ASSERT_EQ(f.s.Filter(Term(u"1")), R::Done);
+            ASSERT_EQ(f.s.FilterColumn(3, ColumnCondition::NotEmpty()), R::Done);  // changed below: every row walked; column 1 narrows
             const std::vector<int64_t> before = f.State();
             int calls = 0;  // the second report stops it: walks of more than kProgressRows rows stop midway
             const R result = op(f.s, [&](int64_t, int64_t) { return ++calls < 2; });
@@ -237,6 +241,65 @@ TEST(ListSession, MemoryRunningOutLosesNoLines)
     const std::vector<int64_t> before = g.State();
     EXPECT_EQ(g.s.LoadAll(), R::OutOfMemory);
     EXPECT_EQ(g.State(), before);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(ListSession, ColumnFiltersJoinTheTermFilterAndKeepTheSort)
+{
+    Fixture f(20, 0);
+    ASSERT_EQ(f.s.LoadAll(), R::Done);
+    ASSERT_EQ(f.s.SortByColumn(2, false), R::Done);
+    ASSERT_EQ(f.s.Filter(Term(u"W1")), R::Done);  // sorted: 10, 13, 16, 19, 1, 4, 7
+    const auto range = [](std::u16string_view least, std::u16string_view most) {
+        return *ColumnCondition::Range(least, most);
+    };
+    struct Step {
+        std::function<R(ListSession&)> op;
+        R result;
+        std::vector<int32_t> shown;
+        std::vector<int> columns;
+    };
+    const Step steps[] = {
+        {[&](ListSession& s) { return s.FilterColumn(2, range(u"3", u"7")); }, R::Done, {19, 1}, {2}},
+        {[](ListSession& s) { return s.FilterColumn(3, ColumnCondition::Values({u"w0"})); }, R::NoMatch, {19, 1}, {2}},
+        {[&](ListSession& s) { return s.FilterColumn(2, range(u"0", u"3")); }, R::Done, {10, 13, 16, 19}, {2}},
+        {[](ListSession& s) { return s.FilterColumn(1, *ColumnCondition::Text(TextMatch::BeginsWith, u"1", &DefaultUpper)); },
+         R::Done, {10, 13, 16, 19}, {1, 2}},
+        {[](ListSession& s) { return s.ClearColumnFilter(2); }, R::Done, {10, 13, 16, 19, 1}, {1}},
+        {[](ListSession& s) { return s.ClearColumnFilter(2); }, R::Unchanged, {10, 13, 16, 19, 1}, {1}},
+        {[](ListSession& s) { return s.Filter(Term(u"w2")); }, R::Done, {11, 14, 17}, {1}},
+        {[](ListSession& s) { return s.FilterColumn(97, ColumnCondition::Empty()); }, R::Unchanged, {11, 14, 17}, {1}},
+        {[](ListSession& s) { return s.ClearColumnFilter(1); }, R::Done, {2, 5, 8, 11, 14, 17}, {}},
+        {[](ListSession& s) { return s.FilterColumn(3, ColumnCondition::NotEmpty()); }, R::Done,
+         {2, 5, 8, 11, 14, 17}, {3}},
+        {[](ListSession& s) { return s.ShowAllRows(); }, R::Done,
+         {0, 10, 3, 13, 6, 16, 9, 19, 2, 12, 5, 15, 8, 18, 1, 11, 4, 14, 7, 17}, {}},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(&step - steps);
+        EXPECT_EQ(step.op(f.s), step.result);
+        EXPECT_EQ(f.Shown(), step.shown);
+        EXPECT_EQ(f.s.FilteringColumns(), step.columns);
+        EXPECT_TRUE(f.s.SortColumn() == 2 && f.s.Selected() >= 0);
+    }
+    EXPECT_FALSE(f.s.Filtered() || f.s.TermFiltered());
+
+    ASSERT_EQ(f.s.FilterColumn(3, ColumnCondition::Values({u"w0"})), R::Done);
+    EXPECT_EQ(f.s.FilterNotice(), u"  絞り込み中 (カラム 03): 7 行を表示 (全 20 行)");
+    const ColumnValues values = *f.s.CountColumn(2);  // over the rows shown: lines 0, 3, ... 18
+    EXPECT_TRUE(values.Rows() == 7 && values.DistinctCount() == 7 && values.Numbers().sum == u"21");
+    ASSERT_EQ(f.s.GoToLine(2), R::Done);  // line 1 is hidden: every row again
+    EXPECT_TRUE(!f.s.Filtered() && f.s.FilteringColumns().empty() && f.SelectedLine() == 1);
+
+    Fixture g(30, 0);  // a page turned ends the column filters, not the sort
+    ASSERT_EQ(g.s.SortByColumn(2, true), R::Done);
+    ASSERT_EQ(g.s.FilterColumn(2, ColumnCondition::Values({u"7"})), R::Done);
+    EXPECT_EQ(g.Shown(), (std::vector<int32_t>{1}));
+    ASSERT_EQ(g.s.TurnPage(PageStep::Next), R::Done);
+    EXPECT_TRUE(!g.s.Filtered() && g.s.FilteringColumns().empty() && g.s.SortColumn() == 2 && g.Shown().size() == 10);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // Random sequences of list operations on a small document: every shown row is a line of the
 // document holding its text, shown once; the selection is a shown row; a filter shows only rows
-// holding its term; a sort's order holds (CompareSortFields, ties in line order); an operation
+// holding its term and meeting every column's condition, and every such row is shown; a sort's
+// order holds (CompareSortFields, ties in line order); an operation
 // that was stopped, found nothing or ran out of memory leaves the session as it was.
 #include <new>
 #include <string>
@@ -27,6 +28,7 @@ std::vector<int64_t> State(const ListSession& s)
 {
     std::vector<int64_t> v{s.Page().start, s.Page().end, s.RowsPerPage(), s.LoadedAll(), s.SortColumn()};
     v.insert(v.end(), {s.Filtered(), s.Selected(), s.SearchColumn(), static_cast<int>(s.CurrentSplitter())});
+    for (int c : s.FilteringColumns()) v.push_back(-c);
     for (int r = 0; r < s.ViewRowCount(); ++r) v.push_back(s.ModelRow(r));
     for (int r = 0; r < s.Rows().RowCount(); ++r) v.push_back(s.Rows().LineNumber(r));
     return v;
@@ -40,6 +42,7 @@ void Check(const ListSession& s, const std::vector<std::u16string>& lines, const
         const int32_t line = rows.LineNumber(r);
         FUZZ_CHECK(line >= 0 && line < s.LineCount() && (r == 0 || line == rows.LineNumber(r - 1) + 1));
         FUZZ_CHECK(rows.LineText(r) == (static_cast<size_t>(line) < lines.size() ? lines[line] : u""));
+        for (int c = 0; c < 6; ++c) FUZZ_CHECK(rows.OneField(r, c) == rows.Field(r, c));
     }
     const size_t page = PageLines(s.Page(), s.LineCount()).size();
     FUZZ_CHECK(s.LineCount() == 0 || count == (s.LoadedAll() ? s.LineCount() : static_cast<int>(page)));
@@ -47,11 +50,22 @@ void Check(const ListSession& s, const std::vector<std::u16string>& lines, const
     FUZZ_CHECK(s.Filtered() || s.ViewRowCount() == count);
     std::vector<bool> seen(static_cast<size_t>(count));
     const TermMatcher matcher(filterTerm, &DefaultUpper);
+    const auto shows = [&](int m) {
+        if (s.TermFiltered() && !RowMatches(rows, m, matcher)) return false;
+        for (const int c : s.FilteringColumns()) {
+            if (!s.ColumnFilter(c)->Meets(rows.Field(m, c - 1))) return false;
+        }
+        return true;
+    };
+    int meeting = 0;
+    for (int m = 0; m < count; ++m) meeting += shows(m);
+    FUZZ_CHECK(!s.Filtered() || meeting == s.ViewRowCount());
+    FUZZ_CHECK(s.Filtered() || (s.FilteringColumns().empty() && !s.TermFiltered()));
     for (int v = 0; v < s.ViewRowCount(); ++v) {
         const int m = s.ModelRow(v);
         FUZZ_CHECK(m >= 0 && m < count && !seen[m] && s.ViewRow(m) == v);
         seen[m] = true;
-        if (s.Filtered()) FUZZ_CHECK(RowMatches(rows, m, matcher));
+        if (s.Filtered()) FUZZ_CHECK(shows(m));
         if (v == 0) continue;
         const int p = s.ModelRow(v - 1);
         if (s.SortColumn() == 0) {
@@ -96,7 +110,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         const std::u16string term{kAlphabet[p % 12], kAlphabet[(p >> 4) % 12]};
         SessionResult r = SessionResult::Done;
         const int onlyField = p & 2 ? (p >> 2) % 4 : kAllFields;
-        switch (data[at] % 15) {
+        const auto condition = [&] {
+            switch ((p >> 2) % 5) {
+                case 0: return ColumnCondition::Values({term.substr(0, 1), u""});
+                case 1: return *ColumnCondition::Text(static_cast<TextMatch>(p % 3), term, &DefaultUpper);
+                case 2: return ColumnCondition::Empty();
+                case 3: return ColumnCondition::NotEmpty();
+                default: return *ColumnCondition::Range(u"-0.5", u"５");
+            }
+        };
+        switch (data[at] % 17) {
             case 0: r = s.TurnPage(static_cast<PageStep>(p % 4), progress); break;
             case 1: r = s.SetRowsPerPage(1 + p % 100, progress); break;
             case 2: r = s.LoadAll(progress); break;
@@ -115,12 +138,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
                 s.CountMatches(TermMatcher(term, &DefaultUpper), onlyField, progress);
                 FUZZ_CHECK(State(s) == before);  // a count moves nothing
                 break;
+            case 15: r = s.FilterColumn(1 + p % 4, condition(), progress); break;
+            case 16: r = s.ClearColumnFilter(1 + p % 4, progress); break;
         }
         g_collateCalls = -1;
         if (r == SessionResult::Stopped || r == SessionResult::NoMatch || r == SessionResult::OutOfMemory)
             FUZZ_CHECK(State(s) == before);
         if (r == SessionResult::SortDropped) FUZZ_CHECK(s.SortColumn() == 0);
-        if (data[at] % 15 == 9 && s.Filtered() && r != SessionResult::Stopped && r != SessionResult::NoMatch)
+        if (data[at] % 17 == 9 && s.Filtered() && r != SessionResult::Stopped && r != SessionResult::NoMatch)
             filterTerm = term;
         Check(s, lines, filterTerm);
     }
