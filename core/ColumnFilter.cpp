@@ -30,7 +30,7 @@ bool MapsAsciiAsTable(UpperFn upper)
 
 // Equal to the term and beginning with it both hold it: the search's own test comes first, so
 // most fields cost what the search costs, and it tells which lines can be skipped.
-class FoldedTextTest final : public FieldTest {
+class FoldedTextTest final : public FieldMatcher {
 public:
     FoldedTextTest(TextMatch how, std::u16string_view term, UpperFn upper)
         : holds_(term, upper), how_(how), upper_(upper), term_(upper(term)), asciiAsTable_(MapsAsciiAsTable(upper))
@@ -72,13 +72,13 @@ struct ColumnCondition::Parts {
     std::vector<std::u16string> values;
     TextCounts valueSet;
     bool emptyChecked = false;
-    std::shared_ptr<const FieldTest> test;
+    std::shared_ptr<const FieldMatcher> test;
     TextMatch how = TextMatch::Contains;
     std::u16string term, atMost;  // the text term or the range's bounds
     uint64_t leastKey = 0, mostKey = 0;
 };
 
-std::shared_ptr<const FieldTest> MakeTextTest(TextMatch how, std::u16string_view term, UpperFn upper)
+std::shared_ptr<const FieldMatcher> MakeTextTest(TextMatch how, std::u16string_view term, UpperFn upper)
 {
     return std::make_shared<FoldedTextTest>(how, term, upper);
 }
@@ -103,7 +103,7 @@ std::optional<ColumnCondition> ColumnCondition::Text(TextMatch how, std::u16stri
     return Text(MakeTextTest(how, term, upper), how, std::u16string(term));
 }
 
-ColumnCondition ColumnCondition::Text(std::shared_ptr<const FieldTest> test, TextMatch how, std::u16string term)
+ColumnCondition ColumnCondition::Text(std::shared_ptr<const FieldMatcher> test, TextMatch how, std::u16string term)
 {
     auto parts = std::make_shared<Parts>();
     parts->test = std::move(test);

@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/FieldMatcher.h"
 #include "core/Progress.h"
 #include "core/Search.h"
 
@@ -16,22 +17,12 @@ namespace tovo {
 
 class RowModel;
 
-// A text condition's test of one field, and of a whole line first so that most rows a narrow
-// condition hides are never split. A search's matcher fits here, as the term filter's does.
-class FieldTest {
-public:
-    virtual ~FieldTest() = default;
-    virtual bool Matches(std::u16string_view field) const = 0;
-    // False only when no piece of `line` can match; true whenever that cannot be told cheaply.
-    virtual bool MayMatchPieceOf(std::u16string_view line) const = 0;
-};
-
 enum class TextMatch : uint8_t { Contains, Equals, BeginsWith };
 
 // Case folded as the search folds a term (TermMatcher): the term and the field upper-cased by
 // `upper`, the term anywhere in the field, the whole field, or its start. An empty field never
 // matches.
-std::shared_ptr<const FieldTest> MakeTextTest(TextMatch how, std::u16string_view term, UpperFn upper);
+std::shared_ptr<const FieldMatcher> MakeTextTest(TextMatch how, std::u16string_view term, UpperFn upper);
 
 // What one column's fields must be for their row to show. Copies share what they were built from.
 class ColumnCondition {
@@ -43,9 +34,9 @@ public:
     static ColumnCondition Values(std::vector<std::u16string> values);
     // nullopt for an empty term.
     static std::optional<ColumnCondition> Text(TextMatch how, std::u16string_view term, UpperFn upper);
-    // Any test, not null (a search's matcher); `how` and `term` only describe it (for the dialog
+    // Any matcher, not null (the search's, so a regular expression means here what it means there); `how` and `term` only describe it (for the dialog
     // shown again).
-    static ColumnCondition Text(std::shared_ptr<const FieldTest> test, TextMatch how, std::u16string term);
+    static ColumnCondition Text(std::shared_ptr<const FieldMatcher> test, TextMatch how, std::u16string term);
     static ColumnCondition Empty();
     static ColumnCondition NotEmpty();
     // Fields that read as numbers between the bounds, both included, compared exactly by the
