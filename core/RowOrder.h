@@ -49,8 +49,9 @@ private:
 // than `maxRankedTexts`; then texts compare by their collation keys. While sorting: 24 bytes a
 // row, the texts' collation keys and the ranking; nothing after. Throws std::bad_alloc when memory
 // runs out, or when the keys would pass `maxKeyBytes` (0: no limit); `rows` then holds each of
-// its rows once, in no particular order. False when `progress` stopped it while the fields were
-// read: `rows` are then in model order.
+// its rows once, in no particular order. `progress` sees three walks of the rows (reading the
+// fields, ranking, sorting) and is asked at least every kProgressRows keys in each; false when
+// it stopped the sort: `rows` are then in model order.
 bool SortRowsByField(std::vector<uint32_t>& rows, const RowModel& model, int field, bool descending,
                      CollationKeyFn collate, size_t maxRankedTexts = 65'536, size_t maxKeyBytes = 0,
                      const Progress& progress = {});

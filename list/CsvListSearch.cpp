@@ -100,7 +100,7 @@ void TFormCsvList::RunSearch(bool forward) {
   bool closing = false;
   {
     // Under the fill rule like the other loops over every row: nothing replaces the rows it reads.
-    FillScope fill(*this);
+    FillScope fill(*this, u"検索中");
     result = session_.Search(matcher, forward, FillProgress(false));
     closing = fill.CloseRequested();
   }
