@@ -117,7 +117,7 @@ bool ListSession::MakeRows(Fill& fill, const LineStore& lines, int32_t firstLine
     try {
         std::vector<uint32_t> order = AllRows(count);
         if (!SortRows(order, fill.rows, sortColumn_, sortDescending_, progress)) return false;
-        fill.order.Assign(std::move(order), count);
+        if (!fill.order.Assign(std::move(order), count, progress)) return false;
     } catch (const std::bad_alloc&) {
         fill.order.Reset();
         fill.sortDropped = true;
@@ -311,15 +311,17 @@ bool ListSession::SortRows(std::vector<uint32_t>& rows, const RowModel& model, i
     return SortRowsByField(rows, model, column - 1, descending, collate_, 65'536, sortKeyLimit_, progress);
 }
 
-// The row that was selected stays selected wherever it now stands, else the first.
-void ListSession::ApplyOrder(std::vector<uint32_t> rows, bool identity, int keepModelRow)
+// The row that was selected stays selected wherever it now stands, else the first. False,
+// nothing changed, when `progress` stopped it.
+bool ListSession::ApplyOrder(std::vector<uint32_t> rows, bool identity, int keepModelRow, const Progress& progress)
 {
     if (identity) {
         order_.Reset();
-    } else {
-        order_.Assign(std::move(rows), rows_.RowCount());
+    } else if (!order_.Assign(std::move(rows), rows_.RowCount(), progress)) {
+        return false;
     }
     Reselect(keepModelRow);
+    return true;
 }
 
 void ListSession::Reselect(int keepModelRow)
@@ -347,10 +349,10 @@ SessionResult ListSession::SortByColumn(int column, bool descending, const Progr
     const int keep = ModelRow(selected_);
     try {
         std::vector<uint32_t> rows = ShownModelRows();
-        if (!SortRows(rows, rows_, column, descending, progress)) return SessionResult::Stopped;
+        if (!SortRows(rows, rows_, column, descending, progress) || !ApplyOrder(std::move(rows), false, keep, progress))
+            return SessionResult::Stopped;
         sortColumn_ = column;
         sortDescending_ = descending;
-        ApplyOrder(std::move(rows), false, keep);
         return SessionResult::Done;
     } catch (const std::bad_alloc&) {
         DropSort(keep);
@@ -385,14 +387,15 @@ SessionResult ListSession::Filter(const TermMatcher& matcher, const Progress& pr
             if (!SortRows(rows, rows_, sortColumn_, sortDescending_, progress)) return SessionResult::Stopped;
         } catch (const std::bad_alloc&) {
             std::sort(rows.begin(), rows.end());
-            sortColumn_ = 0;
-            sortDescending_ = false;
             result = SessionResult::SortDropped;
         }
     }
-    const int keep = ModelRow(selected_);
+    if (!ApplyOrder(std::move(rows), false, ModelRow(selected_), progress)) return SessionResult::Stopped;
     filtered_ = true;
-    ApplyOrder(std::move(rows), false, keep);
+    if (result == SessionResult::SortDropped) {
+        sortColumn_ = 0;
+        sortDescending_ = false;
+    }
     return result;
 }
 
@@ -402,14 +405,14 @@ SessionResult ListSession::ShowAllRows(const Progress& progress)
     const int keep = ModelRow(selected_);
     if (sortColumn_ == 0) {
         filtered_ = false;
-        ApplyOrder({}, true, keep);
+        ApplyOrder({}, true, keep, progress);
         return SessionResult::Done;
     }
     try {
         std::vector<uint32_t> rows = AllRows(rows_.RowCount());
-        if (!SortRows(rows, rows_, sortColumn_, sortDescending_, progress)) return SessionResult::Stopped;
+        if (!SortRows(rows, rows_, sortColumn_, sortDescending_, progress) || !ApplyOrder(std::move(rows), false, keep, progress))
+            return SessionResult::Stopped;
         filtered_ = false;
-        ApplyOrder(std::move(rows), false, keep);
         return SessionResult::Done;
     } catch (const std::bad_alloc&) {
         filtered_ = false;

@@ -168,7 +168,7 @@ private:
     SessionResult SelectLine(int32_t line, const Progress& progress);
     bool SortRows(std::vector<uint32_t>& rows, const RowModel& model, int column, bool descending,
                   const Progress& progress) const;
-    void ApplyOrder(std::vector<uint32_t> rows, bool identity, int keepModelRow);
+    bool ApplyOrder(std::vector<uint32_t> rows, bool identity, int keepModelRow, const Progress& progress);
     void DropSort(int keepModelRow);
     void Reselect(int keepModelRow);
     std::vector<uint32_t> ShownModelRows() const;

@@ -23,6 +23,9 @@ public:
     void Reset();
     // modelRows: the model's row count. rows: model rows, each at most once.
     void Assign(std::vector<uint32_t> rows, int modelRows);
+    // The same with the map back from model rows made now (a tenth of a second for ten million
+    // rows), in steps that ask `progress`; false, the order unchanged, when it stopped.
+    bool Assign(std::vector<uint32_t> rows, int modelRows, const Progress& progress);
 
     // The same rows shown, in model order: sorted in place, nothing allocated (for memory that
     // ran out while sorting).
