@@ -155,6 +155,9 @@ class TFormCsvList : public win::Form {
     FillScope& operator=(const FillScope&) = delete;
     // Handles the pending messages now; false: stop, the window is closing or Esc stopped it.
     bool PumpNow();
+    // The work's result is taken: Esc no longer stops it; pumps once before it is shown (showing
+    // ten million rows costs tens of milliseconds of its own).
+    void PumpTaken();
     bool CloseRequested() const;
     bool StopRequested() const;
 
@@ -201,7 +204,7 @@ class TFormCsvList : public win::Form {
   // Nullopt when stopped.
   std::optional<std::array<int, kShownFields>> FittedColumnWidths(const Progress& progress);
   bool SetFittedWidths(FillScope& fill, const std::array<int, kShownFields>& widths);
-  void EnsureCharWidths();
+  bool EnsureCharWidths(const Progress& progress = {});  // false: stopped
   // What fitting and the cut-off test measure text with, for the list's font.
   struct TextMeasure {
     CharWidthTable charWidths;

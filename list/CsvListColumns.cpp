@@ -122,16 +122,21 @@ void TFormCsvList::MenuAddHeaderClick() {
 
 // ---------------------------------------------------------------- column fitting
 
-void TFormCsvList::EnsureCharWidths() {
-  if (measure_.valid) return;
+bool TFormCsvList::EnsureCharWidths(const Progress& progress) {
+  if (measure_.valid) return true;
   HFONT font = reinterpret_cast<HFONT>(SendMessageW(list_, WM_GETFONT, 0, 0));
   WindowDC dc(list_);
   {
     SelectGuard select(dc.get(), font ? static_cast<HGDIOBJ>(font) : GetStockObject(DEFAULT_GUI_FONT));
-    // One call for the whole range: 0.05 s once per font, then every cell is table look-ups.
-    if (!GetCharWidth32W(dc.get(), 0, 0xFFFF, reinterpret_cast<INT*>(measure_.charWidths.data()))) {
-      // Per character as a fallback, should a platform refuse the whole range at once.
-      for (UINT ch = 0; ch <= 0xFFFF; ++ch) {
+    // A few calls for the whole range: 0.05 s once per font, then every cell is table look-ups.
+    // In steps, so long work pumps between them.
+    constexpr UINT kStep = 0x1000;
+    for (UINT first = 0; first <= 0xFFFF; first += kStep) {
+      if (progress && !progress(first, 0x10000)) return false;
+      if (GetCharWidth32W(dc.get(), first, first + kStep - 1, reinterpret_cast<INT*>(measure_.charWidths.data()) + first))
+        continue;
+      // Per character as a fallback, should a platform refuse a range at once.
+      for (UINT ch = first; ch < first + kStep; ++ch) {
         INT w = 0;
         GetCharWidth32W(dc.get(), ch, ch, &w);
         measure_.charWidths.Set(static_cast<char16_t>(ch), w);
@@ -141,10 +146,11 @@ void TFormCsvList::EnsureCharWidths() {
   std::tie(measure_.itemTextPadding, measure_.headerTextPadding) =
       MeasureAutoSizePadding(hwnd_, font, measure_.charWidths);
   measure_.valid = true;
+  return true;
 }
 
 std::optional<std::array<int, kShownFields>> TFormCsvList::FittedColumnWidths(const Progress& progress) {
-  EnsureCharWidths();
+  if (!EnsureCharWidths(progress)) return std::nullopt;
   // One pass over every stored character of the rows shown, a table look-up each.
   const std::optional<std::array<int, kShownFields>> cells =
       session_.WidestCells(measure_.charWidths, kListCellUnits, progress);

@@ -79,7 +79,10 @@ void TFormCsvList::Reorder(const char16_t* doing, const SessionOp& op) {
   {
     FillScope fill(*this, doing);
     result = op(FillProgress(false));
-    if (Committed(result)) ShowReordered(keep);
+    if (Committed(result)) {
+      fill.PumpTaken();
+      ShowReordered(keep);
+    }
     if (fill.CloseRequested()) return;
   }
   if (result == SessionResult::SortDropped) TellSortDropped();
