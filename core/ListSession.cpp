@@ -360,18 +360,31 @@ SessionResult ListSession::SortByColumn(int column, bool descending, const Progr
     }
 }
 
-SessionResult ListSession::SortByLine()
+SessionResult ListSession::SortByLine(const Progress& progress)
 {
-    DropSort(ModelRow(selected_));
+    const int keep = ModelRow(selected_);
+    if (!filtered_) {
+        DropSort(keep);
+        return SessionResult::Done;
+    }
+    try {
+        std::vector<uint32_t> rows = order_.Rows();
+        InModelOrder(rows, rows_.RowCount());
+        if (!ApplyOrder(std::move(rows), false, keep, progress)) return SessionResult::Stopped;
+        sortColumn_ = 0;
+        sortDescending_ = false;
+    } catch (const std::bad_alloc&) {
+        DropSort(keep);  // in place, at a sort's cost
+    }
     return SessionResult::Done;
 }
 
 SessionResult ListSession::ClickColumn(int column, const Progress& progress)
 {
-    if (column <= 0 || column > kShownFields) return SortByLine();
+    if (column <= 0 || column > kShownFields) return SortByLine(progress);
     if (column != sortColumn_) return SortByColumn(column, false, progress);
     if (!sortDescending_) return SortByColumn(column, true, progress);
-    return SortByLine();
+    return SortByLine(progress);
 }
 
 SessionResult ListSession::Filter(const TermMatcher& matcher, const Progress& progress)
@@ -410,7 +423,8 @@ SessionResult ListSession::ShowAllRows(const Progress& progress)
     }
     try {
         std::vector<uint32_t> rows = AllRows(rows_.RowCount());
-        if (!SortRows(rows, rows_, sortColumn_, sortDescending_, progress) || !ApplyOrder(std::move(rows), false, keep, progress))
+        if (!SortRows(rows, rows_, sortColumn_, sortDescending_, progress) ||
+            !ApplyOrder(std::move(rows), false, keep, progress))
             return SessionResult::Stopped;
         filtered_ = false;
         return SessionResult::Done;

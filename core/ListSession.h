@@ -91,7 +91,7 @@ public:
 
     // column 1..96. A sort orders the rows shown; a fill keeps it, the filter ends with a fill.
     SessionResult SortByColumn(int column, bool descending, const Progress& progress = {});
-    SessionResult SortByLine();
+    SessionResult SortByLine(const Progress& progress = {});
     // A click on a caption: ascending, descending, then line order; "No" (0) is line order.
     SessionResult ClickColumn(int column, const Progress& progress = {});
     SessionResult Filter(const TermMatcher& matcher, const Progress& progress = {});

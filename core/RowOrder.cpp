@@ -139,24 +139,6 @@ bool SortInSteps(std::vector<Key>& keys, Less less, Step keepGoing)
     return true;
 }
 
-// The rows, each at most once, in model order: a sort of them could itself take a second.
-void InModelOrder(std::vector<uint32_t>& rows, int modelRows)
-{
-    if (rows.size() == static_cast<size_t>(modelRows)) {
-        std::iota(rows.begin(), rows.end(), 0u);  // every row, each once
-        return;
-    }
-    if (std::is_sorted(rows.begin(), rows.end())) return;
-    std::vector<uint8_t> shown(static_cast<size_t>(std::max(modelRows, 0)));
-    for (uint32_t r : rows) {
-        if (r < shown.size()) shown[r] = 1;
-    }
-    size_t at = 0;
-    for (size_t r = 0; r < shown.size() && at < rows.size(); ++r) {
-        if (shown[r]) rows[at++] = static_cast<uint32_t>(r);
-    }
-}
-
 }  // namespace
 
 void RowOrder::Reset()
@@ -225,6 +207,23 @@ int RowOrder::ViewRow(int modelRow) const
     return v == kHidden ? -1 : static_cast<int>(v);
 }
 
+void InModelOrder(std::vector<uint32_t>& rows, int modelRows)
+{
+    if (rows.size() == static_cast<size_t>(modelRows)) {
+        std::iota(rows.begin(), rows.end(), 0u);  // every row, each once
+        return;
+    }
+    if (std::is_sorted(rows.begin(), rows.end())) return;
+    std::vector<uint8_t> shown(static_cast<size_t>(std::max(modelRows, 0)));
+    for (uint32_t r : rows) {
+        if (r < shown.size()) shown[r] = 1;
+    }
+    size_t at = 0;
+    for (size_t r = 0; r < shown.size() && at < rows.size(); ++r) {
+        if (shown[r]) rows[at++] = static_cast<uint32_t>(r);
+    }
+}
+
 bool SortRowsByField(std::vector<uint32_t>& rows, const RowModel& model, int field, bool descending,
                      CollationKeyFn collate, size_t maxRankedTexts, size_t maxKeyBytes, const Progress& progress)
 {
@@ -258,9 +257,8 @@ bool SortRowsByField(std::vector<uint32_t>& rows, const RowModel& model, int fie
         k.length = static_cast<uint32_t>(bytes.size() - k.offset);
         checkKeyBytes(bytes.size());
     }
-    const std::optional<bool> ranked = RankTexts(keys, bytes, maxRankedTexts, [&](size_t i) {
-        return i % kProgressRows != 0 || step(1, i / 2);
-    });
+    const std::optional<bool> ranked =
+        RankTexts(keys, bytes, maxRankedTexts, [&](size_t i) { return i % kProgressRows != 0 || step(1, i / 2); });
     if (!ranked) return false;
     // The row breaks ties, so the order is the stable one whatever the sort.
     const auto less = [&, ranked = *ranked](const Key& a, const Key& b) {

@@ -46,6 +46,10 @@ private:
     bool active_ = false;
 };
 
+// Puts `rows` (model rows below modelRows, each at most once) in model order in linear time, with
+// a byte a model row for the while: a sort of ten million could itself take a second.
+void InModelOrder(std::vector<uint32_t>& rows, int modelRows);
+
 // Orders `rows` (model rows, each at most once) by field `field` (0-based) as CompareSortFields
 // orders two fields, text by `collate`; equal fields in model row order. Each row's field is read
 // once, in model row order. The column's distinct texts are ranked once, unless there are more

@@ -100,9 +100,10 @@ bool TFormCsvList::CreateControls() {
   }
   list_ = CreateChild(WC_LISTVIEWW, L"", WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA | LVS_SINGLESEL | LVS_SHOWSELALWAYS,
                       WS_EX_CLIENTEDGE, IdListView1);
-  statusBar_ = CreateChild(STATUSCLASSNAMEW, L"", CCS_NORESIZE | CCS_NOPARENTALIGN | CCS_NODIVIDER | SBARS_SIZEGRIP | WS_CLIPCHILDREN,
-                           0,
-                           IdStatusBar1);
+  // It clips its children: the progress bar shown during long work.
+  statusBar_ =
+      CreateChild(STATUSCLASSNAMEW, L"",
+                  CCS_NORESIZE | CCS_NOPARENTALIGN | CCS_NODIVIDER | SBARS_SIZEGRIP | WS_CLIPCHILDREN, 0, IdStatusBar1);
   if (!list_ || !statusBar_) return false;
   // Shown by long work only, at the right end of panel 4.
   progressBar_ = CreateWindowExW(0, PROGRESS_CLASSW, L"", WS_CHILD | PBS_SMOOTH, 0, 0, 0, 0, statusBar_,

@@ -45,10 +45,10 @@ namespace tovo {
 // The list view draws (and its own auto-size measures) at most this many units of a cell: its
 // display buffer holds 260 with the terminator. Fitting and the cut-off test cover what is drawn.
 inline constexpr size_t kListCellUnits = 259;
-// Bytes a test build lets a store or a sort take, from the environment variable; 0 (always in a
-// release build) for what the system gives. A test can so run out of memory without exhausting
-// the machine.
-size_t TestMemoryLimit(const wchar_t* variable);
+// A test build's number from the environment variable; 0 (always in a release build) without it.
+// Bytes a store or a sort may take, so a test can run out of memory without exhausting the
+// machine; a pause each time long work reports, so a test can catch it midway.
+size_t TestHookNumber(const wchar_t* variable);
 
 // Self-posted navigation keys carry this in lParam so the shortcut matcher lets them through.
 inline constexpr LPARAM kSelfPostedKey = 0x7E510001;

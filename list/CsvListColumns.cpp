@@ -133,7 +133,8 @@ bool TFormCsvList::EnsureCharWidths(const Progress& progress) {
     constexpr UINT kStep = 0x1000;
     for (UINT first = 0; first <= 0xFFFF; first += kStep) {
       if (progress && !progress(first, 0x10000)) return false;
-      if (GetCharWidth32W(dc.get(), first, first + kStep - 1, reinterpret_cast<INT*>(measure_.charWidths.data()) + first))
+      if (GetCharWidth32W(dc.get(), first, first + kStep - 1,
+                          reinterpret_cast<INT*>(measure_.charWidths.data()) + first))
         continue;
       // Per character as a fallback, should a platform refuse a range at once.
       for (UINT ch = first; ch < first + kStep; ++ch) {

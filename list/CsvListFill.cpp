@@ -49,7 +49,7 @@ void CopyCellText(std::u16string_view text, LVITEMW& item) {
 
 }  // namespace
 
-size_t TestMemoryLimit([[maybe_unused]] const wchar_t* variable) {
+size_t TestHookNumber([[maybe_unused]] const wchar_t* variable) {
 #ifdef TOVO_TEST_HOOKS
   wchar_t value[32];
   const DWORD n = GetEnvironmentVariableW(variable, value, 32);
@@ -96,7 +96,7 @@ TFormCsvList::FillScope::FillScope(TFormCsvList& form, const char16_t* doing, bo
   fill.barShown = false;
   fill.barPosition = -1;
   fill.done = fill.total = 0;
-  fill.testDelayMs = static_cast<DWORD>(TestMemoryLimit(L"TOVO_TEST_WORK_DELAY_MS"));
+  fill.testDelayMs = static_cast<DWORD>(TestHookNumber(L"TOVO_TEST_WORK_DELAY_MS"));
 #ifdef TOVO_WORK_TIMING
   fill.lastPumpEnd = MicroTicks();
   fill.longestWork = 0;
@@ -266,8 +266,8 @@ Progress TFormCsvList::FillProgress(bool countLines) {
 }
 
 void TFormCsvList::ReadTestLimits() {
-  session_.SetLineStoreLimit(TestMemoryLimit(L"TOVO_TEST_LINE_STORE_LIMIT"));
-  session_.SetSortKeyLimit(TestMemoryLimit(L"TOVO_TEST_SORT_KEY_LIMIT"));
+  session_.SetLineStoreLimit(TestHookNumber(L"TOVO_TEST_LINE_STORE_LIMIT"));
+  session_.SetSortKeyLimit(TestHookNumber(L"TOVO_TEST_SORT_KEY_LIMIT"));
 }
 
 // ---------------------------------------------------------------- filling the list

@@ -118,7 +118,7 @@ void TFormCsvList::SortByColumn(int column, bool descending) {
 }
 
 void TFormCsvList::SortByLine() {
-  Reorder(kSorting, [&](const Progress&) { return session_.SortByLine(); });
+  Reorder(kSorting, [&](const Progress& progress) { return session_.SortByLine(progress); });
 }
 
 void TFormCsvList::FilterByTerm() {
@@ -129,9 +129,8 @@ void TFormCsvList::FilterByTerm() {
     return;
   }
   SessionResult result = SessionResult::Unchanged;
-  Reorder(u"絞り込み中", [&](const Progress& progress) {
-    return result = session_.Filter(MakeSearchMatcher(term), progress);
-  });
+  Reorder(u"絞り込み中",
+          [&](const Progress& progress) { return result = session_.Filter(MakeSearchMatcher(term), progress); });
   if (result == SessionResult::NoMatch)
     ShowMessage(hwnd_, u"検索語を含む行がありません。表示はそのままです\r\n" + term);
 }
@@ -175,7 +174,8 @@ void TFormCsvList::UpdateSortArrow() {
 // the notice of a command refused while a fill runs or of work stopped by Esc. While long work
 // shows its bar: what is being done.
 void TFormCsvList::ShowSearchPanel() {
-  SetStatus(Panel::Search, fill_.barShown ? WorkPanelText() : session_.SearchStatus() + refusedNotice_ + stoppedNotice_);
+  SetStatus(Panel::Search,
+            fill_.barShown ? WorkPanelText() : session_.SearchStatus() + refusedNotice_ + stoppedNotice_);
   RepaintStatus();
 }
 

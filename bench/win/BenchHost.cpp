@@ -253,10 +253,12 @@ double ReadThroughEditor(const Document& doc) {
   const double start = NowMs();
   for (int i = 0; i < doc.LineCount(); ++i) {
     tovo::LineRequest request{0, 1, i, 0, {}};
-    const auto length = static_cast<size_t>(SendMessageW(editor, tovo::kMsgGetLine, reinterpret_cast<WPARAM>(&request), 0));
+    const auto length =
+        static_cast<size_t>(SendMessageW(editor, tovo::kMsgGetLine, reinterpret_cast<WPARAM>(&request), 0));
     if (buffer.size() < length + 1) buffer.resize(length + 1);
     request.capacity = static_cast<uint32_t>(length);
-    SendMessageW(editor, tovo::kMsgGetLine, reinterpret_cast<WPARAM>(&request), reinterpret_cast<LPARAM>(buffer.data()));
+    SendMessageW(editor, tovo::kMsgGetLine, reinterpret_cast<WPARAM>(&request),
+                 reinterpret_cast<LPARAM>(buffer.data()));
   }
   const double ms = NowMs() - start;
   auto* state = reinterpret_cast<EditorState*>(GetWindowLongPtrW(editor, GWLP_USERDATA));

@@ -79,8 +79,8 @@ Run Operate(Session& s, HWND target, UINT message, WPARAM wp, LPARAM lp, bool as
     HWND bar = FindWindowExW(s.StatusBar(), nullptr, PROGRESS_CLASSW, nullptr);
     DWORD_PTR position = 0;
     while (bar && returned.load() < 0 &&
-           !(IsWindowVisible(bar) &&
-             SendMessageTimeoutW(bar, PBM_GETPOS, 0, 0, SMTO_NORMAL, 10000, &position) && position >= kStopAtPermille)) {
+           !(IsWindowVisible(bar) && SendMessageTimeoutW(bar, PBM_GETPOS, 0, 0, SMTO_NORMAL, 10000, &position) &&
+             position >= kStopAtPermille)) {
       Sleep(1);
     }
     const double pressed = NowMs();
@@ -89,7 +89,8 @@ Run Operate(Session& s, HWND target, UINT message, WPARAM wp, LPARAM lp, bool as
     sender.join();
     if (!IsWindow(s.Window())) throw std::runtime_error("Esc during the work closed the window");
     // -1 when the work ended before the Esc reached it (a small document).
-    if (StatusPanel(s.StatusBar(), 4).find(L"中止しました") != std::wstring::npos) run.stopMs = returned.load() - pressed;
+    if (StatusPanel(s.StatusBar(), 4).find(L"中止しました") != std::wstring::npos)
+      run.stopMs = returned.load() - pressed;
   } else {
     sender.join();
   }
@@ -134,9 +135,15 @@ void LongWork(Context& base, Results& out) {
   Session s(ctx);
   const std::string at = " (" + Label(lines) + ")";
   auto report = [&](const std::string& what, const Run& full, const Run& stopped, double stopGoal) {
-    out.push_back({what + ": longest work between pumps" + at, "ms", {full.longestMs}, kStretchGoalMs,
+    out.push_back({what + ": longest work between pumps" + at,
+                   "ms",
+                   {full.longestMs},
+                   kStretchGoalMs,
                    "whole run " + std::to_string(static_cast<int>(full.ms)) + " ms"});
-    out.push_back({what + ": Esc to the list as before" + at, "ms", {stopped.stopMs}, stopGoal,
+    out.push_back({what + ": Esc to the list as before" + at,
+                   "ms",
+                   {stopped.stopMs},
+                   stopGoal,
                    stopped.stopMs < 0 ? "ended before the Esc" : "Esc at 40 %"});
   };
 

@@ -114,7 +114,8 @@ TEST(SortRows, LargeSortsKeepTheOrderAndStopInEveryWalk)
     std::mt19937 rng(7);
     const std::u16string pieces[] = {u"cat", u"Dog", u"7", u"-3.5", u"", u"12345678901234567890", u"ｂｉｒｄ"};
     std::vector<std::u16string> lines;
-    for (int i = 0; i < 60'000; ++i) lines.push_back(pieces[rng() % std::size(pieces)] + u"," + std::u16string(1, u'a' + rng() % 26));
+    for (int i = 0; i < 60'000; ++i)
+        lines.push_back(pieces[rng() % std::size(pieces)] + u"," + std::u16string(1, u'a' + rng() % 26));
     const Table t(lines);
     std::vector<uint32_t> subset;
     for (uint32_t r = 0; r < lines.size(); r += 2) subset.push_back(r);
