@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <new>
-#include <numeric>
 #include <utility>
 
 namespace tovo {
@@ -14,10 +13,12 @@ int32_t Narrow(int64_t v)
     return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
 }
 
-std::vector<uint32_t> AllRows(int count)
+// Made in steps that ask `progress`; nullopt when it stopped.
+std::optional<std::vector<uint32_t>> AllRows(int count, const Progress& progress)
 {
-    std::vector<uint32_t> rows(static_cast<size_t>(std::max(count, 0)));
-    std::iota(rows.begin(), rows.end(), 0u);
+    std::vector<uint32_t> rows;
+    const auto n = static_cast<size_t>(std::max(count, 0));
+    if (!AppendInSteps(rows, n, [](size_t i) { return static_cast<uint32_t>(i); }, progress)) return std::nullopt;
     return rows;
 }
 
@@ -115,9 +116,9 @@ bool ListSession::MakeRows(Fill& fill, const LineStore& lines, int32_t firstLine
     // A fill ends the filter, as the new rows were never filtered, and keeps the sort.
     if (sortColumn_ == 0) return true;
     try {
-        std::vector<uint32_t> order = AllRows(count);
-        if (!SortRows(order, fill.rows, sortColumn_, sortDescending_, progress)) return false;
-        if (!fill.order.Assign(std::move(order), count, progress)) return false;
+        std::optional<std::vector<uint32_t>> order = AllRows(count, progress);
+        if (!order || !SortRows(*order, fill.rows, sortColumn_, sortDescending_, progress)) return false;
+        if (!fill.order.Assign(std::move(*order), count, progress)) return false;
     } catch (const std::bad_alloc&) {
         fill.order.Reset();
         fill.sortDropped = true;
@@ -300,9 +301,13 @@ int ListSession::ModelRowOfLine(int32_t line) const
     return static_cast<int>(model);
 }
 
-std::vector<uint32_t> ListSession::ShownModelRows() const
+std::optional<std::vector<uint32_t>> ListSession::ShownModelRows(const Progress& progress) const
 {
-    return order_.Identity() ? AllRows(rows_.RowCount()) : order_.Rows();
+    if (order_.Identity()) return AllRows(rows_.RowCount(), progress);
+    const std::vector<uint32_t>& shown = order_.Rows();
+    std::vector<uint32_t> rows;
+    if (!AppendInSteps(rows, shown.size(), [&](size_t i) { return shown[i]; }, progress)) return std::nullopt;
+    return rows;
 }
 
 bool ListSession::SortRows(std::vector<uint32_t>& rows, const RowModel& model, int column, bool descending,
@@ -348,8 +353,9 @@ SessionResult ListSession::SortByColumn(int column, bool descending, const Progr
     if (column < 1 || column > kShownFields) return SessionResult::Unchanged;
     const int keep = ModelRow(selected_);
     try {
-        std::vector<uint32_t> rows = ShownModelRows();
-        if (!SortRows(rows, rows_, column, descending, progress) || !ApplyOrder(std::move(rows), false, keep, progress))
+        std::optional<std::vector<uint32_t>> rows = ShownModelRows(progress);
+        if (!rows || !SortRows(*rows, rows_, column, descending, progress) ||
+            !ApplyOrder(std::move(*rows), false, keep, progress))
             return SessionResult::Stopped;
         sortColumn_ = column;
         sortDescending_ = descending;
@@ -368,9 +374,10 @@ SessionResult ListSession::SortByLine(const Progress& progress)
         return SessionResult::Done;
     }
     try {
-        std::vector<uint32_t> rows = order_.Rows();
-        InModelOrder(rows, rows_.RowCount());
-        if (!ApplyOrder(std::move(rows), false, keep, progress)) return SessionResult::Stopped;
+        std::optional<std::vector<uint32_t>> rows = ShownModelRows(progress);
+        if (!rows || !InModelOrder(*rows, rows_.RowCount(), progress) ||
+            !ApplyOrder(std::move(*rows), false, keep, progress))
+            return SessionResult::Stopped;
         sortColumn_ = 0;
         sortDescending_ = false;
     } catch (const std::bad_alloc&) {
@@ -422,9 +429,9 @@ SessionResult ListSession::ShowAllRows(const Progress& progress)
         return SessionResult::Done;
     }
     try {
-        std::vector<uint32_t> rows = AllRows(rows_.RowCount());
-        if (!SortRows(rows, rows_, sortColumn_, sortDescending_, progress) ||
-            !ApplyOrder(std::move(rows), false, keep, progress))
+        std::optional<std::vector<uint32_t>> rows = AllRows(rows_.RowCount(), progress);
+        if (!rows || !SortRows(*rows, rows_, sortColumn_, sortDescending_, progress) ||
+            !ApplyOrder(std::move(*rows), false, keep, progress))
             return SessionResult::Stopped;
         filtered_ = false;
         return SessionResult::Done;

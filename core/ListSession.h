@@ -171,7 +171,7 @@ private:
     bool ApplyOrder(std::vector<uint32_t> rows, bool identity, int keepModelRow, const Progress& progress);
     void DropSort(int keepModelRow);
     void Reselect(int keepModelRow);
-    std::vector<uint32_t> ShownModelRows() const;
+    std::optional<std::vector<uint32_t>> ShownModelRows(const Progress& progress) const;
 
     LineSource& source_;
     CollationKeyFn collate_;

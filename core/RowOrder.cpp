@@ -163,12 +163,7 @@ bool RowOrder::Assign(std::vector<uint32_t> rows, int modelRows, const Progress&
     const auto count = static_cast<size_t>(std::max(modelRows, 0));
     const auto total = static_cast<int64_t>(count + rows.size());
     std::vector<uint32_t> inverse;
-    inverse.reserve(count);
-    // A block at a time: the first touch of each page is itself a cost.
-    while (inverse.size() < count) {
-        if (progress && !progress(static_cast<int64_t>(inverse.size()), total)) return false;
-        inverse.insert(inverse.end(), std::min<size_t>(count - inverse.size(), 65'536), kHidden);
-    }
+    if (!AppendInSteps(inverse, count, [](size_t) { return kHidden; }, progress)) return false;
     for (size_t v = 0; v < rows.size(); ++v) {
         if (!KeepGoing(progress, static_cast<int64_t>(count + v), total)) return false;
         if (rows[v] < count) inverse[rows[v]] = static_cast<uint32_t>(v);
@@ -207,14 +202,16 @@ int RowOrder::ViewRow(int modelRow) const
     return v == kHidden ? -1 : static_cast<int>(v);
 }
 
-void InModelOrder(std::vector<uint32_t>& rows, int modelRows)
+bool InModelOrder(std::vector<uint32_t>& rows, int modelRows, const Progress& progress)
 {
     if (rows.size() == static_cast<size_t>(modelRows)) {
         std::iota(rows.begin(), rows.end(), 0u);  // every row, each once
-        return;
+        return true;
     }
-    if (std::is_sorted(rows.begin(), rows.end())) return;
-    std::vector<uint8_t> shown(static_cast<size_t>(std::max(modelRows, 0)));
+    if (std::is_sorted(rows.begin(), rows.end())) return true;
+    std::vector<uint8_t> shown;
+    if (!AppendInSteps(shown, static_cast<size_t>(std::max(modelRows, 0)), [](size_t) { return uint8_t{0}; }, progress))
+        return false;
     for (uint32_t r : rows) {
         if (r < shown.size()) shown[r] = 1;
     }
@@ -222,6 +219,7 @@ void InModelOrder(std::vector<uint32_t>& rows, int modelRows)
     for (size_t r = 0; r < shown.size() && at < rows.size(); ++r) {
         if (shown[r]) rows[at++] = static_cast<uint32_t>(r);
     }
+    return true;
 }
 
 bool SortRowsByField(std::vector<uint32_t>& rows, const RowModel& model, int field, bool descending,
@@ -233,7 +231,7 @@ bool SortRowsByField(std::vector<uint32_t>& rows, const RowModel& model, int fie
     checkKeyBytes(0);
     // Reading in line order splits each row once and leaves the model's cache of recent rows to
     // the rows on screen; the result does not depend on the order given.
-    InModelOrder(rows, model.RowCount());
+    if (!InModelOrder(rows, model.RowCount(), progress)) return false;
     // Three walks of the rows for the caller's progress: reading, ranking, sorting.
     const auto n = static_cast<int64_t>(rows.size());
     const auto step = [&](int64_t phase, size_t done) {

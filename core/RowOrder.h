@@ -47,8 +47,9 @@ private:
 };
 
 // Puts `rows` (model rows below modelRows, each at most once) in model order in linear time, with
-// a byte a model row for the while: a sort of ten million could itself take a second.
-void InModelOrder(std::vector<uint32_t>& rows, int modelRows);
+// a byte a model row for the while: a sort of ten million could itself take a second. False,
+// `rows` unchanged, when `progress` stopped it.
+bool InModelOrder(std::vector<uint32_t>& rows, int modelRows, const Progress& progress = {});
 
 // Orders `rows` (model rows, each at most once) by field `field` (0-based) as CompareSortFields
 // orders two fields, text by `collate`; equal fields in model row order. Each row's field is read
