@@ -155,9 +155,6 @@ class TFormCsvList : public win::Form {
     FillScope& operator=(const FillScope&) = delete;
     // Handles the pending messages now; false: stop, the window is closing or Esc stopped it.
     bool PumpNow();
-    // The work's result is taken: Esc no longer stops it; pumps once before it is shown (showing
-    // ten million rows costs tens of milliseconds of its own).
-    void PumpTaken();
     bool CloseRequested() const;
     bool StopRequested() const;
 

@@ -144,11 +144,6 @@ bool TFormCsvList::FillScope::PumpNow() {
   return open && !form_.fill_.closeRequested && !StopRequested();
 }
 
-void TFormCsvList::FillScope::PumpTaken() {
-  form_.fill_.stoppable = false;
-  PumpNow();
-}
-
 bool TFormCsvList::FillScope::CloseRequested() const { return form_.fill_.closeRequested; }
 
 bool TFormCsvList::FillScope::StopRequested() const { return form_.fill_.stoppable && form_.fill_.stopRequested; }
@@ -279,10 +274,7 @@ bool TFormCsvList::RunFill(const SessionOp& op) {
   {
     FillScope fill(*this);
     result = op(FillProgress(false));
-    if (Committed(result)) {
-      fill.PumpTaken();
-      ShowFilledRows();
-    }
+    if (Committed(result)) ShowFilledRows();
     closing = fill.CloseRequested();
   }
   // A stopped fill left the rows as they were; the window is closing.
@@ -394,10 +386,7 @@ void TFormCsvList::MenuCsvListLoadAllClick() {
     }
     if (marker && !marker->Running()) marker.reset();
     result = session_.LoadAll(FillProgress(true), marker ? &*marker : nullptr);
-    if (Committed(result)) {
-      fill.PumpTaken();
-      ShowFilledRows();
-    }
+    if (Committed(result)) ShowFilledRows();
     closing = fill.CloseRequested();
   }
   if (!Committed(result)) {

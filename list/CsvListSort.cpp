@@ -79,10 +79,7 @@ void TFormCsvList::Reorder(const char16_t* doing, const SessionOp& op) {
   {
     FillScope fill(*this, doing);
     result = op(FillProgress(false));
-    if (Committed(result)) {
-      fill.PumpTaken();
-      ShowReordered(keep);
-    }
+    if (Committed(result)) ShowReordered(keep);
     if (fill.CloseRequested()) return;
   }
   if (result == SessionResult::SortDropped) TellSortDropped();
