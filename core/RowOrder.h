@@ -16,7 +16,8 @@ class RowModel;
 class TermMatcher;
 
 // Rows shown in model order, some of them or all in another order. With neither, no vector is
-// held at all; otherwise 4 bytes a shown row, and 4 a model row once a model row is looked up.
+// held at all; otherwise 4 bytes a shown row, and 4 a model row once a model row is looked up (at
+// once when the order comes with its map: Assign with a progress).
 class RowOrder {
 public:
     bool Identity() const { return !active_; }
