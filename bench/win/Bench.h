@@ -87,6 +87,9 @@ void WriteIni(const Context& ctx, const wchar_t* section, const wchar_t* key, co
 // word file a drawing measurement made.
 void RestoreHighLightAndSize(const Context& ctx, const std::wstring& wordFile);
 
+// A status bar panel's text, read from another thread.
+std::wstring StatusPanel(HWND status, int panel);
+
 // The floor of load-all: the document read through the editor's two messages a line (length,
 // then text into one reused buffer), nothing stored or shown, from a stand-in editor window on
 // the calling thread. Milliseconds.

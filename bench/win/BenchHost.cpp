@@ -246,6 +246,15 @@ HWND Session::CreateEditorWindow(const Document& doc, int currentLine) {
                          GetModuleHandleW(nullptr), state);
 }
 
+std::wstring StatusPanel(HWND status, int panel) {
+  wchar_t text[512] = {};
+  DWORD_PTR length = 0;
+  SendMessageTimeoutW(status, SB_GETTEXTLENGTHW, panel, 0, SMTO_NORMAL, 10000, &length);
+  if (LOWORD(length) >= 512) return {};
+  SendMessageTimeoutW(status, SB_GETTEXTW, panel, reinterpret_cast<LPARAM>(text), SMTO_NORMAL, 10000, &length);
+  return text;
+}
+
 double ReadThroughEditor(const Document& doc) {
   HWND editor = Session::CreateEditorWindow(doc, 0);
   if (!editor) throw std::runtime_error("cannot create the editor window");

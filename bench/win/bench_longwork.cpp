@@ -38,15 +38,6 @@ std::string Label(int lines) {
   return lines % 1000000 == 0 ? std::to_string(lines / 1000000) + "M" : std::to_string(lines);
 }
 
-std::wstring StatusPanel(HWND status, int panel) {
-  wchar_t text[512] = {};
-  DWORD_PTR length = 0;
-  SendMessageTimeoutW(status, SB_GETTEXTLENGTHW, panel, 0, SMTO_NORMAL, 10000, &length);
-  if (LOWORD(length) >= 512) return {};
-  SendMessageTimeoutW(status, SB_GETTEXTW, panel, reinterpret_cast<LPARAM>(text), SMTO_NORMAL, 10000, &length);
-  return text;
-}
-
 double LongestWorkMs(HWND window) {
   return static_cast<double>(reinterpret_cast<intptr_t>(GetPropW(window, L"TovoLongestWorkUs"))) / 1000.0;
 }

@@ -25,19 +25,6 @@ std::vector<std::wstring> Lines() {
   return lines;
 }
 
-HWND OpenPopupMenu(DWORD thread) {
-  HWND found = nullptr;
-  EnumThreadWindows(
-      thread,
-      [](HWND hwnd, LPARAM out) {
-        if (ClassName(hwnd) != L"#32768" || !IsWindowVisible(hwnd)) return TRUE;
-        *reinterpret_cast<HWND*>(out) = hwnd;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&found));
-  return found;
-}
-
 class LongWork : public ListWindowTest {
  protected:
   void TearDown() override {

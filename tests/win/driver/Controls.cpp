@@ -54,6 +54,19 @@ SIZE ClientSizeOf(HWND hwnd) {
 
 bool IsVisibleEnabled(HWND hwnd) { return IsWindowVisible(hwnd) && IsWindowEnabled(hwnd); }
 
+HWND OpenPopupMenu(DWORD thread) {
+  HWND found = nullptr;
+  EnumThreadWindows(
+      thread,
+      [](HWND hwnd, LPARAM out) {
+        if (ClassName(hwnd) != L"#32768" || !IsWindowVisible(hwnd)) return TRUE;
+        *reinterpret_cast<HWND*>(out) = hwnd;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&found));
+  return found;
+}
+
 std::vector<HWND> Children(HWND parent, std::wstring_view cls) {
   struct Search {
     std::wstring_view cls;
