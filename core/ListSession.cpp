@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <new>
-#include <numeric>
 #include <utility>
 
 namespace tovo {
@@ -14,10 +13,12 @@ int32_t Narrow(int64_t v)
     return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
 }
 
-std::vector<uint32_t> AllRows(int count)
+// Made in steps that ask `progress`; nullopt when it stopped.
+std::optional<std::vector<uint32_t>> AllRows(int count, const Progress& progress)
 {
-    std::vector<uint32_t> rows(static_cast<size_t>(std::max(count, 0)));
-    std::iota(rows.begin(), rows.end(), 0u);
+    std::vector<uint32_t> rows;
+    const auto n = static_cast<size_t>(std::max(count, 0));
+    if (!AppendInSteps(rows, n, [](size_t i) { return static_cast<uint32_t>(i); }, progress)) return std::nullopt;
     return rows;
 }
 
@@ -115,9 +116,9 @@ bool ListSession::MakeRows(Fill& fill, const LineStore& lines, int32_t firstLine
     // A fill ends the filter, as the new rows were never filtered, and keeps the sort.
     if (sortColumn_ == 0) return true;
     try {
-        std::vector<uint32_t> order = AllRows(count);
-        if (!SortRows(order, fill.rows, sortColumn_, sortDescending_, progress)) return false;
-        fill.order.Assign(std::move(order), count);
+        std::optional<std::vector<uint32_t>> order = AllRows(count, progress);
+        if (!order || !SortRows(*order, fill.rows, sortColumn_, sortDescending_, progress)) return false;
+        if (!fill.order.Assign(std::move(*order), count, progress)) return false;
     } catch (const std::bad_alloc&) {
         fill.order.Reset();
         fill.sortDropped = true;
@@ -300,9 +301,13 @@ int ListSession::ModelRowOfLine(int32_t line) const
     return static_cast<int>(model);
 }
 
-std::vector<uint32_t> ListSession::ShownModelRows() const
+std::optional<std::vector<uint32_t>> ListSession::ShownModelRows(const Progress& progress) const
 {
-    return order_.Identity() ? AllRows(rows_.RowCount()) : order_.Rows();
+    if (order_.Identity()) return AllRows(rows_.RowCount(), progress);
+    const std::vector<uint32_t>& shown = order_.Rows();
+    std::vector<uint32_t> rows;
+    if (!AppendInSteps(rows, shown.size(), [&](size_t i) { return shown[i]; }, progress)) return std::nullopt;
+    return rows;
 }
 
 bool ListSession::SortRows(std::vector<uint32_t>& rows, const RowModel& model, int column, bool descending,
@@ -311,15 +316,17 @@ bool ListSession::SortRows(std::vector<uint32_t>& rows, const RowModel& model, i
     return SortRowsByField(rows, model, column - 1, descending, collate_, 65'536, sortKeyLimit_, progress);
 }
 
-// The row that was selected stays selected wherever it now stands, else the first.
-void ListSession::ApplyOrder(std::vector<uint32_t> rows, bool identity, int keepModelRow)
+// The row that was selected stays selected wherever it now stands, else the first. False,
+// nothing changed, when `progress` stopped it.
+bool ListSession::ApplyOrder(std::vector<uint32_t> rows, bool identity, int keepModelRow, const Progress& progress)
 {
     if (identity) {
         order_.Reset();
-    } else {
-        order_.Assign(std::move(rows), rows_.RowCount());
+    } else if (!order_.Assign(std::move(rows), rows_.RowCount(), progress)) {
+        return false;
     }
     Reselect(keepModelRow);
+    return true;
 }
 
 void ListSession::Reselect(int keepModelRow)
@@ -346,11 +353,12 @@ SessionResult ListSession::SortByColumn(int column, bool descending, const Progr
     if (column < 1 || column > kShownFields) return SessionResult::Unchanged;
     const int keep = ModelRow(selected_);
     try {
-        std::vector<uint32_t> rows = ShownModelRows();
-        if (!SortRows(rows, rows_, column, descending, progress)) return SessionResult::Stopped;
+        std::optional<std::vector<uint32_t>> rows = ShownModelRows(progress);
+        if (!rows || !SortRows(*rows, rows_, column, descending, progress) ||
+            !ApplyOrder(std::move(*rows), false, keep, progress))
+            return SessionResult::Stopped;
         sortColumn_ = column;
         sortDescending_ = descending;
-        ApplyOrder(std::move(rows), false, keep);
         return SessionResult::Done;
     } catch (const std::bad_alloc&) {
         DropSort(keep);
@@ -358,18 +366,32 @@ SessionResult ListSession::SortByColumn(int column, bool descending, const Progr
     }
 }
 
-SessionResult ListSession::SortByLine()
+SessionResult ListSession::SortByLine(const Progress& progress)
 {
-    DropSort(ModelRow(selected_));
+    const int keep = ModelRow(selected_);
+    if (!filtered_) {
+        DropSort(keep);
+        return SessionResult::Done;
+    }
+    try {
+        std::optional<std::vector<uint32_t>> rows = ShownModelRows(progress);
+        if (!rows || !InModelOrder(*rows, rows_.RowCount(), progress) ||
+            !ApplyOrder(std::move(*rows), false, keep, progress))
+            return SessionResult::Stopped;
+        sortColumn_ = 0;
+        sortDescending_ = false;
+    } catch (const std::bad_alloc&) {
+        DropSort(keep);  // in place, at a sort's cost
+    }
     return SessionResult::Done;
 }
 
 SessionResult ListSession::ClickColumn(int column, const Progress& progress)
 {
-    if (column <= 0 || column > kShownFields) return SortByLine();
+    if (column <= 0 || column > kShownFields) return SortByLine(progress);
     if (column != sortColumn_) return SortByColumn(column, false, progress);
     if (!sortDescending_) return SortByColumn(column, true, progress);
-    return SortByLine();
+    return SortByLine(progress);
 }
 
 SessionResult ListSession::Filter(const FieldMatcher& matcher, const Progress& progress)
@@ -400,16 +422,17 @@ SessionResult ListSession::ShowFiltered(std::vector<uint32_t> rows, const Progre
             if (!SortRows(rows, rows_, sortColumn_, sortDescending_, progress)) return SessionResult::Stopped;
         } catch (const std::bad_alloc&) {
             std::sort(rows.begin(), rows.end());
-            sortColumn_ = 0;
-            sortDescending_ = false;
             result = SessionResult::SortDropped;
         }
     }
     // Kept while the filter lasts: no room left over from growing (up to 4 bytes a row).
     rows.shrink_to_fit();
-    const int keep = ModelRow(selected_);
+    if (!ApplyOrder(std::move(rows), false, ModelRow(selected_), progress)) return SessionResult::Stopped;
     filtered_ = true;
-    ApplyOrder(std::move(rows), false, keep);
+    if (result == SessionResult::SortDropped) {
+        sortColumn_ = 0;
+        sortDescending_ = false;
+    }
     return result;
 }
 
@@ -419,14 +442,15 @@ SessionResult ListSession::ShowAllRows(const Progress& progress)
     const int keep = ModelRow(selected_);
     if (sortColumn_ == 0) {
         EndFilters();
-        ApplyOrder({}, true, keep);
+        ApplyOrder({}, true, keep, progress);
         return SessionResult::Done;
     }
     try {
-        std::vector<uint32_t> rows = AllRows(rows_.RowCount());
-        if (!SortRows(rows, rows_, sortColumn_, sortDescending_, progress)) return SessionResult::Stopped;
+        std::optional<std::vector<uint32_t>> rows = AllRows(rows_.RowCount(), progress);
+        if (!rows || !SortRows(*rows, rows_, sortColumn_, sortDescending_, progress) ||
+            !ApplyOrder(std::move(*rows), false, keep, progress))
+            return SessionResult::Stopped;
         EndFilters();
-        ApplyOrder(std::move(rows), false, keep);
         return SessionResult::Done;
     } catch (const std::bad_alloc&) {
         EndFilters();
@@ -467,10 +491,9 @@ SessionResult ListSession::FilterColumn(int column, ColumnCondition condition, c
         if (r >= 0 && shows[static_cast<size_t>(r)]) rows.push_back(static_cast<uint32_t>(r));
     }
     if (rows.empty()) return SessionResult::NoMatch;
-    const int keep = ModelRow(selected_);
+    if (!ApplyOrder(std::move(rows), false, ModelRow(selected_), progress)) return SessionResult::Stopped;
     columnFilters_ = std::move(filters);
     filtered_ = true;
-    ApplyOrder(std::move(rows), false, keep);
     return SessionResult::Done;
 }
 

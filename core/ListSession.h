@@ -94,7 +94,7 @@ public:
 
     // column 1..96. A sort orders the rows shown; a fill keeps it, the filter ends with a fill.
     SessionResult SortByColumn(int column, bool descending, const Progress& progress = {});
-    SessionResult SortByLine();
+    SessionResult SortByLine(const Progress& progress = {});
     // A click on a caption: ascending, descending, then line order; "No" (0) is line order.
     SessionResult ClickColumn(int column, const Progress& progress = {});
     SessionResult Filter(const FieldMatcher& matcher, const Progress& progress = {});
@@ -193,10 +193,10 @@ private:
     SessionResult SelectLine(int32_t line, const Progress& progress);
     bool SortRows(std::vector<uint32_t>& rows, const RowModel& model, int column, bool descending,
                   const Progress& progress) const;
-    void ApplyOrder(std::vector<uint32_t> rows, bool identity, int keepModelRow);
+    bool ApplyOrder(std::vector<uint32_t> rows, bool identity, int keepModelRow, const Progress& progress);
     void DropSort(int keepModelRow);
     void Reselect(int keepModelRow);
-    std::vector<uint32_t> ShownModelRows() const;
+    std::optional<std::vector<uint32_t>> ShownModelRows(const Progress& progress) const;
     SessionResult ShowFiltered(std::vector<uint32_t> rows, const Progress& progress);
     SessionResult Refilter(ColumnFilters filters, const Progress& progress);
     void EndFilters();

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <new>
 #include <numeric>
+#include <optional>
 #include <string_view>
 #include <unordered_map>
 
@@ -28,11 +29,16 @@ struct Key {
 // distinct texts as a rule (names, places, codes), and ranking them once lets the sort compare
 // integers instead of collation keys scattered over memory. False, keys unchanged, past
 // `maxRanked` distinct texts, where ranking would cost what it saves.
-bool RankTexts(std::vector<Key>& keys, const std::string& bytes, size_t maxRanked)
+// nullopt when `keepGoing(i)` stopped it (a hash look-up a row: seconds for ten million rows),
+// asked with i counting up to twice the keys over its two walks.
+template <class Step>
+std::optional<bool> RankTexts(std::vector<Key>& keys, const std::string& bytes, size_t maxRanked, Step keepGoing)
 {
     std::unordered_map<std::string_view, uint32_t> ids;
     std::vector<std::string_view> distinct;
-    for (Key& k : keys) {
+    for (size_t i = 0; i < keys.size(); ++i) {
+        if (!keepGoing(i)) return std::nullopt;
+        Key& k = keys[i];
         if (!SortKeyIsText(k.key)) continue;
         const auto [it, fresh] =
             ids.try_emplace(std::string_view(bytes).substr(k.offset, k.length), static_cast<uint32_t>(distinct.size()));
@@ -53,8 +59,82 @@ bool RankTexts(std::vector<Key>& keys, const std::string& bytes, size_t maxRanke
     std::vector<uint32_t> rank(distinct.size());
     for (uint32_t i = 0; i < order.size(); ++i) rank[order[i]] = i;
     const uint64_t text = uint64_t{kSortClassText} << kSortClassShift;
-    for (Key& k : keys) {
-        if (SortKeyIsText(k.key)) k.key = text | rank[static_cast<uint32_t>(k.key)];
+    for (size_t i = 0; i < keys.size(); ++i) {
+        if (!keepGoing(keys.size() + i)) return std::nullopt;
+        if (SortKeyIsText(keys[i].key)) keys[i].key = text | rank[static_cast<uint32_t>(keys[i].key)];
+    }
+    return true;
+}
+
+// The rows whose keys' bytes foretell the sort's.
+constexpr size_t kEstimateRows = 65'536;
+
+// Ranges up to this many keys go to std::sort whole: a millisecond or so each.
+constexpr ptrdiff_t kLeafKeys = 16'384;
+
+// Sorts keys (all distinct: the row breaks ties) by `less`, in steps: std::sort of ten million
+// keys would run for seconds with no word to the caller. Larger ranges are partitioned here,
+// `keepGoing(sorted)` asked every kProgressRows keys looked at, with the keys already in their
+// final place; false when it stopped the sort, the keys then in no particular order. Pivots are
+// the median of three keys at pseudo-random places, so no input order makes it quadratic.
+template <class Less, class Step>
+bool SortInSteps(std::vector<Key>& keys, Less less, Step keepGoing)
+{
+    struct Range {
+        Key* first;
+        Key* last;
+    };
+    std::vector<Range> todo;
+    if (!keys.empty()) todo.push_back({keys.data(), keys.data() + keys.size()});
+    size_t sorted = 0, looked = 0;
+    uint32_t seed = 0x9E3779B9u;
+    const auto tick = [&] { return ++looked % kProgressRows != 0 || keepGoing(sorted); };
+    const auto randomIn = [&seed](Key* first, ptrdiff_t n) {
+        seed ^= seed << 13;
+        seed ^= seed >> 17;
+        seed ^= seed << 5;
+        return first + static_cast<ptrdiff_t>(seed % static_cast<uint32_t>(n));
+    };
+    while (!todo.empty()) {
+        auto [first, last] = todo.back();
+        todo.pop_back();
+        // The smaller part is sorted first and the larger waits: the stack stays log2 n deep.
+        while (last - first > kLeafKeys) {
+            const ptrdiff_t n = last - first;
+            Key* a = randomIn(first, n);
+            Key* b = randomIn(first, n);
+            Key* c = randomIn(first, n);
+            Key* median = less(*a, *b) ? (less(*b, *c) ? b : (less(*a, *c) ? c : a))
+                                       : (less(*a, *c) ? a : (less(*b, *c) ? c : b));
+            std::swap(*first, *median);
+            // Hoare's partition around the first key: both parts non-empty.
+            const Key pivot = *first;
+            Key* i = first - 1;
+            Key* j = last;
+            for (;;) {
+                do {
+                    ++i;
+                    if (!tick()) return false;
+                } while (less(*i, pivot));
+                do {
+                    --j;
+                    if (!tick()) return false;
+                } while (less(pivot, *j));
+                if (i >= j) break;
+                std::swap(*i, *j);
+            }
+            Key* split = j + 1;
+            if (split - first < last - split) {
+                todo.push_back({split, last});
+                last = split;
+            } else {
+                todo.push_back({first, split});
+                first = split;
+            }
+        }
+        std::sort(first, last, less);
+        sorted += static_cast<size_t>(last - first);
+        if (!keepGoing(sorted)) return false;
     }
     return true;
 }
@@ -76,6 +156,23 @@ void RowOrder::Assign(std::vector<uint32_t> rows, int modelRows)
     std::vector<uint32_t>().swap(inverse_);
     modelRows_ = std::max(modelRows, 0);
     active_ = true;
+}
+
+bool RowOrder::Assign(std::vector<uint32_t> rows, int modelRows, const Progress& progress)
+{
+    const auto count = static_cast<size_t>(std::max(modelRows, 0));
+    const auto total = static_cast<int64_t>(count + rows.size());
+    std::vector<uint32_t> inverse;
+    if (!AppendInSteps(inverse, count, [](size_t) { return kHidden; }, progress)) return false;
+    for (size_t v = 0; v < rows.size(); ++v) {
+        if (!KeepGoing(progress, static_cast<int64_t>(count + v), total)) return false;
+        if (rows[v] < count) inverse[rows[v]] = static_cast<uint32_t>(v);
+    }
+    order_ = std::move(rows);
+    inverse_ = std::move(inverse);
+    modelRows_ = static_cast<int>(count);
+    active_ = true;
+    return true;
 }
 
 void RowOrder::ToModelOrder()
@@ -105,6 +202,26 @@ int RowOrder::ViewRow(int modelRow) const
     return v == kHidden ? -1 : static_cast<int>(v);
 }
 
+bool InModelOrder(std::vector<uint32_t>& rows, int modelRows, const Progress& progress)
+{
+    if (rows.size() == static_cast<size_t>(modelRows)) {
+        std::iota(rows.begin(), rows.end(), 0u);  // every row, each once
+        return true;
+    }
+    if (std::is_sorted(rows.begin(), rows.end())) return true;
+    std::vector<uint8_t> shown;
+    if (!AppendInSteps(shown, static_cast<size_t>(std::max(modelRows, 0)), [](size_t) { return uint8_t{0}; }, progress))
+        return false;
+    for (uint32_t r : rows) {
+        if (r < shown.size()) shown[r] = 1;
+    }
+    size_t at = 0;
+    for (size_t r = 0; r < shown.size() && at < rows.size(); ++r) {
+        if (shown[r]) rows[at++] = static_cast<uint32_t>(r);
+    }
+    return true;
+}
+
 bool SortRowsByField(std::vector<uint32_t>& rows, const RowModel& model, int field, bool descending,
                      CollationKeyFn collate, size_t maxRankedTexts, size_t maxKeyBytes, const Progress& progress)
 {
@@ -114,28 +231,35 @@ bool SortRowsByField(std::vector<uint32_t>& rows, const RowModel& model, int fie
     checkKeyBytes(0);
     // Reading in line order splits each row once and leaves the model's cache of recent rows to
     // the rows on screen; the result does not depend on the order given.
-    if (rows.size() == static_cast<size_t>(model.RowCount())) {
-        std::iota(rows.begin(), rows.end(), 0u);  // every row, each once: line order needs no sort
-    } else if (!std::is_sorted(rows.begin(), rows.end())) {
-        std::sort(rows.begin(), rows.end());
-    }
-    std::vector<Key> keys(rows.size());
+    if (!InModelOrder(rows, model.RowCount(), progress)) return false;
+    // Three walks of the rows for the caller's progress: reading, ranking, sorting.
+    const auto n = static_cast<int64_t>(rows.size());
+    const auto step = [&](int64_t phase, size_t done) {
+        return !progress || progress(phase * n + static_cast<int64_t>(done), 3 * n);
+    };
+    std::vector<Key> keys;
+    keys.reserve(rows.size());  // not value-initialised: the pages are touched as keys are made
     // The texts' collation keys and the exact keys of numbers the 8-byte key cannot settle.
     std::string bytes;
     for (size_t i = 0; i < rows.size(); ++i) {
-        // Reading the fields (splitting, collation keys) is the sort's cost; the sort below is not.
-        if (!KeepGoing(progress, static_cast<int64_t>(i), static_cast<int64_t>(rows.size()))) return false;
+        // Reading the fields (splitting, collation keys) is the sort's main cost.
+        if (!KeepGoing(progress, static_cast<int64_t>(i), 3 * n)) return false;
+        // Grown by doubling, the bytes would be copied whole near the end: tens of milliseconds
+        // at ten million rows. Room for all, as the first rows use it, makes that rare.
+        if (i == kEstimateRows && rows.size() > 2 * kEstimateRows)
+            bytes.reserve(bytes.size() / kEstimateRows * rows.size() / 4 * 5 + 4096);
         const std::u16string_view text = model.Field(static_cast<int>(rows[i]), field);
-        Key& k = keys[i];
-        k = {SortKeyOf(text), bytes.size(), 0, rows[i]};
+        Key& k = keys.emplace_back(Key{SortKeyOf(text), bytes.size(), 0, rows[i]});
         if (!SortKeyNeedsText(k.key)) continue;
         (SortKeyIsText(k.key) ? collate : AppendNumberKey)(text, bytes);
         k.length = static_cast<uint32_t>(bytes.size() - k.offset);
         checkKeyBytes(bytes.size());
     }
-    const bool ranked = RankTexts(keys, bytes, maxRankedTexts);
-    // The row breaks ties, so an unstable sort gives the stable order.
-    std::sort(keys.begin(), keys.end(), [&](const Key& a, const Key& b) {
+    const std::optional<bool> ranked =
+        RankTexts(keys, bytes, maxRankedTexts, [&](size_t i) { return i % kProgressRows != 0 || step(1, i / 2); });
+    if (!ranked) return false;
+    // The row breaks ties, so the order is the stable one whatever the sort.
+    const auto less = [&, ranked = *ranked](const Key& a, const Key& b) {
         const int c = CompareSortKeys(a.key, b.key, descending, [&] {
             if (ranked && SortKeyIsText(a.key)) return 0;
             const int order =
@@ -144,7 +268,8 @@ bool SortRowsByField(std::vector<uint32_t>& rows, const RowModel& model, int fie
             return a.length < b.length ? -1 : (a.length > b.length ? 1 : 0);
         });
         return c != 0 ? c < 0 : a.row < b.row;
-    });
+    };
+    if (!SortInSteps(keys, less, [&](size_t sorted) { return step(2, sorted); })) return false;
     for (size_t i = 0; i < rows.size(); ++i) rows[i] = keys[i].row;
     return true;
 }

@@ -16,13 +16,17 @@ class RowModel;
 class FieldMatcher;
 
 // Rows shown in model order, some of them or all in another order. With neither, no vector is
-// held at all; otherwise 4 bytes a shown row, and 4 a model row once a model row is looked up.
+// held at all; otherwise 4 bytes a shown row, and 4 a model row once a model row is looked up (at
+// once when the order comes with its map: Assign with a progress).
 class RowOrder {
 public:
     bool Identity() const { return !active_; }
     void Reset();
     // modelRows: the model's row count. rows: model rows, each at most once.
     void Assign(std::vector<uint32_t> rows, int modelRows);
+    // The same with the map back from model rows made now (a tenth of a second for ten million
+    // rows), in steps that ask `progress`; false, the order unchanged, when it stopped.
+    bool Assign(std::vector<uint32_t> rows, int modelRows, const Progress& progress);
 
     // The same rows shown, in model order: sorted in place, nothing allocated (for memory that
     // ran out while sorting).
@@ -43,14 +47,20 @@ private:
     bool active_ = false;
 };
 
+// Puts `rows` (model rows below modelRows, each at most once) in model order in linear time, with
+// a byte a model row for the while: a sort of ten million could itself take a second. False,
+// `rows` unchanged, when `progress` stopped it.
+bool InModelOrder(std::vector<uint32_t>& rows, int modelRows, const Progress& progress = {});
+
 // Orders `rows` (model rows, each at most once) by field `field` (0-based) as CompareSortFields
 // orders two fields, text by `collate`; equal fields in model row order. Each row's field is read
 // once, in model row order. The column's distinct texts are ranked once, unless there are more
 // than `maxRankedTexts`; then texts compare by their collation keys. While sorting: 24 bytes a
 // row, the texts' collation keys and the ranking; nothing after. Throws std::bad_alloc when memory
 // runs out, or when the keys would pass `maxKeyBytes` (0: no limit); `rows` then holds each of
-// its rows once, in no particular order. False when `progress` stopped it while the fields were
-// read: `rows` are then in model order.
+// its rows once, in no particular order. `progress` sees three walks of the rows (reading the
+// fields, ranking, sorting) and is asked at least every kProgressRows keys in each; false when
+// it stopped the sort: `rows` are then in model order.
 bool SortRowsByField(std::vector<uint32_t>& rows, const RowModel& model, int field, bool descending,
                      CollationKeyFn collate, size_t maxRankedTexts = 65'536, size_t maxKeyBytes = 0,
                      const Progress& progress = {});

@@ -100,9 +100,16 @@ bool TFormCsvList::CreateControls() {
   }
   list_ = CreateChild(WC_LISTVIEWW, L"", WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA | LVS_SINGLESEL | LVS_SHOWSELALWAYS,
                       WS_EX_CLIENTEDGE, IdListView1);
-  statusBar_ = CreateChild(STATUSCLASSNAMEW, L"", CCS_NORESIZE | CCS_NOPARENTALIGN | CCS_NODIVIDER | SBARS_SIZEGRIP, 0,
-                           IdStatusBar1);
+  // It clips its children: the progress bar shown during long work.
+  statusBar_ =
+      CreateChild(STATUSCLASSNAMEW, L"",
+                  CCS_NORESIZE | CCS_NOPARENTALIGN | CCS_NODIVIDER | SBARS_SIZEGRIP | WS_CLIPCHILDREN, 0, IdStatusBar1);
   if (!list_ || !statusBar_) return false;
+  // Shown by long work only, at the right end of panel 4.
+  progressBar_ = CreateWindowExW(0, PROGRESS_CLASSW, L"", WS_CHILD | PBS_SMOOTH, 0, 0, 0, 0, statusBar_,
+                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(IdProgressBar)), ThisModule(), nullptr);
+  if (!progressBar_) return false;
+  SendMessageW(progressBar_, PBM_SETRANGE32, 0, kProgressBarRange);
   ListView_SetExtendedListViewStyle(list_, LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
   CreateListAids();
 
@@ -147,6 +154,7 @@ void TFormCsvList::FormResize() {
   for (int i = 0; i < 4; ++i) parts[i] = Scale(70, dpi_) * (i + 1);
   parts[4] = -1;
   SendMessageW(statusBar_, SB_SETPARTS, 5, reinterpret_cast<LPARAM>(parts));
+  if (fill_.barShown) PlaceProgressBar();
 }
 
 void TFormCsvList::FormDpiChanged() { ApplyListFont(); }
@@ -344,9 +352,15 @@ void TFormCsvList::ComboBox1Change() {
     ShowSettings();
     return;
   }
+  const int previousEntry = settings_.rowsPerPageEntry;
   settings_.rowsPerPageEntry = entry;
   const int rowsPerPage = RowsPerPageAt(entry);
   RunFill([&](const Progress& progress) { return session_.SetRowsPerPage(rowsPerPage, progress); });
+  // Stopped: the box goes back to the page size in force.
+  if (session_.RowsPerPage() != rowsPerPage) {
+    settings_.rowsPerPageEntry = previousEntry;
+    ShowSettings();
+  }
 }
 
 void TFormCsvList::ComboBox2Change() {
@@ -452,6 +466,7 @@ bool TFormCsvList::PreviewMessage(MSG& msg) {
     bool inBox = msg.hwnd == rowsPerPageBox_ || msg.hwnd == widthBox_ || msg.hwnd == searchBox_ || parent == searchBox_;
     return inBox && IsEnterOrEscChar(msg.wParam);
   }
+  if (WorkKeyDown(msg)) return true;
   if (msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN) {
     // Keys the window posts to the list itself go straight to the list, never to the shortcut
     // matcher (a command on PgDn would post its key to itself for ever); they still move the

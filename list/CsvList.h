@@ -46,10 +46,10 @@ namespace tovo {
 // The list view draws (and its own auto-size measures) at most this many units of a cell: its
 // display buffer holds 260 with the terminator. Fitting and the cut-off test cover what is drawn.
 inline constexpr size_t kListCellUnits = 259;
-// Bytes a test build lets a store or a sort take, from the environment variable; 0 (always in a
-// release build) for what the system gives. A test can so run out of memory without exhausting
-// the machine.
-size_t TestMemoryLimit(const wchar_t* variable);
+// A test build's number from the environment variable; 0 (always in a release build) without it.
+// Bytes a store or a sort may take, so a test can run out of memory without exhausting the
+// machine; a pause each time long work reports, so a test can catch it midway.
+size_t TestHookNumber(const wchar_t* variable);
 
 // Self-posted navigation keys carry this in lParam so the shortcut matcher lets them through.
 inline constexpr LPARAM kSelfPostedKey = 0x7E510001;
@@ -132,31 +132,60 @@ class TFormCsvList : public win::Form {
   void PostListKey(WPARAM vk);
   void ShowLongLineMessage();
   Splitter CurrentSplitter() const;
-  bool PumpWhileBusy(int64_t progressLine);  // throttled; false: stop the loop
+  // Throttled; false: stop the loop. done of total feeds the progress bar; countLines shows the
+  // line counter of load-all in panels 1 and 2.
+  bool PumpWhileBusy(int64_t done, int64_t total, bool countLines);
+  void ShowWorkProgress(uint64_t now);  // the bar and panel 4 once the work has lasted
+  void EndWorkProgress();
+  void PlaceProgressBar();
+  void DropQueuedKeys();
+  bool WorkKeyDown(const MSG& msg);  // Esc during work; true: taken
+  std::u16string WorkPanelText() const;
 
   // A loop that handles messages while it runs: a page fill, load-all, the header row, fitting,
   // a search. It holds "fill in progress" and a close asked for meanwhile, and ends both however
   // the loop ends. Commands that cannot run during it are refused by RunCommand (the table says
   // which); controls that are not commands ask Allowed.
+  //
+  // Esc during it stops it (when `stoppable`: the loops that take back what they did); from
+  // kProgressDelayMs on, panel 4 says what is being done (`doing`) beside a progress bar.
   class FillScope {
    public:
-    explicit FillScope(TFormCsvList& form);
+    explicit FillScope(TFormCsvList& form, const char16_t* doing = u"読み込み中", bool stoppable = true);
     ~FillScope();
     FillScope(const FillScope&) = delete;
     FillScope& operator=(const FillScope&) = delete;
-    // Handles the pending messages now; false: stop, the window is closing.
+    // Handles the pending messages now; false: stop, the window is closing or Esc stopped it.
     bool PumpNow();
     bool CloseRequested() const;
+    bool StopRequested() const;
 
    private:
     TFormCsvList& form_;
   };
+  static constexpr int kProgressBarRange = 1000;
   struct FillState {
     bool active = false;
     bool closeRequested = false;
+    bool stoppable = false;
+    bool stopRequested = false;  // Esc pressed during it
+    const char16_t* doing = nullptr;
+    uint64_t startTick = 0;
     uint64_t nextPumpTick = 0;
     uint64_t nextProgressTick = 0;
+    uint64_t nextBarTick = 0;
+    bool barShown = false;
+    int barPosition = -1;  // of kProgressBarRange
+    int64_t done = 0, total = 0;
+    DWORD testDelayMs = 0;  // test builds: a pause each time the work reports, to catch it midway
+    // Test and benchmark builds: the longest stretch of work between two pumps, in microseconds.
+    int64_t lastPumpEnd = 0;
+    int64_t longestWork = 0;
   } fill_;
+  // A pump, timed in test and benchmark builds around what it dispatches.
+  bool PumpTimed();
+  void NoteWorkStretch(int64_t now);
+  std::u16string stoppedNotice_;  // panel 4's last part after Esc stopped the work
   bool Allowed(DuringFill rule) const { return rule == DuringFill::Runs || !fill_.active; }
   bool MayRun(DuringFill rule);  // Allowed, and a refusal said in the status bar
   bool DeferCloseToFill();       // true: a fill runs and closes the window when it ends
@@ -171,8 +200,10 @@ class TFormCsvList : public win::Form {
   void GoToLine(const SessionOp& go);  // go-to and the start position
   void CenterListRow(int row);
   void ListView1Click();
-  std::array<int, kShownFields> FittedColumnWidths();
-  void EnsureCharWidths();
+  // Nullopt when stopped.
+  std::optional<std::array<int, kShownFields>> FittedColumnWidths(const Progress& progress);
+  bool SetFittedWidths(FillScope& fill, const std::array<int, kShownFields>& widths);
+  bool EnsureCharWidths(const Progress& progress = {});  // false: stopped
   // What fitting and the cut-off test measure text with, for the list's font.
   struct TextMeasure {
     CharWidthTable charWidths;
@@ -196,7 +227,7 @@ class TFormCsvList : public win::Form {
   std::unique_ptr<FieldMatcher> SearchBoxMatcher(std::u16string& term);
   int SearchedField() const;  // kAllFields, or the one field "このカラムのみ" searches
   // A walk of the session under the fill rule; false when stopped or the window is closing.
-  bool RunSearchWalk(const SessionOp& walk, SessionResult& result);
+  bool RunSearchWalk(const char16_t* doing, const SessionOp& walk, SessionResult& result);
   void TellGaveUp();
 
   // ---------------------------------------------------------------- CsvListHighLight.cpp
@@ -281,7 +312,7 @@ class TFormCsvList : public win::Form {
 
   // ---------------------------------------------------------------- CsvListSort.cpp
   // Runs a sort or a filter of the rows in the list and shows the order it made.
-  void Reorder(const SessionOp& op);
+  void Reorder(const char16_t* doing, const SessionOp& op);
   // The new order shown: the row that was selected (a model row) stays selected, else the first.
   void ShowReordered(int keptModelRow);
   void TellSortDropped();
@@ -317,6 +348,7 @@ class TFormCsvList : public win::Form {
   // ---------------------------------------------------------------- controls
   HWND list_ = nullptr;
   HWND statusBar_ = nullptr;
+  HWND progressBar_ = nullptr;
   HWND rowsPerPageBox_ = nullptr, widthBox_ = nullptr, searchBox_ = nullptr;
   HMENU menu_ = nullptr;
   win::UniqueFont listFont_, listFontBold_;

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <climits>
 #include <limits>
+#include <optional>
 #include <tuple>
 #include <utility>
 
@@ -98,7 +99,8 @@ void TFormCsvList::MenuAddHeaderClick() {
   HideCellTip();  // it names the caption about to change
 
   {
-    FillScope fill(*this);
+    // A few milliseconds that cannot be taken back halfway: Esc does not stop it.
+    FillScope fill(*this, u"見出しを設定中", false);
     // Captions change only the header, a window of its own: unsuspended, it would repaint at
     // every column. The rows need no suspending here.
     RedrawGuard redrawHeader(ListView_GetHeader(list_));
@@ -120,16 +122,22 @@ void TFormCsvList::MenuAddHeaderClick() {
 
 // ---------------------------------------------------------------- column fitting
 
-void TFormCsvList::EnsureCharWidths() {
-  if (measure_.valid) return;
+bool TFormCsvList::EnsureCharWidths(const Progress& progress) {
+  if (measure_.valid) return true;
   HFONT font = reinterpret_cast<HFONT>(SendMessageW(list_, WM_GETFONT, 0, 0));
   WindowDC dc(list_);
   {
     SelectGuard select(dc.get(), font ? static_cast<HGDIOBJ>(font) : GetStockObject(DEFAULT_GUI_FONT));
-    // One call for the whole range: 0.05 s once per font, then every cell is table look-ups.
-    if (!GetCharWidth32W(dc.get(), 0, 0xFFFF, reinterpret_cast<INT*>(measure_.charWidths.data()))) {
-      // Per character as a fallback, should a platform refuse the whole range at once.
-      for (UINT ch = 0; ch <= 0xFFFF; ++ch) {
+    // A few calls for the whole range: 0.05 s once per font, then every cell is table look-ups.
+    // In steps, so long work pumps between them.
+    constexpr UINT kStep = 0x1000;
+    for (UINT first = 0; first <= 0xFFFF; first += kStep) {
+      if (progress && !progress(first, 0x10000)) return false;
+      if (GetCharWidth32W(dc.get(), first, first + kStep - 1,
+                          reinterpret_cast<INT*>(measure_.charWidths.data()) + first))
+        continue;
+      // Per character as a fallback, should a platform refuse a range at once.
+      for (UINT ch = first; ch < first + kStep; ++ch) {
         INT w = 0;
         GetCharWidth32W(dc.get(), ch, ch, &w);
         measure_.charWidths.Set(static_cast<char16_t>(ch), w);
@@ -139,16 +147,19 @@ void TFormCsvList::EnsureCharWidths() {
   std::tie(measure_.itemTextPadding, measure_.headerTextPadding) =
       MeasureAutoSizePadding(hwnd_, font, measure_.charWidths);
   measure_.valid = true;
+  return true;
 }
 
-std::array<int, kShownFields> TFormCsvList::FittedColumnWidths() {
-  EnsureCharWidths();
+std::optional<std::array<int, kShownFields>> TFormCsvList::FittedColumnWidths(const Progress& progress) {
+  if (!EnsureCharWidths(progress)) return std::nullopt;
   // One pass over every stored character of the rows shown, a table look-up each.
-  const std::array<int, kShownFields> cells = *session_.WidestCells(measure_.charWidths, kListCellUnits);
+  const std::optional<std::array<int, kShownFields>> cells =
+      session_.WidestCells(measure_.charWidths, kListCellUnits, progress);
+  if (!cells) return std::nullopt;
   const CaptionMeasure captions(ListView_GetHeader(list_));
   std::array<int, kShownFields> widths{};
   for (int i = 0; i < kShownFields; ++i) {
-    const int64_t cell = int64_t{cells[static_cast<size_t>(i)]} + measure_.itemTextPadding;
+    const int64_t cell = int64_t{(*cells)[static_cast<size_t>(i)]} + measure_.itemTextPadding;
     const int64_t caption = int64_t{captions.Width(session_.ColumnCaption(i + 1))} + measure_.headerTextPadding;
     widths[static_cast<size_t>(i)] = ClampToInt(std::max(cell, caption));
   }
@@ -162,32 +173,37 @@ void TFormCsvList::MenuCsvListFitColumnWidthClick() {
                                     DecimalText(session_.LineCount(), 1) + u" 行ですが、実行しますか？";
     if (AskYesNo(hwnd_, question) != IDYES) return;
   }
-  // Measured before the loop, from the rows in the list now.
-  const std::array<int, kShownFields> widths = FittedColumnWidths();
-
-  bool completed = true;
+  bool completed = false;
   {
-    FillScope fill(*this);
-    RedrawGuard redraw(list_);
-    // The header is a window of its own: unsuspended, it would repaint at every column.
-    RedrawGuard redrawHeader(ListView_GetHeader(list_));
-    for (int i = 0; i < kShownFields; ++i) {
-      if (!fill.PumpNow()) {
-        completed = false;
-        break;
-      }
-      if (i % 10 == 0) {
-        SetStatus(Panel::FitProgress, DecimalText(i + 1, 2));
-        RepaintStatus();
-      }
-      ListView_SetColumnWidth(list_, i + 1, widths[static_cast<size_t>(i)]);
-    }
-    if (completed) {
-      SetStatus(Panel::FitProgress, DecimalText(kShownFields, 2));
-      RepaintStatus();
-    }
+    FillScope fill(*this, u"カラム幅を計測中");
+    // Measured from the rows in the list now, before any width changes.
+    const std::optional<std::array<int, kShownFields>> widths = FittedColumnWidths(FillProgress(false));
+    if (widths) completed = SetFittedWidths(fill, *widths);
   }
   if (completed) SetFocus(list_);
+}
+
+// False when stopped: the widths set so far are taken back.
+bool TFormCsvList::SetFittedWidths(FillScope& fill, const std::array<int, kShownFields>& widths) {
+  std::array<int, kShownFields> before{};
+  for (int i = 0; i < kShownFields; ++i) before[static_cast<size_t>(i)] = ListView_GetColumnWidth(list_, i + 1);
+  RedrawGuard redraw(list_);
+  // The header is a window of its own: unsuspended, it would repaint at every column.
+  RedrawGuard redrawHeader(ListView_GetHeader(list_));
+  for (int i = 0; i < kShownFields; ++i) {
+    if (!fill.PumpNow()) {
+      for (int j = 0; j < i; ++j) ListView_SetColumnWidth(list_, j + 1, before[static_cast<size_t>(j)]);
+      return false;
+    }
+    if (i % 10 == 0) {
+      SetStatus(Panel::FitProgress, DecimalText(i + 1, 2));
+      RepaintStatus();
+    }
+    ListView_SetColumnWidth(list_, i + 1, widths[static_cast<size_t>(i)]);
+  }
+  SetStatus(Panel::FitProgress, DecimalText(kShownFields, 2));
+  RepaintStatus();
+  return true;
 }
 
 void TFormCsvList::ButtonFitColumnWidthClick() { RunCommand(MenuCsvListFitColumnWidth); }
@@ -211,10 +227,16 @@ void TFormCsvList::GoToLine(const SessionOp& go) {
   session_.Select(SelectedRow());
   const int keep = session_.ModelRow(session_.Selected());
   const bool filtered = session_.Filtered();
-  const SessionResult result = go({});
-  if (filtered && !session_.Filtered()) ShowReordered(keep);
+  SessionResult result = SessionResult::Unchanged;
+  {
+    // A line the filter hides shows every row again, sorted: as long as a sort.
+    FillScope fill(*this, u"並べ替え中");
+    result = go(FillProgress(false));
+    if (filtered && !session_.Filtered()) ShowReordered(keep);
+    if (fill.CloseRequested()) return;
+  }
   if (result == SessionResult::SortDropped) TellSortDropped();
-  if (result != SessionResult::Unchanged) CenterListRow(session_.Selected());
+  if (result != SessionResult::Unchanged && result != SessionResult::Stopped) CenterListRow(session_.Selected());
 }
 
 void TFormCsvList::CenterListRow(int row) {

@@ -7,6 +7,7 @@ namespace tovo {
 enum ControlId : int {
   IdListView1 = 100,
   IdStatusBar1 = 101,
+  IdProgressBar = 102,  // a child of the status bar, shown while long work runs
   IdLabel3 = 110,
   IdComboBox3 = 111,
   IdLabel1 = 112,

@@ -100,11 +100,11 @@ int TFormCsvList::SearchedField() const {
   return settings_.searchOneColumn ? std::clamp(keyColumn_, 1, kShownFields) - 1 : kAllFields;
 }
 
-bool TFormCsvList::RunSearchWalk(const SessionOp& walk, SessionResult& result) {
+bool TFormCsvList::RunSearchWalk(const char16_t* doing, const SessionOp& walk, SessionResult& result) {
   bool closing = false;
   {
     // Under the fill rule like the other loops over every row: nothing replaces the rows it reads.
-    FillScope fill(*this);
+    FillScope fill(*this, doing);
     result = walk(FillProgress(false));
     closing = fill.CloseRequested();
   }
@@ -131,7 +131,8 @@ void TFormCsvList::RunSearch(bool forward) {
   session_.Select(SelectedRow());
   const int field = SearchedField();
   SessionResult result = SessionResult::Unchanged;
-  if (!RunSearchWalk([&](const Progress& progress) { return session_.Search(*matcher, forward, progress, field); },
+  if (!RunSearchWalk(u"検索中",
+                     [&](const Progress& progress) { return session_.Search(*matcher, forward, progress, field); },
                      result))
     return;
   if (result == SessionResult::GaveUp) {
@@ -160,7 +161,8 @@ void TFormCsvList::MenuCsvListSearchCountClick() {
   if (!matcher) return;
   const int field = SearchedField();
   SessionResult result = SessionResult::Unchanged;
-  if (!RunSearchWalk([&](const Progress& progress) { return session_.CountMatches(*matcher, field, progress); },
+  if (!RunSearchWalk(u"一致数を数えています",
+                     [&](const Progress& progress) { return session_.CountMatches(*matcher, field, progress); },
                      result))
     return;
   if (result == SessionResult::GaveUp) {

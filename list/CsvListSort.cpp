@@ -21,6 +21,8 @@ namespace {
 // Reordering or narrowing the rows waits for a fill: it is making them.
 constexpr DuringFill kSortDuringFill = DuringFill::Refused;
 
+constexpr char16_t kSorting[] = u"並べ替え中";
+
 enum SortMenuId : UINT {
   SortMenuAscending = 1,
   SortMenuDescending,
@@ -63,32 +65,23 @@ void UserLocaleKey(std::u16string_view text, std::string& out) {
   out.resize(at + static_cast<size_t>(written) - 1);
 }
 
-namespace {
-
-// A sort of a million rows takes a second or so.
-struct WaitCursor {
-  HCURSOR old = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
-  ~WaitCursor() { SetCursor(old); }
-};
-
-}  // namespace
-
 // ---------------------------------------------------------------- reordering
 
-// Reordering needs no pumping: a sort of a million rows takes a second or so, under the wait
-// cursor, as before the session.
-void TFormCsvList::Reorder(const SessionOp& op) {
+// Sorting and filtering ten million rows take seconds: they run as a fill, the window answering
+// and Esc stopping them. The new order is shown inside the fill, while the list's count still
+// covers the row selected before.
+void TFormCsvList::Reorder(const char16_t* doing, const SessionOp& op) {
   if (!Allowed(kSortDuringFill)) return;
   ReadTestLimits();
   session_.Select(SelectedRow());
   const int keep = session_.ModelRow(session_.Selected());
   SessionResult result = SessionResult::Unchanged;
   {
-    WaitCursor wait;
-    result = op({});
+    FillScope fill(*this, doing);
+    result = op(FillProgress(false));
+    if (Committed(result)) ShowReordered(keep);
+    if (fill.CloseRequested()) return;
   }
-  if (!Committed(result)) return;
-  ShowReordered(keep);
   if (result == SessionResult::SortDropped) TellSortDropped();
 }
 
@@ -118,11 +111,11 @@ void TFormCsvList::TellSortDropped() {
 }
 
 void TFormCsvList::SortByColumn(int column, bool descending) {
-  Reorder([&](const Progress& progress) { return session_.SortByColumn(column, descending, progress); });
+  Reorder(kSorting, [&](const Progress& progress) { return session_.SortByColumn(column, descending, progress); });
 }
 
 void TFormCsvList::SortByLine() {
-  Reorder([&](const Progress&) { return session_.SortByLine(); });
+  Reorder(kSorting, [&](const Progress& progress) { return session_.SortByLine(progress); });
 }
 
 void TFormCsvList::FilterByTerm() {
@@ -131,14 +124,14 @@ void TFormCsvList::FilterByTerm() {
   const std::unique_ptr<FieldMatcher> matcher = SearchBoxMatcher(term);
   if (!matcher) return;
   SessionResult result = SessionResult::Unchanged;
-  Reorder([&](const Progress& progress) { return result = session_.Filter(*matcher, progress); });
+  Reorder(u"絞り込み中", [&](const Progress& progress) { return result = session_.Filter(*matcher, progress); });
   if (result == SessionResult::NoMatch)
     ShowMessage(hwnd_, u"検索語を含む行がありません。表示はそのままです\r\n" + term);
   if (result == SessionResult::GaveUp) TellGaveUp();
 }
 
 void TFormCsvList::ShowAllRows() {
-  Reorder([&](const Progress& progress) { return session_.ShowAllRows(progress); });
+  Reorder(kSorting, [&](const Progress& progress) { return session_.ShowAllRows(progress); });
 }
 
 // ---------------------------------------------------------------- the header and the status bar
@@ -146,7 +139,7 @@ void TFormCsvList::ShowAllRows() {
 void TFormCsvList::ListView1ColumnClick(int column) {
   if (!MayRun(kSortDuringFill)) return;
   // Ascending, descending, then line order again; "No" is line order.
-  Reorder([&](const Progress& progress) { return session_.ClickColumn(column, progress); });
+  Reorder(kSorting, [&](const Progress& progress) { return session_.ClickColumn(column, progress); });
 }
 
 // One press on a caption, however the header reports it: a click, a double click, or both for
@@ -174,16 +167,21 @@ void TFormCsvList::UpdateSortArrow() {
 
 // Panel 4: the last search's result or count, then the filter's notice while a filter is in
 // force, the one column searched while "このカラムのみ" is on, then the notice of a command
-// refused while a fill runs.
+// refused while a fill runs or of work stopped by Esc. While long work shows its bar: what is
+// being done.
 void TFormCsvList::ShowSearchPanel() {
   SetSearchPanelText();
   RepaintStatus();
 }
 
 void TFormCsvList::SetSearchPanelText() {
+  if (fill_.barShown) {
+    SetStatus(Panel::Search, WorkPanelText());
+    return;
+  }
   std::u16string scope;
   if (settings_.searchOneColumn) scope = u"  このカラムのみ: " + DecimalText(keyColumn_, 2);
-  SetStatus(Panel::Search, session_.SearchStatus() + scope + refusedNotice_);
+  SetStatus(Panel::Search, session_.SearchStatus() + scope + refusedNotice_ + stoppedNotice_);
 }
 
 // ---------------------------------------------------------------- the context menu

@@ -42,7 +42,8 @@ void ReportFatal(HWND owner, const char* what) noexcept {
 TOVO_EXPORT void OnCommand(HWND hwndEditor) {
   try {
     tovo::win::ActivationScope activation;
-    INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
+    INITCOMMONCONTROLSEX icc{sizeof(icc),
+                             ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES | ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&icc);
     {
       auto form = std::make_unique<tovo::TFormCsvList>();

@@ -93,6 +93,14 @@ void WriteIni(const Context& ctx, const wchar_t* section, const wchar_t* key, co
 // word file a drawing measurement made.
 void RestoreHighLightAndSize(const Context& ctx, const std::wstring& wordFile);
 
+// A status bar panel's text, read from another thread.
+std::wstring StatusPanel(HWND status, int panel);
+
+// The floor of load-all: the document read through the editor's two messages a line (length,
+// then text into one reused buffer), nothing stored or shown, from a stand-in editor window on
+// the calling thread. Milliseconds.
+double ReadThroughEditor(const Document& doc);
+
 // One opening of the list window on the context's document. The constructor returns once the
 // window is visible with its first page; the destructor closes it and waits for OnCommand.
 class Session {
@@ -118,6 +126,7 @@ class Session {
   HWND WaitMessageBox(DWORD timeoutMs = 10000) const;
 
  private:
+  friend double ReadThroughEditor(const Document& doc);
   static HWND CreateEditorWindow(const Document& doc, int currentLine);
 
   Context& ctx_;

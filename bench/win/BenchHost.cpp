@@ -252,6 +252,36 @@ HWND Session::CreateEditorWindow(const Document& doc, int currentLine) {
                          GetModuleHandleW(nullptr), state);
 }
 
+std::wstring StatusPanel(HWND status, int panel) {
+  wchar_t text[512] = {};
+  DWORD_PTR length = 0;
+  SendMessageTimeoutW(status, SB_GETTEXTLENGTHW, panel, 0, SMTO_NORMAL, 10000, &length);
+  if (LOWORD(length) >= 512) return {};
+  SendMessageTimeoutW(status, SB_GETTEXTW, panel, reinterpret_cast<LPARAM>(text), SMTO_NORMAL, 10000, &length);
+  return text;
+}
+
+double ReadThroughEditor(const Document& doc) {
+  HWND editor = Session::CreateEditorWindow(doc, 0);
+  if (!editor) throw std::runtime_error("cannot create the editor window");
+  std::vector<wchar_t> buffer;
+  const double start = NowMs();
+  for (int i = 0; i < doc.LineCount(); ++i) {
+    tovo::LineRequest request{0, 1, i, 0, {}};
+    const auto length =
+        static_cast<size_t>(SendMessageW(editor, tovo::kMsgGetLine, reinterpret_cast<WPARAM>(&request), 0));
+    if (buffer.size() < length + 1) buffer.resize(length + 1);
+    request.capacity = static_cast<uint32_t>(length);
+    SendMessageW(editor, tovo::kMsgGetLine, reinterpret_cast<WPARAM>(&request),
+                 reinterpret_cast<LPARAM>(buffer.data()));
+  }
+  const double ms = NowMs() - start;
+  auto* state = reinterpret_cast<EditorState*>(GetWindowLongPtrW(editor, GWLP_USERDATA));
+  DestroyWindow(editor);
+  delete state;
+  return ms;
+}
+
 Session::Session(Context& ctx, int currentLine) : ctx_(ctx) {
   Plugin();
   std::atomic<DWORD> thread{0};

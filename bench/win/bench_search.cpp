@@ -18,15 +18,6 @@ constexpr int kSearchBoxId = 111;
 constexpr double kSearchGoalMs = 500, kFitGoalMs = 2000, kHeaderGoalMs = 50;
 constexpr double kRegexLiteralGoalMs = 500, kRegexNoLiteralGoalMs = 3000, kOneColumnGoalMs = 200, kCountGoalMs = 500;
 
-std::wstring StatusPanel(HWND status, int panel) {
-  wchar_t text[256] = {};
-  DWORD_PTR length = 0;
-  SendMessageTimeoutW(status, SB_GETTEXTLENGTHW, panel, 0, SMTO_NORMAL, 10000, &length);
-  if (LOWORD(length) >= 256) return {};
-  SendMessageTimeoutW(status, SB_GETTEXTW, panel, reinterpret_cast<LPARAM>(text), SMTO_NORMAL, 10000, &length);
-  return text;
-}
-
 // A command that asks first: milliseconds from answering Yes to the handler's return.
 double AnsweredCommand(Session& s, UINT id) {
   std::atomic<double> returned{-1};

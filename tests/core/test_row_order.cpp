@@ -107,6 +107,49 @@ TEST(SortRows, MatchesAStableSortOnRandomColumns)
     EXPECT_EQ(rows, all);
 }
 
+// Past a few ten thousand keys the sort partitions in steps: the same stable order, and a stop
+// in any of its three walks leaves the rows given (any subset, any order) in model order.
+TEST(SortRows, LargeSortsKeepTheOrderAndStopInEveryWalk)
+{
+    std::mt19937 rng(7);
+    const std::u16string pieces[] = {u"cat", u"Dog", u"7", u"-3.5", u"", u"12345678901234567890", u"ｂｉｒｄ"};
+    std::vector<std::u16string> lines;
+    for (int i = 0; i < 60'000; ++i)
+        lines.push_back(pieces[rng() % std::size(pieces)] + u"," + std::u16string(1, u'a' + rng() % 26));
+    const Table t(lines);
+    std::vector<uint32_t> subset;
+    for (uint32_t r = 0; r < lines.size(); r += 2) subset.push_back(r);
+    std::vector<uint32_t> shuffled = subset;
+    std::shuffle(shuffled.begin(), shuffled.end(), rng);
+    for (const int field : {0, 1}) {
+        for (const bool descending : {false, true}) {
+            std::vector<uint32_t> expected = subset;
+            std::stable_sort(expected.begin(), expected.end(), [&](uint32_t a, uint32_t b) {
+                return CompareSortFields(t.rows.Field(static_cast<int>(a), field),
+                                         t.rows.Field(static_cast<int>(b), field), descending, &AppendFoldedKey) < 0;
+            });
+            for (const size_t maxRanked : {size_t{65'536}, size_t{3}}) {
+                std::vector<uint32_t> sorted = shuffled;
+                int64_t last = -1;
+                ASSERT_TRUE(SortRowsByField(sorted, t.rows, field, descending, &AppendFoldedKey, maxRanked, 0,
+                                            [&](int64_t done, int64_t total) {
+                                                EXPECT_TRUE(done >= last && done <= total) << done;
+                                                last = done;
+                                                return true;
+                                            }));
+                EXPECT_EQ(sorted, expected) << field << descending << maxRanked;
+            }
+        }
+    }
+    const auto n = static_cast<int64_t>(subset.size());
+    for (const int64_t stopAt : {n / 2, n + n / 2, 2 * n + n / 2}) {
+        std::vector<uint32_t> rows = shuffled;
+        EXPECT_FALSE(SortRowsByField(rows, t.rows, 0, false, &AppendFoldedKey, 65'536, 0,
+                                     [&](int64_t done, int64_t) { return done < stopAt; }));
+        EXPECT_EQ(rows, subset) << stopAt;
+    }
+}
+
 TEST(RowOrder, MapsBothWaysAndHidesFilteredRows)
 {
     RowOrder order;

@@ -197,6 +197,7 @@ TEST(ListSession, AStoppedOperationLeavesTheSessionAsItWas)
         [](ListSession& s, const Progress& p) { return s.SortByColumn(3, false, p); },
         [](ListSession& s, const Progress& p) { return s.Filter(Term(u"w2"), p); },
         [](ListSession& s, const Progress& p) { return s.ShowAllRows(p); },
+        [](ListSession& s, const Progress& p) { return s.SortByLine(p); },
         [](ListSession& s, const Progress& p) { return s.Search(Term(u"zzz"), true, p); },
         [](ListSession& s, const Progress& p) { return s.FilterColumn(1, ColumnCondition::NotEmpty(), p); },
         [](ListSession& s, const Progress& p) { return s.FilterColumn(3, ColumnCondition::Values({u"w1"}), p); },

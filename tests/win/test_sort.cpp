@@ -22,20 +22,6 @@ std::vector<std::wstring> Lines(int count) {
   return lines;
 }
 
-// The popup menu the window has open, if any.
-HWND OpenPopupMenu(DWORD thread) {
-  HWND found = nullptr;
-  EnumThreadWindows(
-      thread,
-      [](HWND hwnd, LPARAM out) {
-        if (ClassName(hwnd) != L"#32768" || !IsWindowVisible(hwnd)) return TRUE;
-        *reinterpret_cast<HWND*>(out) = hwnd;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&found));
-  return found;
-}
-
 class Sort : public ListWindowTest {
  protected:
   void OpenAll(int count) {

@@ -4,6 +4,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <cwchar>
 
 namespace tovotest {
 
@@ -52,6 +53,19 @@ SIZE ClientSizeOf(HWND hwnd) {
 }
 
 bool IsVisibleEnabled(HWND hwnd) { return IsWindowVisible(hwnd) && IsWindowEnabled(hwnd); }
+
+HWND OpenPopupMenu(DWORD thread) {
+  HWND found = nullptr;
+  EnumThreadWindows(
+      thread,
+      [](HWND hwnd, LPARAM out) {
+        if (ClassName(hwnd) != L"#32768" || !IsWindowVisible(hwnd)) return TRUE;
+        *reinterpret_cast<HWND*>(out) = hwnd;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&found));
+  return found;
+}
 
 std::vector<HWND> Children(HWND parent, std::wstring_view cls) {
   struct Search {
@@ -155,10 +169,12 @@ COLORREF ListBkColor(HWND list) { return static_cast<COLORREF>(Send(list, LVM_GE
 
 // ---- status bar ----
 std::wstring StatusText(HWND statusBar, int panel) {
+  // The window may set a longer text between the two sends (it pumps during long work): room
+  // to spare, as SB_GETTEXTW takes no buffer size.
   const size_t n = LOWORD(Send(statusBar, SB_GETTEXTLENGTHW, static_cast<WPARAM>(panel)));
-  std::wstring text(n + 1, L'\0');
+  std::wstring text(n + 4096, L'\0');
   Send(statusBar, SB_GETTEXTW, static_cast<WPARAM>(panel), reinterpret_cast<LPARAM>(text.data()));
-  text.resize(n);
+  text.resize(std::wcslen(text.c_str()));
   return text;
 }
 

@@ -85,7 +85,8 @@
 //                          failure and ends the process (a hung window fails, never hangs)
 //
 // Controls (any thread; sends use a 10 s SendMessageTimeout, a timeout is a test failure)
-//   FindChildByClass(parent, cls, n = 0), FindChildById, FindChildByText(parent, text, cls)
+//   FindChildByClass(parent, cls, n = 0), FindChildById, FindChildByText(parent, text, cls),
+//   OpenPopupMenu(thread)
 //   Children(parent, cls)  every descendant of that class (all when cls is empty)
 //   WindowText, ClassName, WindowRectOf, ClientSizeOf, IsVisibleEnabled
 //   ListRowCount, ListCell(list, row, col), ListSelected (-1: none), ListFocused, ListTopIndex,
@@ -300,6 +301,8 @@ std::vector<HWND> Children(HWND parent, std::wstring_view cls = {});
 HWND FindChildByClass(HWND parent, std::wstring_view cls, int index = 0);
 HWND FindChildById(HWND parent, int id);
 HWND FindChildByText(HWND parent, std::wstring_view text, std::wstring_view cls = {});
+// The visible popup menu (#32768) of that thread, if any.
+HWND OpenPopupMenu(DWORD thread);
 
 int ListRowCount(HWND list);
 std::wstring ListCell(HWND list, int row, int col);
