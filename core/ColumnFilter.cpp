@@ -16,24 +16,12 @@ constexpr char16_t AsciiUpper(char16_t c)
     return static_cast<char16_t>(c >= u'a' && c <= u'z' ? c - 0x20 : c);
 }
 
-// Whether `upper` maps every ASCII unit as the ASCII table does (not so under a Turkish locale):
-// only then does an ASCII field upper-case unit for unit, to the same length.
-bool MapsAsciiAsTable(UpperFn upper)
-{
-    std::u16string ascii, table;
-    for (char16_t c = 1; c < 0x80; ++c) {
-        ascii.push_back(c);
-        table.push_back(AsciiUpper(c));
-    }
-    return upper(ascii) == table;
-}
-
 // Equal to the term and beginning with it both hold it: the search's own test comes first, so
 // most fields cost what the search costs, and it tells which lines can be skipped.
 class FoldedTextTest final : public FieldMatcher {
 public:
     FoldedTextTest(TextMatch how, std::u16string_view term, UpperFn upper)
-        : holds_(term, upper), how_(how), upper_(upper), term_(upper(term)), asciiAsTable_(MapsAsciiAsTable(upper))
+        : holds_(term, upper), how_(how), upper_(upper), term_(upper(term))
     {
     }
 
@@ -41,7 +29,7 @@ public:
     {
         if (!holds_.Matches(field)) return false;
         if (how_ == TextMatch::Contains) return true;
-        if (asciiAsTable_ && std::all_of(field.begin(), field.end(), [](char16_t c) { return c < 0x80; })) {
+        if (holds_.AsciiFoldsAsTable() && std::all_of(field.begin(), field.end(), [](char16_t c) { return c < 0x80; })) {
             // Upper-cased unit for unit, and the term is in it: equal when as long.
             if (how_ == TextMatch::Equals) return field.size() == term_.size();
             for (size_t i = 0; i < term_.size(); ++i) {
@@ -60,7 +48,6 @@ private:
     TextMatch how_;
     UpperFn upper_;
     std::u16string term_;
-    bool asciiAsTable_;
 };
 
 // A value set this small is looked for in the line before the line is split.

@@ -41,6 +41,10 @@ public:
     // it. True whenever that cannot be told cheaply (the platform mapping).
     bool MayMatchPieceOf(std::u16string_view line) const override;
 
+    // The platform maps every ASCII character as the ASCII table does: an ASCII field then
+    // upper-cases unit for unit, without the platform's mapping.
+    bool AsciiFoldsAsTable() const { return asciiFastPath_; }
+
 private:
     bool MatchesAscii(std::u16string_view field) const;
 
