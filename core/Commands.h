@@ -51,7 +51,10 @@ enum class DuringFill : uint8_t { Refused, Runs };
     V(MenuCsvEx1, 1602, u"CSV設定", u"カンマ区切り 11,\"22,22\",33 (&M)", 0, Runs, false)                 \
     V(MenuCsvListSearchCount, 1105, u"検索", u"一致数を数える(&U)", 0, Refused, false)                      \
     V(MenuCsvListSearchRegEx, 1103, u"検索", u"正規表現(&X)", 0, Runs, true)                                \
-    V(MenuCsvListSearchOneColumn, 1104, u"検索", u"このカラムのみ(&O)", 0, Runs, false)
+    V(MenuCsvListSearchOneColumn, 1104, u"検索", u"このカラムのみ(&O)", 0, Runs, false)                     \
+    V(MenuColumnFilter, 1106, u"検索", u"このカラムで絞り込み(&C)...", 0, Refused, true)                     \
+    V(MenuColumnFilterClear, 1107, u"検索", u"このカラムの絞り込みを解除(&R)", 0, Refused, false)            \
+    V(MenuColumnProfile, 1108, u"検索", u"カラムの統計(&T)...", 0, Refused, false)
 
 // The menu item identifiers: the command identifier of each item, so a menu command, a shortcut
 // and a key map line all name the same number.
@@ -102,9 +105,9 @@ inline constexpr std::array<MenuBarEntry, 7> kMenuBar = {{
 inline constexpr std::array<std::u16string_view, 7> kCategoryFirstIds = {u"1001", u"1101", u"1201", u"1301",
                                                                          u"1401", u"1501", u"1601"};
 
-// The command count of the version before the search options: its key-assignment files have
-// this many lines, which are taken command by command.
-inline constexpr size_t kEarlierCommandCount = 24;
+// The command counts of earlier versions (before the search options, before the column filters):
+// their key-assignment files have this many lines, which are taken command by command.
+inline constexpr std::array<size_t, 2> kEarlierCommandCounts = {24, 27};
 
 // Each command's default shortcut, in table order.
 std::array<uint16_t, kCommandCount> DefaultCommandShortCuts();

@@ -1,5 +1,7 @@
 #include "core/KeyMapLine.h"
 
+#include <algorithm>
+
 #include "core/ShortCut.h"
 
 namespace tovo {
@@ -71,7 +73,9 @@ std::vector<std::u16string> CommandTableLines()
 std::optional<std::vector<std::u16string>> KeyMapFromFile(const std::vector<std::u16string>& lines)
 {
     if (KeyMapLineCountMatches(lines)) return lines;
-    if (lines.size() != kEarlierCommandCount) return std::nullopt;
+    if (std::find(kEarlierCommandCounts.begin(), kEarlierCommandCounts.end(), lines.size()) ==
+        kEarlierCommandCounts.end())
+        return std::nullopt;
     std::vector<std::u16string> merged = CommandTableLines();
     const auto& table = CommandTable();
     for (size_t i = 0; i < kCommandCount; ++i) {

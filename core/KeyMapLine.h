@@ -43,7 +43,7 @@ inline bool KeyMapLineCountMatches(const std::vector<std::u16string>& lines)
 }
 
 // The key map a file's lines give: the lines as they are when there is one per command; for a
-// file of the earlier version (kEarlierCommandCount lines) one line per command in table order,
+// file of an earlier version (kEarlierCommandCounts lines) one line per command in table order,
 // each command's the first file line with its identifier, kept as it is, or its default line
 // when none has it. nullopt for any other count: the file goes back to the defaults.
 std::optional<std::vector<std::u16string>> KeyMapFromFile(const std::vector<std::u16string>& lines);

@@ -101,23 +101,25 @@ TEST(Commands, TableAndDefaultLines)
     }
 }
 
-// An earlier version's 24-line file keeps every key, in any order, the first line of an
-// identifier counting; the new commands take their defaults. Other counts go back to them.
+// An earlier version's file (24 or 27 lines) keeps every key, in any order, the first line of
+// an identifier counting; the new commands take their defaults. Other counts go back to them.
 TEST(KeyMapLine, EarlierFileKeepsItsKeys)
 {
-    std::vector<std::u16string> old;
-    for (size_t i = kEarlierCommandCount; i-- > 0;)
-        old.push_back(JoinKeyMapLine(u"c", u"n", u"Ctrl+" + std::u16string(1, u'A' + i % 26), CommandTable()[i].id));
-    old[0] = JoinKeyMapLine(u"x", u"y", u"F9", u"1101");
-    const std::optional<std::vector<std::u16string>> merged = KeyMapFromFile(old);
-    ASSERT_TRUE(merged && merged->size() == kCommandCount);
-    for (size_t i = 0; i < kCommandCount; ++i) {
-        const std::u16string* kept = FindLineById(old, CommandTable()[i].id);
-        EXPECT_EQ((*merged)[i], kept ? *kept : CommandTableLines()[i]) << i;
+    for (size_t earlier : kEarlierCommandCounts) {
+        std::vector<std::u16string> old;
+        for (size_t i = earlier; i-- > 0;)
+            old.push_back(JoinKeyMapLine(u"c", u"n", u"Ctrl+" + std::u16string(1, u'A' + i % 26), CommandTable()[i].id));
+        old[0] = JoinKeyMapLine(u"x", u"y", u"F9", u"1101");
+        const std::optional<std::vector<std::u16string>> merged = KeyMapFromFile(old);
+        ASSERT_TRUE(merged && merged->size() == kCommandCount) << earlier;
+        for (size_t i = 0; i < kCommandCount; ++i) {
+            const std::u16string* kept = FindLineById(old, CommandTable()[i].id);
+            EXPECT_EQ((*merged)[i], kept ? *kept : CommandTableLines()[i]) << earlier << " " << i;
+        }
+        EXPECT_EQ(*KeyMapFromFile(*merged), *merged);
     }
-    EXPECT_EQ(*KeyMapFromFile(*merged), *merged);
-    for (size_t count : {size_t{0}, size_t{23}, size_t{25}, kCommandCount + 1})
-        EXPECT_FALSE(KeyMapFromFile(std::vector<std::u16string>(count, old[1]))) << count;
+    for (size_t count : {size_t{0}, size_t{23}, size_t{25}, size_t{26}, size_t{28}, kCommandCount + 1})
+        EXPECT_FALSE(KeyMapFromFile(std::vector<std::u16string>(count, u"1101"))) << count;
 }
 
 TEST(KeyMapLine, SplitsWithAnyNumberOfTabs)
