@@ -40,6 +40,11 @@ class Document {
   // The last line's field 12 is kNeedle, found in no other line; field 11 of every
   // kAlphaOneEvery-th line is kAlphaOne, found nowhere else.
   static Document Generate(int lines);
+  // `lines` lines of 12 fields for the column measurements: 01 the line number, 02 a date, 03 a
+  // name, 04 an amount with a fraction, 05 one of six codes ("A01" … "F06"), 06 two words, 07 one
+  // of fourteen words, 08 "C" and five digits (100,000 distinct values from 100,000 lines on), 09
+  // to 12 a word each. Deterministic.
+  static Document GenerateColumns(int lines);
   int LineCount() const { return static_cast<int>(starts_.size()); }
   std::wstring_view Line(int i) const {
     return {text_.data() + starts_[static_cast<size_t>(i)], lengths_[static_cast<size_t>(i)]};

@@ -177,7 +177,7 @@ TEST_F(HostileFiles, StrangeKeyFilesOfOneLinePerCommandAreUsedAndNeverRewritten)
     HWND map = session->WaitWindow(L"キーボードマップ");
     ASSERT_TRUE(map) << session->DescribeWindows();
     HWND mapList = FindChildByClass(map, L"SysListView32");
-    EXPECT_EQ(ListRowCount(mapList), 27);
+    EXPECT_EQ(ListRowCount(mapList), 30);
     EXPECT_TRUE(session->NoMessageBoxWithin(100));
     session->CloseWindow(map);
     ASSERT_TRUE(WaitUntil([&] { return !IsWindow(map); }));
