@@ -129,6 +129,10 @@ class Session {
   std::wstring Cell(int row, int col) const;
   // First visible message box of the UI thread, or nullptr after timeoutMs.
   HWND WaitMessageBox(DWORD timeoutMs = 10000) const;
+  // A visible window of the UI thread with this caption, or nullptr after timeoutMs.
+  HWND WaitWindow(const wchar_t* caption, DWORD timeoutMs = 120000) const;
+  // A left click on the cell, as the user picks a column for the commands that act on one.
+  void ClickCell(int row, int column);
 
  private:
   friend double ReadThroughEditor(const Document& doc);

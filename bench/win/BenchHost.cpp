@@ -367,6 +367,25 @@ double Session::LoadAll() {
   return returned.load() < 0 ? -1 : returned.load() - answered;
 }
 
+HWND Session::WaitWindow(const wchar_t* caption, DWORD timeoutMs) const {
+  HWND found = nullptr;
+  WaitFor([&] { return (found = FindThreadWindow(uiThread_, nullptr, caption)) != nullptr; }, timeoutMs);
+  return found;
+}
+
+void Session::ClickCell(int row, int column) {
+  RECT cell{};
+  cell.top = column;
+  cell.left = LVIR_BOUNDS;
+  if (!SendWait(list_, LVM_GETSUBITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&cell)))
+    throw std::runtime_error("no such cell to click");
+  const LPARAM at = MAKELPARAM((cell.left + cell.right) / 2, (cell.top + cell.bottom) / 2);
+  // Posted, as the mouse's are: the list view's press waits in a loop of its own for the release.
+  PostMessageW(list_, WM_LBUTTONDOWN, MK_LBUTTON, at);
+  PostMessageW(list_, WM_LBUTTONUP, 0, at);
+  SendWait(list_, WM_NULL);
+}
+
 int Session::RowCount() const { return static_cast<int>(SendWait(list_, LVM_GETITEMCOUNT)); }
 
 int Session::Selected() const {
