@@ -43,22 +43,30 @@ void ColumnValues::TakeNumber(std::u16string_view field, uint64_t key)
     }
 }
 
-void ColumnValues::Finish()
+bool ColumnValues::Finish(const Progress& progress)
 {
     CountPending();
     // A counting sort, stable, the higher count first: the counts are read twice, in the order
-    // they lie in memory, and millions of values cost no comparison sort.
-    std::vector<uint32_t> counts(values_.size());
+    // they lie in memory, and millions of values cost no comparison sort. Each walk over them
+    // asks `progress`: millions of values take a few hundred milliseconds.
+    const size_t size = values_.size();
+    const auto total = static_cast<int64_t>(size);
+    std::vector<uint32_t> counts;
+    if (!AppendInSteps(counts, size, [&](size_t i) { return values_.Count(i); }, progress)) return false;
     uint32_t most = 0;
-    for (size_t i = 0; i < counts.size(); ++i) most = std::max(most, counts[i] = values_.Count(i));
+    for (const uint32_t c : counts) most = std::max(most, c);
     std::vector<uint32_t> start(static_cast<size_t>(most) + 2);  // [c]: the first rank of count most - c
     for (const uint32_t c : counts) ++start[most - c + 1];
     for (size_t c = 1; c < start.size(); ++c) start[c] += start[c - 1];
-    ranks_.resize(counts.size());
-    for (size_t i = 0; i < counts.size(); ++i) ranks_[start[most - counts[i]]++] = static_cast<uint32_t>(i);
+    ranks_.clear();
+    if (!AppendInSteps(ranks_, size, [](size_t) { return uint32_t{0}; }, progress)) return false;
+    for (size_t i = 0; i < size; ++i) {
+        if (!KeepGoing(progress, static_cast<int64_t>(i), total)) return false;
+        ranks_[start[most - counts[i]]++] = static_cast<uint32_t>(i);
+    }
     numbers_ = {};
     numbers_.count = sum_.Count();
-    if (numbers_.count == 0) return;
+    if (numbers_.count == 0) return true;
     const auto trimmed = [](std::u16string_view text) {
         while (!text.empty() && (text.front() == u' ' || text.front() == u'\u3000')) text.remove_prefix(1);
         while (!text.empty() && (text.back() == u' ' || text.back() == u'\u3000')) text.remove_suffix(1);
@@ -68,6 +76,7 @@ void ColumnValues::Finish()
     numbers_.greatest = trimmed(greatest_);
     numbers_.sum = sum_.SumText();
     numbers_.mean = sum_.MeanText(15);
+    return true;
 }
 
 ColumnValues::Listed ColumnValues::List(std::u16string_view part, UpperFn upper, size_t limit) const
@@ -101,12 +110,15 @@ std::optional<ColumnValues> CountColumn(const RowModel& model, const RowOrder& o
         }
     }
     int64_t done = 0;
+    // The table's growth and the ranking report as the walk's place, so the bar never runs back.
+    const Progress paced = [&](int64_t, int64_t) { return !progress || progress(done, shown); };
     for (int r = 0; r < count; ++r) {
         if (!marked.empty() && !marked[static_cast<size_t>(r)]) continue;
         if (!KeepGoing(progress, done++, shown)) return std::nullopt;
+        if (!values.MakeRoom(paced)) return std::nullopt;
         values.Add(model.OneField(r, field));
     }
-    values.Finish();
+    if (!values.Finish(paced)) return std::nullopt;
     return values;
 }
 

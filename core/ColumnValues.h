@@ -34,8 +34,14 @@ public:
     // over its digits; a copy only of a text not seen before.
     // The view must stay valid for TextCounts::kBatch more calls (RowModel::Field's does).
     void Add(std::u16string_view field);
-    // After the last Add: ranks the values and sums up the numbers.
-    void Finish();
+    // Grows the table of values ahead of the next Add when it must, asking `progress`; false when
+    // stopped (the values are then of no use).
+    bool MakeRoom(const Progress& progress)
+    {
+        return !values_.FullFor(pendingCount_ + 1) || values_.Grow(progress);
+    }
+    // After the last Add: ranks the values and sums up the numbers. False when `progress` stopped it.
+    bool Finish(const Progress& progress = {});
 
     int64_t Rows() const { return rows_; }
     // Fields the list shows as blank (IsEmptyField), rows with no such field among them; they

@@ -529,9 +529,22 @@ std::vector<int> ListSession::FilteringColumns() const
     return columns;
 }
 
-std::optional<ColumnValues> ListSession::CountColumn(int column, const Progress& progress) const
+std::optional<ColumnValues> ListSession::CountColumn(int column, CountedRows counted, const Progress& progress) const
 {
-    return tovo::CountColumn(rows_, order_, column - 1, progress);
+    if (counted == CountedRows::Shown || !ColumnFilter(column))
+        return tovo::CountColumn(rows_, order_, column - 1, progress);
+    ColumnFilters others = columnFilters_;
+    others.Remove(column - 1);
+    const int count = rows_.RowCount();
+    std::vector<uint32_t> rows;
+    for (int r = 0; r < count; ++r) {
+        if (!KeepGoing(progress, r, count)) return std::nullopt;
+        if ((termRows_.empty() || termRows_[static_cast<size_t>(r)]) && others.RowMeets(rows_, r))
+            rows.push_back(static_cast<uint32_t>(r));
+    }
+    RowOrder order;
+    order.Assign(std::move(rows), count);
+    return tovo::CountColumn(rows_, order, column - 1, progress);
 }
 
 void ListSession::EndFilters()

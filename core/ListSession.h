@@ -113,9 +113,13 @@ public:
     // The columns that filter, ascending, 1..96: their captions show it.
     std::vector<int> FilteringColumns() const;
     bool TermFiltered() const { return !termRows_.empty(); }
-    // The column's values over the rows shown (1..96; any other column counts empty fields only),
-    // for the filter dialog's list and the column's profile; nullopt when stopped.
-    std::optional<ColumnValues> CountColumn(int column, const Progress& progress = {}) const;
+    // The column's values (1..96; any other column counts empty fields only); nullopt when stopped.
+    // Shown: over the rows shown, for the column's profile. ToFilter: over the rows every other
+    // filter lets through, for the filter dialog, so a column that filters lists the values its
+    // own condition hides too and the user can widen it.
+    enum class CountedRows : uint8_t { Shown, ToFilter };
+    std::optional<ColumnValues> CountColumn(int column, CountedRows rows = CountedRows::Shown,
+                                            const Progress& progress = {}) const;
 
     // From the selected row's next field on, then row by row in the order shown. A hit selects
     // its row and moves the search cursor there. `onlyField`: kAllFields or the one field tried.

@@ -62,7 +62,7 @@ void TextCounts::Add(std::u16string_view text)
 void TextCounts::AddMany(const std::u16string_view* texts, size_t count)
 {
     // At most half full, so a probe ends soon; grown first, so the slots fetched stay put.
-    while ((offsets_.size() + count) * 2 >= slots_.size()) Grow();
+    while (FullFor(count)) Grow({});
     uint64_t hashes[kBatch];
     count = std::min(count, kBatch);
     for (size_t i = 0; i < count; ++i) {
@@ -109,20 +109,26 @@ bool TextCounts::Contains(std::u16string_view text) const
     return !slots_.empty() && slots_[SlotOf(text, HashText(text))] != 0;
 }
 
-void TextCounts::Grow()
+bool TextCounts::Grow(const Progress& progress)
 {
-    std::vector<uint64_t> old(slots_.empty() ? 1024 : slots_.size() * 2);
-    old.swap(slots_);
-    shift_ = 64 - std::countr_zero(slots_.size());
-    const size_t mask = slots_.size() - 1;
-    const bool tagHoldsPlace = 64 - shift_ <= kTagBits;
-    for (const uint64_t slot : old) {
+    const size_t size = slots_.empty() ? 1024 : slots_.size() * 2;
+    std::vector<uint64_t> grown;
+    if (!AppendInSteps(grown, size, [](size_t) { return uint64_t{0}; }, progress)) return false;
+    const int shift = 64 - std::countr_zero(size);
+    const size_t mask = size - 1;
+    const bool tagHoldsPlace = 64 - shift <= kTagBits;
+    for (size_t from = 0; from < slots_.size(); ++from) {
+        if (!KeepGoing(progress, static_cast<int64_t>(from), static_cast<int64_t>(slots_.size()))) return false;
+        const uint64_t slot = slots_[from];
         if (slot == 0) continue;
         const uint64_t hash = tagHoldsPlace ? slot : HashText(TextAt((slot & kOffsetMask) - 1));
-        size_t i = hash >> shift_;
-        while (slots_[i] != 0) i = (i + 1) & mask;
-        slots_[i] = slot;
+        size_t i = hash >> shift;
+        while (grown[i] != 0) i = (i + 1) & mask;
+        grown[i] = slot;
     }
+    slots_.swap(grown);
+    shift_ = shift;
+    return true;
 }
 
 }  // namespace tovo

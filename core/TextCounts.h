@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/Progress.h"
+
 namespace tovo {
 
 // An open-addressing hash table over one buffer that holds each distinct text once, its length
@@ -25,6 +27,11 @@ public:
     static constexpr size_t kBatch = 16;
     void AddMany(const std::u16string_view* texts, size_t count);
     bool Contains(std::u16string_view text) const;
+    // Whether `count` more texts would make the table grow, and growing it ahead of them in steps
+    // that ask `progress` (its figures are the growth's own): a table of millions of slots takes
+    // a fresh block of memory and a walk over every slot. False when stopped, the table as it was.
+    bool FullFor(size_t count) const { return (offsets_.size() + count) * 2 >= slots_.size(); }
+    bool Grow(const Progress& progress);
 
     // In the order the texts first came. Views stay valid until the next Add.
     size_t size() const { return offsets_.size(); }
@@ -53,7 +60,6 @@ private:
     size_t SlotOf(std::u16string_view text, uint64_t hash) const;
     // Add with room in the table.
     void Insert(std::u16string_view text, uint64_t hash);
-    void Grow();
 
     std::vector<std::unique_ptr<char16_t[]>> blocks_;
     size_t blockUsed_ = kBlockUnits;  // units used in the last block

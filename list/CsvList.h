@@ -342,7 +342,7 @@ class TFormCsvList : public win::Form {
   // ---------------------------------------------------------------- CsvListColumnFilter.cpp
   bool IsFieldColumn(int column) const;  // 1..96: "No" and fields past the 96th are not columns
   std::u16string CountedScope() const;   // which rows a column's count covers, for its window
-  std::optional<ColumnValues> CountShownColumn(int column);
+  std::optional<ColumnValues> CountColumnValues(int column, ListSession::CountedRows rows);
   void FilterByColumn(int column);
   void ApplyColumnFilter(int column, ColumnCondition condition);
   void ClearColumnFilterOf(int column);

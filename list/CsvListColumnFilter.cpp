@@ -33,15 +33,14 @@ std::u16string TFormCsvList::CountedScope() const {
   return scope;
 }
 
-// The column over the rows shown; nullopt when stopped, the window is closing, or memory ran out
-// (said then).
-std::optional<ColumnValues> TFormCsvList::CountShownColumn(int column) {
+// The column's values; nullopt when stopped, the window is closing, or memory ran out (said then).
+std::optional<ColumnValues> TFormCsvList::CountColumnValues(int column, ListSession::CountedRows rows) {
   std::optional<ColumnValues> values;
   SessionResult result = SessionResult::Unchanged;
   try {
     if (!RunSearchWalk(kCounting,
                        [&](const Progress& progress) {
-                         values = session_.CountColumn(column, progress);
+                         values = session_.CountColumn(column, rows, progress);
                          return values ? SessionResult::Done : SessionResult::Stopped;
                        },
                        result))
@@ -56,7 +55,7 @@ std::optional<ColumnValues> TFormCsvList::CountShownColumn(int column) {
 
 void TFormCsvList::FilterByColumn(int column) {
   if (!MayRun(DuringFill::Refused) || !IsFieldColumn(column)) return;
-  const std::optional<ColumnValues> values = CountShownColumn(column);
+  const std::optional<ColumnValues> values = CountColumnValues(column, ListSession::CountedRows::ToFilter);
   if (!values) return;
   ColumnFilterRequest request;
   request.column = column;
@@ -85,7 +84,7 @@ void TFormCsvList::ClearColumnFilterOf(int column) {
 
 void TFormCsvList::ShowColumnProfileOf(int column) {
   if (!MayRun(DuringFill::Refused) || !IsFieldColumn(column)) return;
-  const std::optional<ColumnValues> values = CountShownColumn(column);
+  const std::optional<ColumnValues> values = CountColumnValues(column, ListSession::CountedRows::Shown);
   if (!values) return;
   ColumnProfileRequest request;
   request.column = column;

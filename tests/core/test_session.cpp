@@ -292,6 +292,9 @@ TEST(ListSession, ColumnFiltersJoinTheTermFilterAndKeepTheSort)
     EXPECT_EQ(f.s.FilterNotice(), u"  絞り込み中 (カラム 03): 7 行を表示 (全 20 行)");
     const ColumnValues values = *f.s.CountColumn(2);  // over the rows shown: lines 0, 3, ... 18
     EXPECT_TRUE(values.Rows() == 7 && values.DistinctCount() == 7 && values.Numbers().sum == u"21");
+    // The filter dialog of the filtering column lists the values its condition hides too.
+    const ColumnValues toFilter = *f.s.CountColumn(3, ListSession::CountedRows::ToFilter);
+    EXPECT_TRUE(toFilter.Rows() == 20 && toFilter.DistinctCount() == 3) << toFilter.Rows();
     ASSERT_EQ(f.s.GoToLine(2), R::Done);  // line 1 is hidden: every row again
     EXPECT_TRUE(!f.s.Filtered() && f.s.FilteringColumns().empty() && f.SelectedLine() == 1);
 

@@ -136,6 +136,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             case 13: s.SetHeaderRow(); break;
             case 14:
                 s.CountMatches(TermMatcher(term, &DefaultUpper), onlyField, progress);
+                // A column's count covers the rows shown, or more for the filter dialog.
+                if (const auto values = s.CountColumn(1 + p % 4, static_cast<ListSession::CountedRows>(p & 1), progress))
+                    FUZZ_CHECK(p & 1 ? values->Rows() >= s.ViewRowCount() : values->Rows() == s.ViewRowCount());
                 FUZZ_CHECK(State(s) == before);  // a count moves nothing
                 break;
             case 15: r = s.FilterColumn(1 + p % 4, condition(), progress); break;
