@@ -85,7 +85,7 @@ TEST(Commands, TableAndDefaultLines)
     EXPECT_EQ(table[6].caption, u"行へ移動(&G)...");
 
     const std::vector<std::u16string> lines = CommandTableLines();
-    ASSERT_EQ(lines.size(), 27u);
+    ASSERT_EQ(lines.size(), 30u);
     EXPECT_TRUE(KeyMapLineCountMatches(lines));
     EXPECT_EQ(lines[0], u"ファイル\t全て表示(&A)\t\t1001");
     EXPECT_EQ(lines[4], u"検索\t次を検索(&N)\tF3\t1101");
@@ -341,8 +341,8 @@ TEST(KeyBoardModel, PresentKeyAndLists)
     EXPECT_EQ(CategoryList(lines).size(), 6u);
     EXPECT_TRUE(CategoryList({}).empty());
     const std::vector<CommandRow> rows = CommandRowsOfCategory(lines, u"検索");
-    ASSERT_EQ(rows.size(), 5u);
-    EXPECT_EQ(rows[4].name, u"このカラムのみ(&O)");
+    ASSERT_EQ(rows.size(), 8u);
+    EXPECT_EQ(rows[7].name, u"カラムの統計(&T)...");
     EXPECT_EQ(rows[1].name, u"前を検索(&P)");
     EXPECT_EQ(rows[1].shortCut, u"Shift+F3");
     EXPECT_EQ(rows[1].id, u"1102");

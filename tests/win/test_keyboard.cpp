@@ -149,8 +149,8 @@ TEST_F(KeyBoard, LayoutListsAndFirstCategory) {
 
 TEST_F(KeyBoard, ComposedKeysAreCheckedBeforeTheyAreAssigned) {
   ASSERT_TRUE(Open());
-  ChooseCombo(combo[0], 1);  // 検索: 次を検索 F3, 前を検索 Shift+F3 and the three keyless options
-  ASSERT_TRUE(WaitUntil([&] { return ListRowCount(commands) == 5; }));
+  ChooseCombo(combo[0], 1);  // 検索: 次を検索 F3, 前を検索 Shift+F3 and the six keyless commands
+  ASSERT_TRUE(WaitUntil([&] { return ListRowCount(commands) == 8; }));
   EXPECT_EQ(ComboSelected(combo[4]), kKeyF3);
   EXPECT_EQ(ComboSelected(combo[1]), 0);
   SelectRow(1);
@@ -194,7 +194,7 @@ TEST_F(KeyBoard, ComposedKeysAreCheckedBeforeTheyAreAssigned) {
 TEST_F(KeyBoard, TheListsFollowTheSelectionWheneverItMovesAndOnlyThen) {
   ASSERT_TRUE(Open());
   ChooseCombo(combo[0], 1);  // 検索: 次を検索 F3, 前を検索 Shift+F3 and the three keyless options
-  ASSERT_TRUE(WaitUntil([&] { return ListRowCount(commands) == 5; }));
+  ASSERT_TRUE(WaitUntil([&] { return ListRowCount(commands) == 8; }));
   auto shown = [&] { return std::pair(ComboSelected(combo[1]), ComboSelected(combo[4])); };
 
   // A refused choice stays in the lists through a key that leaves the selection where it is.
@@ -247,7 +247,7 @@ TEST_F(KeyBoard, SavedKeysTakeEffectAtOnce) {
     ASSERT_TRUE(Open());
     SetComboText(FindChildByClass(window, L"ComboBox", 0), L"zzz");
     ChooseCombo(combo[0], 1);
-    ASSERT_TRUE(WaitUntil([&] { return ListRowCount(commands) == 5; }));
+    ASSERT_TRUE(WaitUntil([&] { return ListRowCount(commands) == 8; }));
     if (c.clear) {
       ASSERT_TRUE(ClickButton(Button(L"ｸﾘｱ(&R)")));
     } else {
