@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "core/RegexMatcher.h"
+
 #include "core/RowModel.h"
 #include "core/SortKey.h"
 #include "core/StrUtil.h"
@@ -87,6 +89,12 @@ ColumnCondition ColumnCondition::Values(std::vector<std::u16string> values)
 std::optional<ColumnCondition> ColumnCondition::Text(TextMatch how, std::u16string_view term, UpperFn upper)
 {
     if (term.empty()) return std::nullopt;
+    if (how == TextMatch::Pattern) {
+        std::u16string error;
+        std::shared_ptr<const FieldMatcher> pattern = MakeFieldMatcher(term, true, upper, error);
+        if (!pattern) return std::nullopt;
+        return Text(std::move(pattern), how, std::u16string(term));
+    }
     return Text(MakeTextTest(how, term, upper), how, std::u16string(term));
 }
 

@@ -17,11 +17,13 @@ namespace tovo {
 
 class RowModel;
 
-enum class TextMatch : uint8_t { Contains, Equals, BeginsWith };
+// Pattern: a regular expression (RegexMatcher) anywhere in the field; told apart from Contains
+// so the dialog shows such a condition again as a pattern.
+enum class TextMatch : uint8_t { Contains, Equals, BeginsWith, Pattern };
 
 // Case folded as the search folds a term (TermMatcher): the term and the field upper-cased by
 // `upper`, the term anywhere in the field, the whole field, or its start. An empty field never
-// matches.
+// matches. Not for a Pattern (the condition's Text compiles one).
 std::shared_ptr<const FieldMatcher> MakeTextTest(TextMatch how, std::u16string_view term, UpperFn upper);
 
 // What one column's fields must be for their row to show. Copies share what they were built from.
@@ -32,7 +34,8 @@ public:
     // Fields whose exact text is one of `values` (the dialog's checked values). An empty text among
     // them stands for every empty field (IsEmptyField), as the value list counts those apart.
     static ColumnCondition Values(std::vector<std::u16string> values);
-    // nullopt for an empty term.
+    // nullopt for an empty term, or a Pattern that is not a valid regular expression (compile it
+    // with MakeFieldMatcher to tell the user why, and use the overload below).
     static std::optional<ColumnCondition> Text(TextMatch how, std::u16string_view term, UpperFn upper);
     // Any matcher, not null (the search's, so a regular expression means here what it means there); `how` and `term` only describe it (for the dialog
     // shown again).

@@ -80,6 +80,7 @@ TEST(ColumnCondition, TellsWhichFieldsMeetIt)
         {text(TextMatch::Equals, u"ｓｍｉｔｈ"), {u"ＳＭＩＴＨ"}, {u"SMITH", u"ＳＭＩＴＨＳ"}},
         {text(TextMatch::BeginsWith, u"ab"), {u"Abc", u"ab"}, {u"cab", u"a"}},
         {text(TextMatch::BeginsWith, u"山田"), {u"山田太郎"}, {u"小山田"}},
+        {text(TextMatch::Pattern, u"^a\\d+$"), {u"A12", u"a0"}, {u"a", u"xa1", u"a1 "}},
         {ColumnCondition::Empty(), {u"", u"  ", u"　"}, {u"a", u" ,"}},
         {ColumnCondition::NotEmpty(), {u"a", u"0"}, {u"", u" "}},
         {ColumnCondition::Values({u"a", u"B", u""}), {u"a", u"B", u"", u"  "}, {u"A", u"b", u"c", u"a "}},
@@ -91,6 +92,9 @@ TEST(ColumnCondition, TellsWhichFieldsMeetIt)
     EXPECT_FALSE(ColumnCondition::Range(u"abc", u""));
     EXPECT_FALSE(ColumnCondition::Range(u"", u"1,2"));
     EXPECT_FALSE(ColumnCondition::Text(TextMatch::Equals, u"", &DefaultUpper));
+    EXPECT_FALSE(ColumnCondition::Text(TextMatch::Pattern, u"a(", &DefaultUpper));
+    // Shown again, a pattern must not read as a plain "contains" of its text.
+    EXPECT_EQ(text(TextMatch::Pattern, u"a.c").How(), TextMatch::Pattern);
 }
 
 TEST(ColumnValues, CountsTheRowsShownMostFrequentFirst)
