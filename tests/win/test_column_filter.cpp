@@ -131,8 +131,10 @@ TEST_F(ColumnFilter, ValuesByCountWithBlanksChecksSurviveNarrowingAndOkFilters) 
   EXPECT_EQ(Shown(), (std::vector<int>{2, 4, 7, 8}));
   EXPECT_NE(Notice().find(L"絞り込み中 (カラム 02): 4 行を表示 (全 8 行)"), std::wstring::npos) << Utf8(Notice());
 
-  OpenDialog(2);  // counted over the rows shown, the condition in force checked
-  EXPECT_EQ(Values(), (Rows{L"✓(空欄) 2", L"✓Osaka 2"}));
+  // Opened again: the values its own condition hides are listed too, so it can be widened; the
+  // condition in force is checked.
+  OpenDialog(2);
+  EXPECT_EQ(Values(), (Rows{L"✓(空欄) 2", L"Tokyo 3", L"✓Osaka 2", L"Nagoya 1"}));
 }
 
 TEST_F(ColumnFilter, CancelEscapeAndRefusedConditionsChangeNothing) {
