@@ -111,6 +111,7 @@ bool TFormCsvList::CreateControls() {
   if (!progressBar_) return false;
   SendMessageW(progressBar_, PBM_SETRANGE32, 0, kProgressBarRange);
   ListView_SetExtendedListViewStyle(list_, LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
+  MakeFilterMark();
   CreateListAids();
 
   GiveUiFont();
@@ -157,7 +158,10 @@ void TFormCsvList::FormResize() {
   if (fill_.barShown) PlaceProgressBar();
 }
 
-void TFormCsvList::FormDpiChanged() { ApplyListFont(); }
+void TFormCsvList::FormDpiChanged() {
+  ApplyListFont();
+  MakeFilterMark();
+}
 
 // ---------------------------------------------------------------- start-up
 

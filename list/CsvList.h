@@ -16,6 +16,7 @@
 //   CsvListKeys.cpp       key map file, shortcut matching, FormKeyDown
 //   CsvListCells.cpp      the "No" column kept in view, cell tooltips, Ctrl+C copying a row
 //   CsvListSort.cpp       sorting by a column, showing only matching rows, the list's context menu
+//   CsvListColumnFilter.cpp  filtering by a column, the column's profile, the header's filter marks
 #pragma once
 #include <windows.h>
 #include <commctrl.h>
@@ -28,7 +29,9 @@
 #include <string>
 #include <vector>
 
+#include "core/ColumnFilter.h"
 #include "core/ColumnFit.h"
+#include "core/ColumnValues.h"
 #include "core/Commands.h"
 #include "core/CsvSplit.h"
 #include "core/ListSession.h"
@@ -50,6 +53,8 @@ inline constexpr size_t kListCellUnits = 259;
 // Bytes a store or a sort may take, so a test can run out of memory without exhausting the
 // machine; a pause each time long work reports, so a test can catch it midway.
 size_t TestHookNumber(const wchar_t* variable);
+
+inline void FreeImageList(HIMAGELIST images) { ImageList_Destroy(images); }
 
 // Self-posted navigation keys carry this in lParam so the shortcut matcher lets them through.
 inline constexpr LPARAM kSelfPostedKey = 0x7E510001;
@@ -228,7 +233,7 @@ class TFormCsvList : public win::Form {
   int SearchedField() const;  // kAllFields, or the one field "このカラムのみ" searches
   // A walk of the session under the fill rule; false when stopped or the window is closing.
   bool RunSearchWalk(const char16_t* doing, const SessionOp& walk, SessionResult& result);
-  void TellGaveUp();
+  void TellGaveUp(const std::u16string& pattern);
 
   // ---------------------------------------------------------------- CsvListHighLight.cpp
   LRESULT ListView1CustomDraw(NMLVCUSTOMDRAW* draw);
@@ -323,7 +328,7 @@ class TFormCsvList : public win::Form {
   void ListView1ColumnClick(int column);
   void ListView1ColumnPress(int column);  // from the header's click or double click
   bool headerPressCounted_ = false;       // the header's last press has had its sort step
-  void UpdateSortArrow();
+  void UpdateHeaderMarks();  // the sort arrow and the filtering columns' marks
   void ShowSearchPanel();
   void SetSearchPanelText();  // panel 4, painted by the caller
   int ColumnAt(POINT screen) const;
@@ -333,6 +338,21 @@ class TFormCsvList : public win::Form {
   // "このカラムのみ" searches it.
   int keyColumn_ = 1;
   std::u16string refusedNotice_;  // panel 4's last part: a command refused while a fill runs
+
+  // ---------------------------------------------------------------- CsvListColumnFilter.cpp
+  bool IsFieldColumn(int column) const;  // 1..96: "No" and fields past the 96th are not columns
+  std::u16string CountedScope() const;   // which rows a column's count covers, for its window
+  std::optional<ColumnValues> CountShownColumn(int column);
+  void FilterByColumn(int column);
+  void ApplyColumnFilter(int column, ColumnCondition condition);
+  void ClearColumnFilterOf(int column);
+  void ShowColumnProfileOf(int column);
+  void MenuColumnFilterClick();
+  void MenuColumnFilterClearClick();
+  void MenuColumnProfileClick();
+  void MakeFilterMark();  // the header's image list, for the window's DPI
+  win::Owned<HIMAGELIST, FreeImageList> filterMark_;
+  bool filterMarksShown_ = false;  // some caption shows the mark: a fill that ends filters clears it
 
   // ---------------------------------------------------------------- CsvListKeys.cpp
   void KeyMapStartUp();
@@ -383,6 +403,8 @@ class TFormCsvList : public win::Form {
 // The search's matching for a term (a regular expression when `regex`), for the search, the count
 // and the filter alike; null, with `error` set, for a pattern that is not valid.
 std::unique_ptr<FieldMatcher> MakeSearchMatcher(std::u16string_view term, bool regex, std::u16string& error);
+// The search's case folding: the platform's upper-casing for the user's locale.
+UpperFn SearchUpper();
 // The platform's collation key for the user's locale without regard to case, for the sort.
 void UserLocaleKey(std::u16string_view text, std::string& out);
 

@@ -294,8 +294,9 @@ void TFormCsvList::ShowFilledRows(SessionResult result) {
     ListView_SetItemCountEx(list_, session_.ViewRowCount(), LVSICF_NOSCROLL);
   }
   InvalidateRect(list_, nullptr, TRUE);
-  // A fill keeps the sort unless it had no room for it; the arrow's 97 header items are left alone otherwise.
-  if (result == SessionResult::SortDropped) UpdateSortArrow();
+  // A fill keeps the sort unless it had no room for it, and ends the filters; the 97 header items
+  // are left alone when neither shows.
+  if (result == SessionResult::SortDropped || filterMarksShown_) UpdateHeaderMarks();
   if (session_.Selected() >= 0) {
     SelectListRow(session_.Selected());
     ListView_EnsureVisible(list_, session_.Selected(), FALSE);

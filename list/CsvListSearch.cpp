@@ -79,9 +79,13 @@ std::u16string PlatformUpper(std::u16string_view text) {
 
 // ---------------------------------------------------------------- search
 
-std::unique_ptr<FieldMatcher> MakeSearchMatcher(std::u16string_view term, bool regex, std::u16string& error) {
+UpperFn SearchUpper() {
   BuildUpperTable();
-  return MakeFieldMatcher(term, regex, &PlatformUpper, error);
+  return &PlatformUpper;
+}
+
+std::unique_ptr<FieldMatcher> MakeSearchMatcher(std::u16string_view term, bool regex, std::u16string& error) {
+  return MakeFieldMatcher(term, regex, SearchUpper(), error);
 }
 
 std::unique_ptr<FieldMatcher> TFormCsvList::SearchBoxMatcher(std::u16string& term) {
@@ -111,8 +115,8 @@ bool TFormCsvList::RunSearchWalk(const char16_t* doing, const SessionOp& walk, S
   return result != SessionResult::Stopped && !closing;
 }
 
-void TFormCsvList::TellGaveUp() {
-  ShowMessage(hwnd_, u"正規表現が複雑すぎるため、途中でやめました。表示はそのままです\r\n" + WindowText(searchBox_),
+void TFormCsvList::TellGaveUp(const std::u16string& pattern) {
+  ShowMessage(hwnd_, u"正規表現が複雑すぎるため、途中でやめました。表示はそのままです\r\n" + pattern,
               MB_OK | MB_ICONWARNING);
 }
 
@@ -136,7 +140,7 @@ void TFormCsvList::RunSearch(bool forward) {
                      result))
     return;
   if (result == SessionResult::GaveUp) {
-    TellGaveUp();
+    TellGaveUp(term);
     return;
   }
   if (result != SessionResult::Done) {
@@ -166,7 +170,7 @@ void TFormCsvList::MenuCsvListSearchCountClick() {
                      result))
     return;
   if (result == SessionResult::GaveUp) {
-    TellGaveUp();
+    TellGaveUp(term);
     return;
   }
   ShowSearchPanel();

@@ -29,6 +29,9 @@ enum SortMenuId : UINT {
   SortMenuLineOrder,
   SortMenuFilter,
   SortMenuShowAll,
+  SortMenuColumnFilter,
+  SortMenuColumnFilterClear,
+  SortMenuColumnProfile,
 };
 
 }  // namespace
@@ -91,7 +94,7 @@ void TFormCsvList::ShowReordered(int keptModelRow) {
   if (const int old = SelectedRow(); old >= 0) ListView_SetItemState(list_, old, 0, LVIS_SELECTED);
   ListView_SetItemCountEx(list_, session_.ViewRowCount(), LVSICF_NOSCROLL);
   InvalidateRect(list_, nullptr, TRUE);
-  UpdateSortArrow();
+  UpdateHeaderMarks();
   ShowSearchPanel();
   if (session_.ViewRowCount() == 0) return;
   // The row that was selected stays selected wherever it now stands.
@@ -127,7 +130,7 @@ void TFormCsvList::FilterByTerm() {
   Reorder(u"絞り込み中", [&](const Progress& progress) { return result = session_.Filter(*matcher, progress); });
   if (result == SessionResult::NoMatch)
     ShowMessage(hwnd_, u"検索語を含む行がありません。表示はそのままです\r\n" + term);
-  if (result == SessionResult::GaveUp) TellGaveUp();
+  if (result == SessionResult::GaveUp) TellGaveUp(term);
 }
 
 void TFormCsvList::ShowAllRows() {
@@ -148,21 +151,6 @@ void TFormCsvList::ListView1ColumnPress(int column) {
   if (headerPressCounted_) return;
   headerPressCounted_ = true;
   ListView1ColumnClick(column);
-}
-
-void TFormCsvList::UpdateSortArrow() {
-  HWND header = ListView_GetHeader(list_);
-  const int sortColumn = session_.SortColumn();
-  for (int column = 0; column <= kShownFields; ++column) {
-    HDITEMW item{};
-    item.mask = HDI_FORMAT;
-    if (!Header_GetItem(header, column, &item)) continue;
-    int format = item.fmt & ~(HDF_SORTUP | HDF_SORTDOWN);
-    if (column == sortColumn && column > 0) format |= session_.SortDescending() ? HDF_SORTDOWN : HDF_SORTUP;
-    if (format == item.fmt) continue;
-    item.fmt = format;
-    Header_SetItem(header, column, &item);
-  }
 }
 
 // Panel 4: the last search's result or count, then the filter's notice while a filter is in
@@ -276,6 +264,13 @@ void TFormCsvList::ShowListContextMenu(const POINT* mouse) {
   AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
   add(SortMenuFilter, u"検索語を含む行だけ表示(&F)", session_.Rows().RowCount() > 0);
   add(SortMenuShowAll, u"全ての行を表示(&S)", session_.Filtered());
+  AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
+  // The column's own items: the captions are the commands' (their shortcuts act on the key column).
+  const bool column96 = column >= 1 && column <= kShownFields;
+  add(SortMenuColumnFilter, std::u16string(CommandTable()[*CommandIndexOf(MenuColumnFilter)].caption), column96);
+  if (column96 && session_.ColumnFilter(column))
+    add(SortMenuColumnFilterClear, std::u16string(CommandTable()[*CommandIndexOf(MenuColumnFilterClear)].caption), true);
+  add(SortMenuColumnProfile, std::u16string(CommandTable()[*CommandIndexOf(MenuColumnProfile)].caption), column96);
   const UINT chosen = static_cast<UINT>(
       TrackPopupMenuEx(menu.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_LEFTALIGN, at.x, at.y, hwnd_, nullptr));
   switch (chosen) {
@@ -284,6 +279,9 @@ void TFormCsvList::ShowListContextMenu(const POINT* mouse) {
     case SortMenuLineOrder: SortByLine(); break;
     case SortMenuFilter: FilterByTerm(); break;
     case SortMenuShowAll: ShowAllRows(); break;
+    case SortMenuColumnFilter: FilterByColumn(column); break;
+    case SortMenuColumnFilterClear: ClearColumnFilterOf(column); break;
+    case SortMenuColumnProfile: ShowColumnProfileOf(column); break;
     default: break;
   }
 }

@@ -40,6 +40,11 @@ class Document {
   // The last line's field 12 is kNeedle, found in no other line; field 11 of every
   // kAlphaOneEvery-th line is kAlphaOne, found nowhere else.
   static Document Generate(int lines);
+  // `lines` lines of 12 fields for the column measurements: 01 the line number, 02 a date, 03 a
+  // name, 04 an amount with a fraction, 05 one of six codes ("A01" … "F06"), 06 two words, 07 one
+  // of fourteen words, 08 "C" and five digits (100,000 distinct values from 100,000 lines on), 09
+  // to 12 a word each. Deterministic.
+  static Document GenerateColumns(int lines);
   int LineCount() const { return static_cast<int>(starts_.size()); }
   std::wstring_view Line(int i) const {
     return {text_.data() + starts_[static_cast<size_t>(i)], lengths_[static_cast<size_t>(i)]};
@@ -124,6 +129,10 @@ class Session {
   std::wstring Cell(int row, int col) const;
   // First visible message box of the UI thread, or nullptr after timeoutMs.
   HWND WaitMessageBox(DWORD timeoutMs = 10000) const;
+  // A visible window of the UI thread with this caption, or nullptr after timeoutMs.
+  HWND WaitWindow(const wchar_t* caption, DWORD timeoutMs = 120000) const;
+  // A left click on the cell, as the user picks a column for the commands that act on one.
+  void ClickCell(int row, int column);
 
  private:
   friend double ReadThroughEditor(const Document& doc);

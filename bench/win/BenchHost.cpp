@@ -84,6 +84,35 @@ Document Document::Generate(int lines) {
   return doc;
 }
 
+Document Document::GenerateColumns(int lines) {
+  static const wchar_t* const codes[] = {L"A01", L"B02", L"C03", L"D04", L"E05", L"F06"};
+  Document doc;
+  doc.text_.reserve(static_cast<size_t>(lines) * 90);
+  doc.starts_.reserve(static_cast<size_t>(lines));
+  doc.lengths_.reserve(static_cast<size_t>(lines));
+  uint32_t seed = 12345;
+  auto next = [&seed] {
+    seed = seed * 1664525u + 1013904223u;
+    return seed >> 8;
+  };
+  auto word = [&] { return kWords[next() % kWordCount]; };
+  wchar_t buf[200];
+  for (int i = 0; i < lines; ++i) {
+    const size_t start = doc.text_.size();
+    swprintf(buf, 200, L"%07d,2024-%02u-%02u,%ls,%u.%02u,%ls,", i + 1, next() % 12 + 1, next() % 28 + 1,
+             kNames[next() % kNameCount], next() % 100000, next() % 100, codes[next() % 6]);
+    doc.text_ += buf;
+    const wchar_t* a = word();
+    const wchar_t* b = word();
+    swprintf(buf, 200, L"%ls%ls,%ls,C%05u,%ls,%ls,%ls,%ls", a, b, word(), static_cast<unsigned>(i * 7919u % 100000u),
+             word(), word(), word(), word());
+    doc.text_ += buf;
+    doc.starts_.push_back(start);
+    doc.lengths_.push_back(static_cast<uint32_t>(doc.text_.size() - start));
+  }
+  return doc;
+}
+
 // ---------------------------------------------------------------- helpers
 
 double NowMs() {
@@ -336,6 +365,25 @@ double Session::LoadAll() {
   }
   sender.join();
   return returned.load() < 0 ? -1 : returned.load() - answered;
+}
+
+HWND Session::WaitWindow(const wchar_t* caption, DWORD timeoutMs) const {
+  HWND found = nullptr;
+  WaitFor([&] { return (found = FindThreadWindow(uiThread_, nullptr, caption)) != nullptr; }, timeoutMs);
+  return found;
+}
+
+void Session::ClickCell(int row, int column) {
+  RECT cell{};
+  cell.top = column;
+  cell.left = LVIR_BOUNDS;
+  if (!SendWait(list_, LVM_GETSUBITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&cell)))
+    throw std::runtime_error("no such cell to click");
+  const LPARAM at = MAKELPARAM((cell.left + cell.right) / 2, (cell.top + cell.bottom) / 2);
+  // Posted, as the mouse's are: the list view's press waits in a loop of its own for the release.
+  PostMessageW(list_, WM_LBUTTONDOWN, MK_LBUTTON, at);
+  PostMessageW(list_, WM_LBUTTONUP, 0, at);
+  SendWait(list_, WM_NULL);
 }
 
 int Session::RowCount() const { return static_cast<int>(SendWait(list_, LVM_GETITEMCOUNT)); }

@@ -84,7 +84,7 @@ TEST_F(KeyMap, ShowsTheFileThenGroupsSortsAndCopies) {
   }
 
   // File order first.
-  ASSERT_EQ(ListRowCount(mapList), 27);
+  ASSERT_EQ(ListRowCount(mapList), 30);
   EXPECT_EQ(ListCell(mapList, 0, 0), L"ファイル");
   EXPECT_EQ(ListCell(mapList, 0, 1), L"全て表示(&A)");
   EXPECT_EQ(ListCell(mapList, 0, 2), L"Ctrl+F10");

@@ -43,6 +43,9 @@ std::vector<std::wstring> DefaultLines() {
       L"検索\t一致数を数える(&U)\t\t1105",
       L"検索\t正規表現(&X)\t\t1103",
       L"検索\tこのカラムのみ(&O)\t\t1104",
+      L"検索\tこのカラムで絞り込み(&C)...\t\t1106",
+      L"検索\tこのカラムの絞り込みを解除(&R)\t\t1107",
+      L"検索\tカラムの統計(&T)...\t\t1108",
   };
 }
 
@@ -99,7 +102,7 @@ TEST_F(Keys, FirstOpeningWritesTheCommandTableAndShowsTheDefaultKeys) {
   EXPECT_EQ(bytes->substr(0, 9), JapaneseCodePage() ? "\x83t\x83@\x83"
                                                       "C\x83\x8B\t"
                                                     : "\xEF\xBB\xBF\xE3\x83\x95\xE3\x82\xA1");
-  EXPECT_EQ(bytes->substr(bytes->size() - 7), "\t1104\r\n");
+  EXPECT_EQ(bytes->substr(bytes->size() - 7), "\t1108\r\n");
 
   EXPECT_EQ(MenuItemText(window, L"次を検索(&N)"), L"次を検索(&N)\tF3");
   EXPECT_EQ(MenuItemText(window, L"前を検索(&P)"), L"前を検索(&P)\tShift+F3");
@@ -139,18 +142,23 @@ TEST_F(Keys, FileWithTheWrongLineCountIsResetWithOneMessage) {
   }
 }
 
-// The earlier version's file keeps every key; the new commands join with their defaults, silently.
-TEST_F(Keys, EarlierFileKeepsItsKeysAndGainsTheNewCommands) {
-  std::vector<std::wstring> earlier = WithKey(WithKey(DefaultLines(), L"1203", L"F5"), L"1101", L"Ctrl+F");
-  earlier.resize(24);  // the commands before the search options
-  std::reverse(earlier.begin(), earlier.end());
-  WriteKeyFile(earlier);
-  Open();
-  ASSERT_TRUE(window) << session->DescribeWindows();
-  EXPECT_TRUE(session->NoMessageBoxWithin(400));
-  EXPECT_EQ(ReadLines(kKeyFile), WithKey(WithKey(DefaultLines(), L"1203", L"F5"), L"1101", L"Ctrl+F"));
-  EXPECT_EQ(MenuItemText(window, L"先頭(&T)"), L"先頭(&T)\tF5");
-  EXPECT_EQ(MenuItemText(window, L"次を検索(&N)"), L"次を検索(&N)\tCtrl+F");
+// An earlier version's file (before the search options: 24 lines; before the column filters: 27)
+// keeps every key; the new commands join with their defaults, silently.
+TEST_F(Keys, EarlierFilesKeepTheirKeysAndGainTheNewCommands) {
+  const std::vector<std::wstring> keyed = WithKey(WithKey(DefaultLines(), L"1203", L"F5"), L"1101", L"Ctrl+F");
+  for (size_t count : {24u, 27u}) {
+    SCOPED_TRACE(count);
+    std::vector<std::wstring> earlier = keyed;
+    earlier.resize(count);
+    std::reverse(earlier.begin(), earlier.end());
+    WriteKeyFile(earlier);
+    Open();
+    ASSERT_TRUE(window) << session->DescribeWindows();
+    EXPECT_TRUE(session->NoMessageBoxWithin(400));
+    EXPECT_EQ(ReadLines(kKeyFile), keyed);
+    EXPECT_EQ(MenuItemText(window, L"先頭(&T)"), L"先頭(&T)\tF5");
+    EXPECT_EQ(MenuItemText(window, L"次を検索(&N)"), L"次を検索(&N)\tCtrl+F");
+  }
 }
 
 TEST_F(Keys, LinesInAnotherOrderAreTakenByIdentifier) {
