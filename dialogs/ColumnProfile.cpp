@@ -18,7 +18,7 @@ using namespace win;
 
 namespace {
 
-constexpr SIZE kDesignClient{600, 520};
+constexpr SIZE kDesignClient{640, 600};
 constexpr int kPanel1Height = 45;
 constexpr win::FormDesign kDesign{kDesignClient, {480, 440}, /*escCloses=*/true};
 // The first column of each table takes the client width less this (the others' widths, the
@@ -126,8 +126,8 @@ bool TFormColumnProfile::CreateControls() {
   const int inner = kDesignClient.cx - 20;
   layout_ = {
       {LabelScope, 10, 10, inner, 19, kLeft | kTop | kRight},
-      {ListSummary, 10, 36, inner, 205, kLeft | kTop | kRight},
-      {ListValues, 10, 250, inner, panelTop - 260, kLeft | kTop | kRight | kBottom},
+      {ListSummary, 10, 36, inner, 212, kLeft | kTop | kRight},  // eight lines, no scroll bar
+      {ListValues, 10, 258, inner, panelTop - 268, kLeft | kTop | kRight | kBottom},
       {ButtonCopyToClip, 10, panelTop + 10, 160, 25, kLeft | kBottom},
       {ButtonClose, 170, panelTop + 10, 100, 25, kLeft | kBottom},
   };

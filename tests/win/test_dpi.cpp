@@ -281,8 +281,8 @@ TEST_F(Dpi, ColumnProfileScalesItsControlsAndColumns) {
                {{L"ｸﾘｯﾌﾟへｺﾋﾟｰ(&C)", L"Button", {10, 10, 160, 25}}, {L"閉じる", L"Button", {170, 10, 100, 25}}});
   HWND summary = FindChildByClass(profile, L"SysListView32", 0);
   HWND values = FindChildByClass(profile, L"SysListView32", 1);
-  ExpectBox(summary, {S(10), S(36), client.cx - S(20), S(205)});
-  ExpectBox(values, {S(10), S(250), client.cx - S(20), S(215) + client.cy - S(520)});  // grows with the window
+  ExpectBox(summary, {S(10), S(36), client.cx - S(20), S(212)});
+  ExpectBox(values, {S(10), S(258), client.cx - S(20), S(287) + client.cy - S(600)});  // grows with the window
   const int widths[] = {ListColumnWidth(summary, 0), ListColumnWidth(summary, 1), ListColumnWidth(values, 0),
                         ListColumnWidth(values, 1), ListColumnWidth(values, 2)};
   const int expected[] = {S(130), client.cx - S(180), client.cx - S(230), S(100), S(80)};
