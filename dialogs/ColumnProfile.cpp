@@ -27,8 +27,8 @@ constexpr int kSummaryNameWidth = 130;
 constexpr int kCountWidth = 100, kShareWidth = 80;
 constexpr int kSummaryValueGap = kSummaryNameWidth + 50;
 constexpr int kValueGap = kCountWidth + kShareWidth + 50;
-// A value's cell shows at most this much of it (the list view draws no more of a line anyway);
-// the clipboard and the value returned keep it whole.
+// A value's cell shows at most this much of it (no cell is that wide, and a hundred long values
+// would each be copied into the list view); the clipboard and the value returned keep it whole.
 constexpr size_t kShownUnits = 1000;
 
 enum : int {
