@@ -271,4 +271,26 @@ TEST_F(Dpi, KeyboardDialogAndMapScaleTheirControlsAndColumns) {
   ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }));
 }
 
+TEST_F(Dpi, ColumnProfileScalesItsControlsAndColumns) {
+  Open({L"a,1", L"b,2"});
+  HWND profile = OpenFromMenu(L"カラムの統計(&T)...", L"カラム 01 の統計");
+  ASSERT_TRUE(profile) << session->DescribeWindows();
+  ExpectMinimumSize(profile, 480, 440);
+  const SIZE client = ClientSizeOf(profile);
+  ExpectPlaced(profile, client.cy - S(45),
+               {{L"ｸﾘｯﾌﾟへｺﾋﾟｰ(&C)", L"Button", {10, 10, 160, 25}}, {L"閉じる", L"Button", {170, 10, 100, 25}}});
+  HWND summary = FindChildByClass(profile, L"SysListView32", 0);
+  HWND values = FindChildByClass(profile, L"SysListView32", 1);
+  ExpectBox(summary, {S(10), S(36), client.cx - S(20), S(212)});
+  ExpectBox(values, {S(10), S(258), client.cx - S(20), S(287) + client.cy - S(600)});  // grows with the window
+  const int widths[] = {ListColumnWidth(summary, 0), ListColumnWidth(summary, 1), ListColumnWidth(values, 0),
+                        ListColumnWidth(values, 1), ListColumnWidth(values, 2)};
+  const int expected[] = {S(130), client.cx - S(180), client.cx - S(230), S(100), S(80)};
+  for (int i = 0; i < 5; ++i) EXPECT_EQ(widths[i], expected[i]) << i;
+  ExpectUiFont(values);
+  ExpectCaptionsFit(profile);
+  session->CloseWindow(profile);
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(profile); }));
+}
+
 }  // namespace
