@@ -6,6 +6,8 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+
 using namespace tovotest;
 
 namespace {
@@ -226,4 +228,72 @@ TEST_F(ColumnFilter, RangeTakesFullWidthBoundsAndPatternsReadBackAsPatterns) {
   OpenDialog(1);
   EXPECT_TRUE(Chosen(L"正規表現に一致(&X)"));
   EXPECT_EQ(WindowText(edits[1]), L"^[ab]");
+}
+
+// A funnel marks the filtering captions alone, their text unchanged; the context menu offers to
+// clear only a filtering column; the search menu's commands act on the column last clicked;
+// "全ての行を表示" ends every filter and its marks.
+TEST_F(ColumnFilter, FilteringCaptionsAreMarkedAndTheMenusActOnTheirColumn) {
+  Open(kLines);
+  HWND header = ListView_GetHeader(list);
+  const auto marked = [&] {
+    std::vector<int> columns;
+    for (int c = 0; c <= 4; ++c) {
+      HDITEMW item{};
+      item.mask = HDI_FORMAT;
+      if (Header_GetItem(header, c, &item) && (item.fmt & HDF_IMAGE)) columns.push_back(c);
+    }
+    return columns;
+  };
+  // The captions of the context menu opened over row 0 of `column`, the menu then closed.
+  const auto menuItems = [&](int column) {
+    const RECT cell = ListCellRect(list, 0, column);
+    POINT at{(cell.left + cell.right) / 2, (cell.top + cell.bottom) / 2};
+    ClientToScreen(list, &at);
+    PostMessageW(list, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(list), MAKELPARAM(at.x, at.y));
+    HWND menu = nullptr;
+    EXPECT_TRUE(WaitUntil([&] { return (menu = OpenPopupMenu(session->UiThreadId())) != nullptr; }));
+    std::vector<std::wstring> items;
+    const auto popup = reinterpret_cast<HMENU>(Send(menu, MN_GETHMENU));
+    for (int i = 0; i < GetMenuItemCount(popup); ++i) {
+      wchar_t text[128] = {};
+      if (GetMenuStringW(popup, i, text, 128, MF_BYPOSITION) > 0) items.emplace_back(text);
+    }
+    PostMessageW(menu, WM_KEYDOWN, VK_ESCAPE, 0);
+    EXPECT_TRUE(WaitUntil([&] { return !OpenPopupMenu(session->UiThreadId()); }));
+    return items;
+  };
+  const std::wstring clear = L"このカラムの絞り込みを解除(&R)";
+  const auto offers = [&](int column, const std::wstring& item) {
+    const std::vector<std::wstring> items = menuItems(column);
+    return std::find(items.begin(), items.end(), item) != items.end();
+  };
+  EXPECT_TRUE(offers(2, L"このカラムで絞り込み(&C)...") && offers(2, L"カラムの統計(&T)..."));
+  EXPECT_FALSE(offers(2, clear));
+
+  OpenDialog(2);
+  Condition(L"を含む(&I)", L"O");
+  Ok();
+  OpenDialog(3);
+  Condition(L"範囲(&R)", L"6", L"");
+  Ok();
+  EXPECT_EQ(marked(), (std::vector<int>{2, 3}));
+  EXPECT_EQ(ListColumnCaption(list, 2), L"02");
+  EXPECT_TRUE(offers(2, clear));
+  EXPECT_FALSE(offers(1, clear));
+
+  // From the search menu: the column last clicked.
+  const RECT cell = ListCellRect(list, 0, 3);
+  const LPARAM at = MAKELPARAM(cell.left + 4, (cell.top + cell.bottom) / 2);
+  PostMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, at);
+  PostMessageW(list, WM_LBUTTONUP, 0, at);
+  ASSERT_TRUE(session->Sync());
+  ASSERT_TRUE(session->MenuCommand(window, clear.c_str()));
+  ASSERT_TRUE(session->Sync());
+  EXPECT_EQ(marked(), (std::vector<int>{2}));
+  EXPECT_EQ(Shown(), (std::vector<int>{1, 2, 3, 5, 6, 7}));
+  ContextMenu(1, L's');
+  ASSERT_TRUE(session->Sync());
+  EXPECT_TRUE(marked().empty());
+  EXPECT_EQ(ListRowCount(list), 8);
 }
