@@ -46,23 +46,32 @@ void ColumnValues::TakeNumber(std::u16string_view field, uint64_t key)
 bool ColumnValues::Finish(const Progress& progress)
 {
     CountPending();
-    // A counting sort, stable, the higher count first: the counts are read twice, in the order
-    // they lie in memory, and millions of values cost no comparison sort. Each walk over them
-    // asks `progress`: millions of values take a few hundred milliseconds.
+    // A counting sort, stable, the higher count first: the counts are read three times, in the
+    // order they lie in memory (beside their texts), and millions of values cost no comparison
+    // sort. Each walk asks `progress`: millions of values take a few hundred milliseconds.
     const size_t size = values_.size();
     const auto total = static_cast<int64_t>(size);
-    std::vector<uint32_t> counts;
-    if (!AppendInSteps(counts, size, [&](size_t i) { return values_.Count(i); }, progress)) return false;
     uint32_t most = 0;
-    for (const uint32_t c : counts) most = std::max(most, c);
-    std::vector<uint32_t> start(static_cast<size_t>(most) + 2);  // [c]: the first rank of count most - c
-    for (const uint32_t c : counts) ++start[most - c + 1];
-    for (size_t c = 1; c < start.size(); ++c) start[c] += start[c - 1];
+    for (size_t i = 0; i < size; ++i) {
+        if (!KeepGoing(progress, static_cast<int64_t>(i), total)) return false;
+        most = std::max(most, values_.Count(i));
+    }
+    // [c]: the first rank of count most - c. One value in ten million rows makes it that long.
+    std::vector<uint32_t> start;
+    if (!AppendInSteps(start, size_t{most} + 2, [](size_t) { return uint32_t{0}; }, progress)) return false;
+    for (size_t i = 0; i < size; ++i) {
+        if (!KeepGoing(progress, static_cast<int64_t>(i), total)) return false;
+        ++start[most - values_.Count(i) + 1];
+    }
+    for (size_t c = 1; c < start.size(); ++c) {
+        if (!KeepGoing(progress, static_cast<int64_t>(c), static_cast<int64_t>(start.size()))) return false;
+        start[c] += start[c - 1];
+    }
     ranks_.clear();
     if (!AppendInSteps(ranks_, size, [](size_t) { return uint32_t{0}; }, progress)) return false;
     for (size_t i = 0; i < size; ++i) {
         if (!KeepGoing(progress, static_cast<int64_t>(i), total)) return false;
-        ranks_[start[most - counts[i]]++] = static_cast<uint32_t>(i);
+        ranks_[start[most - values_.Count(i)]++] = static_cast<uint32_t>(i);
     }
     numbers_ = {};
     numbers_.count = sum_.Count();

@@ -479,14 +479,23 @@ SessionResult ListSession::FilterColumn(int column, ColumnCondition condition, c
     added.Set(field, std::move(condition));
     const int shown = ViewRowCount();
     int64_t tried = 0;
+    size_t kept = 0;
     for (int r = 0; r < count; ++r) {
         if (!shows[static_cast<size_t>(r)]) continue;
         if (!KeepGoing(progress, tried++, shown)) return SessionResult::Stopped;
-        if (!added.RowMeets(rows_, r)) shows[static_cast<size_t>(r)] = false;
+        if (added.RowMeets(rows_, r)) {
+            ++kept;
+        } else {
+            shows[static_cast<size_t>(r)] = false;
+        }
     }
+    // Taking the rows kept in the order shown walks every row shown again: it pumps too, the bar
+    // standing at its end.
+    const Progress atEnd = [&](int64_t, int64_t) { return !progress || progress(shown, shown); };
     std::vector<uint32_t> rows;
-    rows.reserve(static_cast<size_t>(std::count(shows.begin(), shows.end(), true)));
+    rows.reserve(kept);
     for (int v = 0; v < shown; ++v) {
+        if (!KeepGoing(atEnd, v, shown)) return SessionResult::Stopped;
         const int r = ModelRow(v);
         if (r >= 0 && shows[static_cast<size_t>(r)]) rows.push_back(static_cast<uint32_t>(r));
     }
