@@ -77,6 +77,8 @@ TEST_F(LongWork, EscStopsTheWorkAndLeavesTheListAsItWas) {
          ASSERT_TRUE(session->Sync());
          PostMessageW(menu, WM_CHAR, L'f', 0);
        }},
+      // Counting the column for its profile: stopped, no window opens.
+      {"column count", true, [this] { ASSERT_TRUE(session->MenuCommand(window, L"カラムの統計(&T)...")); }},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -107,6 +109,7 @@ TEST_F(LongWork, EscStopsTheWorkAndLeavesTheListAsItWas) {
     EXPECT_FALSE(session->Returned()) << "Esc closed the window";
     EXPECT_EQ(State(), before);
     EXPECT_EQ(Utf8(StatusText(status, 4)), Utf8(searchPanel + L"  中止しました"));
+    EXPECT_FALSE(session->WaitWindow(L"カラム 01 の統計", 300));
     EndSession();
   }
 }
