@@ -56,6 +56,8 @@ class Document {
   static std::vector<std::wstring> LetterRuns();
 
  private:
+  static Document Empty(int lines, size_t unitsPerLine);  // room reserved for the lines
+
   std::wstring text_;  // all lines back to back, no breaks
   std::vector<size_t> starts_;
   std::vector<uint32_t> lengths_;
@@ -97,6 +99,11 @@ void WriteIni(const Context& ctx, const wchar_t* section, const wchar_t* key, co
 // Highlighting off and the 800 x 480 window again, as the other measurements expect; deletes the
 // word file a drawing measurement made.
 void RestoreHighLightAndSize(const Context& ctx, const std::wstring& wordFile);
+
+// The smaller document of the measurements that load two (1,000,000 lines, or
+// TOVO_BENCH_SCALE_LINES), and a line count as a label: "1M", "250000".
+int ScaleLines();
+std::string LinesLabel(int lines);
 
 // A status bar panel's text, read from another thread.
 std::wstring StatusPanel(HWND status, int panel);

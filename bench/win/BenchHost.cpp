@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
+#include <cstdlib>
 #include <stdexcept>
 
 #include "plugin/Exports.h"
@@ -36,16 +37,30 @@ std::vector<std::wstring> Document::LetterRuns() {
   return runs;
 }
 
-Document Document::Generate(int lines) {
-  Document doc;
-  doc.text_.reserve(static_cast<size_t>(lines) * 84);
-  doc.starts_.reserve(static_cast<size_t>(lines));
-  doc.lengths_.reserve(static_cast<size_t>(lines));
+namespace {
+
+// The generators' numbers: the same on every machine, so every run reads the same document.
+struct Random {
   uint32_t seed = 12345;
-  auto next = [&seed] {
+  uint32_t operator()() {
     seed = seed * 1664525u + 1013904223u;
     return seed >> 8;
-  };
+  }
+};
+
+}  // namespace
+
+Document Document::Empty(int lines, size_t unitsPerLine) {
+  Document doc;
+  doc.text_.reserve(static_cast<size_t>(lines) * unitsPerLine);
+  doc.starts_.reserve(static_cast<size_t>(lines));
+  doc.lengths_.reserve(static_cast<size_t>(lines));
+  return doc;
+}
+
+Document Document::Generate(int lines) {
+  Document doc = Empty(lines, 84);
+  Random next;
   wchar_t number[32];
   for (int i = 0; i < lines; ++i) {
     const size_t start = doc.text_.size();
@@ -86,15 +101,8 @@ Document Document::Generate(int lines) {
 
 Document Document::GenerateColumns(int lines) {
   static const wchar_t* const codes[] = {L"A01", L"B02", L"C03", L"D04", L"E05", L"F06"};
-  Document doc;
-  doc.text_.reserve(static_cast<size_t>(lines) * 90);
-  doc.starts_.reserve(static_cast<size_t>(lines));
-  doc.lengths_.reserve(static_cast<size_t>(lines));
-  uint32_t seed = 12345;
-  auto next = [&seed] {
-    seed = seed * 1664525u + 1013904223u;
-    return seed >> 8;
-  };
+  Document doc = Empty(lines, 90);
+  Random next;
   auto word = [&] { return kWords[next() % kWordCount]; };
   wchar_t buf[200];
   for (int i = 0; i < lines; ++i) {
@@ -114,6 +122,16 @@ Document Document::GenerateColumns(int lines) {
 }
 
 // ---------------------------------------------------------------- helpers
+
+int ScaleLines() {
+  const char* env = std::getenv("TOVO_BENCH_SCALE_LINES");
+  const int n = env ? std::atoi(env) : 0;
+  return n > 0 ? n : 1000000;
+}
+
+std::string LinesLabel(int lines) {
+  return lines % 1000000 == 0 ? std::to_string(lines / 1000000) + "M" : std::to_string(lines);
+}
 
 double NowMs() {
   static const double perMs = [] {

@@ -13,7 +13,6 @@
 #include <commctrl.h>
 
 #include <atomic>
-#include <cstdlib>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -25,12 +24,6 @@ namespace {
 constexpr UINT kMenuColumnFilter = 1106, kMenuColumnProfile = 1108;
 constexpr double kFirstGoalMs = 300, kSecondGoalMs = 150, kValueListGoalMs = 500, kProfileGoalMs = 500;
 constexpr double kLargeGoalMs = 5000, kMemoryGoalBytes = 8, kStretchGoalMs = 50;
-
-int SmallLines() {
-  const char* env = std::getenv("TOVO_BENCH_SCALE_LINES");
-  const int n = env ? std::atoi(env) : 0;
-  return n > 0 ? n : 1000000;
-}
 
 std::wstring Caption(int column, const wchar_t* what) {
   return L"カラム " + std::wstring(column < 10 ? L"0" : L"") + std::to_wstring(column) + what;
@@ -95,6 +88,18 @@ double FilterEquals(Session& s, int column, const wchar_t* term) {
   return open.Returned() - ok;
 }
 
+// Milliseconds from the command on `column` to its window shown, and the count's longest stretch;
+// the window is then closed.
+void TimeWindow(Session& s, int column, UINT command, const wchar_t* what, Samples& ms, Samples& stretch) {
+  s.ClickCell(0, column);
+  Opening open(s, command);
+  HWND window = s.WaitWindow(Caption(column, what).c_str());
+  if (!window) throw std::runtime_error("the column's window did not open");
+  ms.push_back(NowMs() - open.Start());
+  stretch.push_back(LongestWorkMs(s.Window()));
+  PostMessageW(window, WM_CLOSE, 0, 0);
+}
+
 void Measure(Context& base, int lines, int runs, Figures& out) {
   const Document doc = Document::GenerateColumns(lines);
   Context ctx = base;
@@ -104,25 +109,9 @@ void Measure(Context& base, int lines, int runs, Figures& out) {
     Session s(ctx);
     if (s.LoadAll() < 0 || s.RowCount() != lines) throw std::runtime_error("load-all did not fill the list");
 
-    {
-      s.ClickCell(0, 8);
-      Opening open(s, kMenuColumnFilter);
-      HWND dialog = s.WaitWindow(Caption(8, L" の絞り込み").c_str());
-      if (!dialog) throw std::runtime_error("the filter dialog did not open");
-      out.valueList.push_back(NowMs() - open.Start());
-      out.countStretch.push_back(LongestWorkMs(s.Window()));
-      PostMessageW(dialog, WM_CLOSE, 0, 0);
-    }
+    TimeWindow(s, 8, kMenuColumnFilter, L" の絞り込み", out.valueList, out.countStretch);
 
-    {
-      s.ClickCell(0, 4);
-      Opening open(s, kMenuColumnProfile);
-      HWND profile = s.WaitWindow(Caption(4, L" の統計").c_str());
-      if (!profile) throw std::runtime_error("the profile did not open");
-      out.profile.push_back(NowMs() - open.Start());
-      out.profileStretch.push_back(LongestWorkMs(s.Window()));
-      PostMessageW(profile, WM_CLOSE, 0, 0);
-    }
+    TimeWindow(s, 4, kMenuColumnProfile, L" の統計", out.profile, out.profileStretch);
 
     const PrivateMemory before = PrivateBytes();
     out.first.push_back(FilterEquals(s, 5, L"E05"));
@@ -137,19 +126,15 @@ void Measure(Context& base, int lines, int runs, Figures& out) {
   }
 }
 
-std::string Label(int lines) {
-  return lines % 1000000 == 0 ? std::to_string(lines / 1000000) + "M" : std::to_string(lines);
-}
-
 void Columns(Context& ctx, Results& out) {
-  const int small = SmallLines();
+  const int small = ScaleLines();
   const int large = small * 10;
   const int runs = ctx.runs < 3 ? ctx.runs : 3;
   for (const auto& [lines, n] : {std::pair{small, runs}, std::pair{large, 1}}) {
     Figures f;
     Measure(ctx, lines, n, f);
     const bool big = lines > small;
-    const std::string at = "column " + Label(lines) + ": ";
+    const std::string at = "column " + LinesLabel(lines) + ": ";
     out.push_back({at + "value list of field 08 (100,000 values)", "ms", f.valueList,
                    big ? kLargeGoalMs : kValueListGoalMs, "command to the filled dialog"});
     out.push_back({at + "field 05 equals E05 (1 row in 6)", "ms", f.first, big ? kLargeGoalMs : kFirstGoalMs,

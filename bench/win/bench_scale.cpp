@@ -4,20 +4,12 @@
 #include "Bench.h"
 
 #include <cstdio>
-#include <cstdlib>
 #include <stdexcept>
 #include <string>
 #include <utility>
 
 namespace tovobench {
 namespace {
-
-// TOVO_BENCH_SCALE_LINES overrides the small document's line count (the large one is ten times it).
-int SmallLines() {
-  const char* env = std::getenv("TOVO_BENCH_SCALE_LINES");
-  const int n = env ? std::atoi(env) : 0;
-  return n > 0 ? n : 1000000;
-}
 
 constexpr double kGoalTimesDocument = 1.25;
 
@@ -47,12 +39,8 @@ Load Measure(Context& base, int lines, int runs) {
   return load;
 }
 
-std::string Label(int lines) {
-  return lines % 1000000 == 0 ? std::to_string(lines / 1000000) + "M" : std::to_string(lines);
-}
-
 void Scale(Context& ctx, Results& out) {
-  const int small = SmallLines();
+  const int small = ScaleLines();  // the large document is ten times it
   const int large = small * 10;
   // A large load takes tens of seconds: three runs give a median without an hour of waiting.
   const int runs = ctx.runs < 3 ? ctx.runs : 3;
@@ -74,19 +62,19 @@ void Scale(Context& ctx, Results& out) {
   char note[96];
   for (const auto& [load, lines] : {std::pair<const Load&, int>{a, small}, {b, large}}) {
     std::snprintf(note, sizeof note, "document %.0f MB as UTF-16", load.docBytes / 1e6);
-    out.push_back({"scale " + Label(lines) + ": load all", "ms", load.ms, timeGoal(lines), note});
-    out.push_back({"scale " + Label(lines) + ": memory added", "B/line", perLine(load.bytes, lines), 0, ""});
-    out.push_back({"scale " + Label(lines) + ": memory added", "x doc", perDocument(load.bytes, load.docBytes),
+    out.push_back({"scale " + LinesLabel(lines) + ": load all", "ms", load.ms, timeGoal(lines), note});
+    out.push_back({"scale " + LinesLabel(lines) + ": memory added", "B/line", perLine(load.bytes, lines), 0, ""});
+    out.push_back({"scale " + LinesLabel(lines) + ": memory added", "x doc", perDocument(load.bytes, load.docBytes),
                    kGoalTimesDocument, "over the document's UTF-16 size"});
   }
   // Linear growth: ten times the lines costs about ten times the time and memory. A quarter
   // above that is allowed for cache effects and the list view's own bookkeeping.
-  out.push_back({"scale " + Label(large) + "/" + Label(small) + ": time ratio",
+  out.push_back({"scale " + LinesLabel(large) + "/" + LinesLabel(small) + ": time ratio",
                  "x",
                  {Median(b.ms) / Median(a.ms)},
                  12.5,
                  "10 is linear"});
-  out.push_back({"scale " + Label(large) + "/" + Label(small) + ": memory ratio",
+  out.push_back({"scale " + LinesLabel(large) + "/" + LinesLabel(small) + ": memory ratio",
                  "x",
                  {Median(b.bytes) / Median(a.bytes)},
                  12.5,
