@@ -515,16 +515,22 @@ SessionResult ListSession::ClearColumnFilter(int column, const Progress& progres
     return Refilter(std::move(filters), progress);
 }
 
-// Every row against the term filter's rows and `filters`, which then are the ones in force.
-SessionResult ListSession::Refilter(ColumnFilters filters, const Progress& progress)
+bool ListSession::RowsMeeting(const ColumnFilters& filters, std::vector<uint32_t>& rows, const Progress& progress) const
 {
     const int count = rows_.RowCount();
-    std::vector<uint32_t> rows;
     for (int r = 0; r < count; ++r) {
-        if (!KeepGoing(progress, r, count)) return SessionResult::Stopped;
+        if (!KeepGoing(progress, r, count)) return false;
         if ((termRows_.empty() || termRows_[static_cast<size_t>(r)]) && filters.RowMeets(rows_, r))
             rows.push_back(static_cast<uint32_t>(r));
     }
+    return true;
+}
+
+// Every row against the term filter's rows and `filters`, which then are the ones in force.
+SessionResult ListSession::Refilter(ColumnFilters filters, const Progress& progress)
+{
+    std::vector<uint32_t> rows;
+    if (!RowsMeeting(filters, rows, progress)) return SessionResult::Stopped;
     if (rows.empty()) return SessionResult::NoMatch;
     const SessionResult result = ShowFiltered(std::move(rows), progress);
     if (Committed(result)) columnFilters_ = std::move(filters);
@@ -544,15 +550,10 @@ std::optional<ColumnValues> ListSession::CountColumn(int column, CountedRows cou
         return tovo::CountColumn(rows_, order_, column - 1, progress);
     ColumnFilters others = columnFilters_;
     others.Remove(column - 1);
-    const int count = rows_.RowCount();
     std::vector<uint32_t> rows;
-    for (int r = 0; r < count; ++r) {
-        if (!KeepGoing(progress, r, count)) return std::nullopt;
-        if ((termRows_.empty() || termRows_[static_cast<size_t>(r)]) && others.RowMeets(rows_, r))
-            rows.push_back(static_cast<uint32_t>(r));
-    }
+    if (!RowsMeeting(others, rows, progress)) return std::nullopt;
     RowOrder order;
-    order.Assign(std::move(rows), count);
+    order.Assign(std::move(rows), rows_.RowCount());
     return tovo::CountColumn(rows_, order, column - 1, progress);
 }
 

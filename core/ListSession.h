@@ -203,6 +203,8 @@ private:
     std::optional<std::vector<uint32_t>> ShownModelRows(const Progress& progress) const;
     SessionResult ShowFiltered(std::vector<uint32_t> rows, const Progress& progress);
     SessionResult Refilter(ColumnFilters filters, const Progress& progress);
+    // Appends, in line order, the rows the term filter (while in force) and `filters` let through.
+    bool RowsMeeting(const ColumnFilters& filters, std::vector<uint32_t>& rows, const Progress& progress) const;
     void EndFilters();
 
     LineSource& source_;
