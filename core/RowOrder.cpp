@@ -20,9 +20,44 @@ constexpr uint32_t kHidden = UINT32_MAX;
 // Made once before sorting, so a comparison costs no splitting and no collation call.
 struct Key {
     uint64_t key;
-    uint64_t offset;  // into the sort's bytes: a text's collation key or a long number's exact key
+    uint64_t offset;  // into the sort's KeyBytes: a text's collation key or a long number's exact key
     uint32_t length;
     uint32_t row;
+};
+
+// The texts' collation keys and long numbers' exact keys, in blocks of about a megabyte: one
+// string of them all, hundreds of megabytes at ten million rows, would be copied whole as it grew
+// and freed in one go (tens of milliseconds under Wine); blocks are freed a step at a time. An
+// offset is the block in its high 32 bits, the place in the block in its low 32.
+class KeyBytes {
+public:
+    // Appends by `append(text, block)`; the offset of what it appended.
+    template <class Append>
+    uint64_t Add(std::u16string_view text, Append append)
+    {
+        if (blocks_.empty() || blocks_.back().size() >= kBlockBytes) {
+            blocks_.emplace_back().reserve(kBlockBytes + kBlockBytes / 8);
+        }
+        std::string& block = blocks_.back();
+        const size_t at = block.size();
+        append(text, block);
+        total_ += block.size() - at;
+        return (uint64_t{blocks_.size() - 1} << 32) | at;
+    }
+    const char* At(uint64_t offset) const { return blocks_[offset >> 32].data() + static_cast<uint32_t>(offset); }
+    size_t Total() const { return total_; }
+    // Frees the last block; false when none was left.
+    bool FreeOne()
+    {
+        if (blocks_.empty()) return false;
+        blocks_.pop_back();
+        return true;
+    }
+
+private:
+    static constexpr size_t kBlockBytes = size_t{1} << 20;
+    std::vector<std::string> blocks_;
+    size_t total_ = 0;
 };
 
 // Puts each text's rank among the column's distinct texts into its key: a column holds few
@@ -32,7 +67,7 @@ struct Key {
 // nullopt when `keepGoing(i)` stopped it (a hash look-up a row: seconds for ten million rows),
 // asked with i counting up to twice the keys over its two walks.
 template <class Step>
-std::optional<bool> RankTexts(std::vector<Key>& keys, const std::string& bytes, size_t maxRanked, Step keepGoing)
+std::optional<bool> RankTexts(std::vector<Key>& keys, const KeyBytes& bytes, size_t maxRanked, Step keepGoing)
 {
     std::unordered_map<std::string_view, uint32_t> ids;
     std::vector<std::string_view> distinct;
@@ -41,7 +76,7 @@ std::optional<bool> RankTexts(std::vector<Key>& keys, const std::string& bytes, 
         Key& k = keys[i];
         if (!SortKeyIsText(k.key)) continue;
         const auto [it, fresh] =
-            ids.try_emplace(std::string_view(bytes).substr(k.offset, k.length), static_cast<uint32_t>(distinct.size()));
+            ids.try_emplace(std::string_view(bytes.At(k.offset), k.length), static_cast<uint32_t>(distinct.size()));
         if (fresh) {
             if (distinct.size() == maxRanked) {
                 for (Key& t : keys) {
@@ -65,9 +100,6 @@ std::optional<bool> RankTexts(std::vector<Key>& keys, const std::string& bytes, 
     }
     return true;
 }
-
-// The rows whose keys' bytes foretell the sort's.
-constexpr size_t kEstimateRows = 65'536;
 
 // Ranges up to this many keys go to std::sort whole: a millisecond or so each.
 constexpr ptrdiff_t kLeafKeys = 16'384;
@@ -168,6 +200,9 @@ bool RowOrder::Assign(std::vector<uint32_t> rows, int modelRows, const Progress&
         if (!KeepGoing(progress, static_cast<int64_t>(count + v), total)) return false;
         if (rows[v] < count) inverse[rows[v]] = static_cast<uint32_t>(v);
     }
+    // Taken only after the caller has handled its messages: what follows (showing the order) is
+    // a stretch of its own.
+    if (!ReportEnd(progress, total)) return false;
     order_ = std::move(rows);
     inverse_ = std::move(inverse);
     modelRows_ = static_cast<int>(count);
@@ -240,20 +275,17 @@ bool SortRowsByField(std::vector<uint32_t>& rows, const RowModel& model, int fie
     std::vector<Key> keys;
     keys.reserve(rows.size());  // not value-initialised: the pages are touched as keys are made
     // The texts' collation keys and the exact keys of numbers the 8-byte key cannot settle.
-    std::string bytes;
+    KeyBytes bytes;
     for (size_t i = 0; i < rows.size(); ++i) {
         // Reading the fields (splitting, collation keys) is the sort's main cost.
         if (!KeepGoing(progress, static_cast<int64_t>(i), 3 * n)) return false;
-        // Grown by doubling, the bytes would be copied whole near the end: tens of milliseconds
-        // at ten million rows. Room for all, as the first rows use it, makes that rare.
-        if (i == kEstimateRows && rows.size() > 2 * kEstimateRows)
-            bytes.reserve(bytes.size() / kEstimateRows * rows.size() / 4 * 5 + 4096);
         const std::u16string_view text = model.Field(static_cast<int>(rows[i]), field);
-        Key& k = keys.emplace_back(Key{SortKeyOf(text), bytes.size(), 0, rows[i]});
+        Key& k = keys.emplace_back(Key{SortKeyOf(text), 0, 0, rows[i]});
         if (!SortKeyNeedsText(k.key)) continue;
-        (SortKeyIsText(k.key) ? collate : AppendNumberKey)(text, bytes);
-        k.length = static_cast<uint32_t>(bytes.size() - k.offset);
-        checkKeyBytes(bytes.size());
+        const size_t before = bytes.Total();
+        k.offset = bytes.Add(text, SortKeyIsText(k.key) ? collate : AppendNumberKey);
+        k.length = static_cast<uint32_t>(bytes.Total() - before);
+        checkKeyBytes(bytes.Total());
     }
     const std::optional<bool> ranked =
         RankTexts(keys, bytes, maxRankedTexts, [&](size_t i) { return i % kProgressRows != 0 || step(1, i / 2); });
@@ -263,15 +295,27 @@ bool SortRowsByField(std::vector<uint32_t>& rows, const RowModel& model, int fie
         const int c = CompareSortKeys(a.key, b.key, descending, [&] {
             if (ranked && SortKeyIsText(a.key)) return 0;
             const int order =
-                std::memcmp(bytes.data() + a.offset, bytes.data() + b.offset, std::min(a.length, b.length));
+                std::memcmp(bytes.At(a.offset), bytes.At(b.offset), std::min(a.length, b.length));
             if (order != 0) return order;
             return a.length < b.length ? -1 : (a.length > b.length ? 1 : 0);
         });
         return c != 0 ? c < 0 : a.row < b.row;
     };
-    if (!SortInSteps(keys, less, [&](size_t sorted) { return step(2, sorted); })) return false;
-    for (size_t i = 0; i < rows.size(); ++i) rows[i] = keys[i].row;
-    return true;
+    // The third walk: sorting up to half way, then taking the rows and freeing the bytes.
+    if (!SortInSteps(keys, less, [&](size_t sorted) { return step(2, sorted / 2); })) return false;
+    // From here `rows` change and cannot be taken back: the walk goes on to its end (tens of
+    // milliseconds) and says false after it if a stop was asked for meanwhile.
+    bool goOn = true;
+    constexpr size_t kStep = 65'536;
+    for (size_t first = 0; first < rows.size(); first += kStep) {
+        const size_t last = std::min(rows.size(), first + kStep);
+        for (size_t i = first; i < last; ++i) rows[i] = keys[i].row;
+        goOn = step(2, (rows.size() + first) / 2) && goOn;
+    }
+    while (bytes.FreeOne()) goOn = step(2, n - 1) && goOn;
+    // The end of the walk, reported before the keys go: freeing them is a stretch of its own.
+    goOn = ReportEnd(progress, 3 * n) && goOn;
+    return goOn;
 }
 
 std::optional<std::vector<uint32_t>> MatchingRows(const RowModel& model, const FieldMatcher& matcher,
