@@ -336,7 +336,10 @@ bool SortRowsByField(std::vector<uint32_t>& rows, const RowModel& model, int fie
     checkKeyBytes(0);
     // Reading in line order splits each row once and leaves the model's cache of recent rows to
     // the rows on screen; the result does not depend on the order given.
-    if (!InModelOrder(rows, model.RowCount(), progress)) return false;
+    // Its steps report as the start of the first walk, so a progress bar does not run back.
+    const auto total = 3 * static_cast<int64_t>(rows.size());
+    const Progress atStart = [&](int64_t, int64_t) { return progress(0, total); };
+    if (!InModelOrder(rows, model.RowCount(), progress ? atStart : Progress{})) return false;
     // Three walks of the rows for the caller's progress: reading, ranking, sorting.
     const auto n = static_cast<int64_t>(rows.size());
     const auto step = [&](int64_t phase, size_t done) {

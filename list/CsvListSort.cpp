@@ -96,11 +96,7 @@ void TFormCsvList::ShowReordered(int keptModelRow) {
   InvalidateRect(list_, nullptr, TRUE);
   UpdateSortArrow();
   // While the bar shows, the fill's end paints panel 4 anyway.
-  if (fill_.barShown) {
-    SetSearchPanelText();
-  } else {
-    ShowSearchPanel();
-  }
+  if (!fill_.barShown) ShowSearchPanel();
   if (session_.ViewRowCount() == 0) return;
   // The row that was selected stays selected wherever it now stands.
   const int view = keptModelRow >= 0 ? session_.ViewRow(keptModelRow) : -1;
