@@ -56,7 +56,6 @@ public:
         Iterator& operator+=(ptrdiff_t n) { return i_ += n, *this; }
         Iterator& operator-=(ptrdiff_t n) { return i_ -= n, *this; }
         friend Iterator operator+(Iterator a, ptrdiff_t n) { return a += n; }
-        friend Iterator operator+(ptrdiff_t n, Iterator a) { return a += n; }
         friend Iterator operator-(Iterator a, ptrdiff_t n) { return a -= n; }
         friend ptrdiff_t operator-(const Iterator& a, const Iterator& b) { return a.i_ - b.i_; }
         friend auto operator<=>(const Iterator& a, const Iterator& b) { return a.i_ <=> b.i_; }
