@@ -203,23 +203,29 @@ bool SortInSteps(const KeyBlocks& keys, Less less, Step keepGoing)
             const It median = less(*a, *b) ? (less(*b, *c) ? b : (less(*a, *c) ? c : a))
                                        : (less(*a, *c) ? a : (less(*b, *c) ? c : b));
             std::swap(*first, *median);
-            // Hoare's partition around the first key: both parts non-empty.
+            // Hoare's partition around the first key: both parts non-empty. The two cursors keep
+            // their key's address and look the block up only when they cross into another.
             const Key pivot = *first;
-            It i = first - 1;
-            It j = last;
+            ptrdiff_t i = first.Index() - 1, j = last.Index();
+            Key* atI = nullptr;
+            Key* atJ = nullptr;
             for (;;) {
                 do {
                     ++i;
+                    atI = atI && (static_cast<size_t>(i) & KeyBlocks::kMask) != 0 ? atI + 1 : &*(first + (i - first.Index()));
                     if (!tick()) return false;
-                } while (less(*i, pivot));
+                } while (less(*atI, pivot));
                 do {
                     --j;
+                    atJ = atJ && (static_cast<size_t>(j) & KeyBlocks::kMask) != KeyBlocks::kMask
+                              ? atJ - 1
+                              : &*(first + (j - first.Index()));
                     if (!tick()) return false;
-                } while (less(pivot, *j));
+                } while (less(pivot, *atJ));
                 if (i >= j) break;
-                std::swap(*i, *j);
+                std::swap(*atI, *atJ);
             }
-            const It split = j + 1;
+            const It split = first + (j + 1 - first.Index());
             if (split - first < last - split) {
                 todo.push_back({split, last});
                 last = split;
@@ -380,7 +386,8 @@ bool SortRowsByField(std::vector<uint32_t>& rows, const RowModel& model, int fie
     bool goOn = true;
     for (size_t b = 0; b < keys.BlockCount(); ++b) {
         const size_t first = b * KeyBlocks::kPerBlock, last = std::min(rows.size(), first + KeyBlocks::kPerBlock);
-        for (size_t i = first; i < last; ++i) rows[i] = keys[i].row;
+        const Key* block = &keys[first];
+        for (size_t i = first; i < last; ++i) rows[i] = block[i - first].row;
         keys.FreeBlock(b);
         goOn = step(2, (rows.size() + first) / 2) && goOn;
     }
