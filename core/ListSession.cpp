@@ -114,7 +114,7 @@ bool ListSession::MakeRows(Fill& fill, const LineStore& lines, int32_t firstLine
             MarkRow(*fill.marks, words_, fill.rows, row, Narrow(int64_t{markBase} + row));
     }
     // A fill ends the filter, as the new rows were never filtered, and keeps the sort.
-    if (sortColumn_ == 0) return true;
+    if (sortColumn_ == 0) return ReportEnd(progress, count);
     try {
         std::optional<std::vector<uint32_t>> order = AllRows(count, progress);
         if (!order || !SortRows(*order, fill.rows, sortColumn_, sortDescending_, progress)) return false;

@@ -21,6 +21,13 @@ inline bool KeepGoing(const Progress& progress, int64_t done, int64_t total)
     return done % kProgressRows != 0 || !progress || progress(done, total);
 }
 
+// Reports that a walk has ended (done == total). A caller that pumps handles its messages now,
+// whatever its clock says, so taking the result and showing it start a stretch of their own.
+inline bool ReportEnd(const Progress& progress, int64_t total)
+{
+    return !progress || progress(total, total);
+}
+
 // Appends at(0) .. at(count - 1) to `out` a block at a time, asking `progress` (done of count)
 // before each block; false, `out` part way, when it stopped. The first touch of fresh memory can
 // cost milliseconds a megabyte (under Wine), so a vector of ten million rows is made in steps.

@@ -60,7 +60,8 @@ bool InModelOrder(std::vector<uint32_t>& rows, int modelRows, const Progress& pr
 // runs out, or when the keys would pass `maxKeyBytes` (0: no limit); `rows` then holds each of
 // its rows once, in no particular order. `progress` sees three walks of the rows (reading the
 // fields, ranking, sorting) and is asked at least every kProgressRows keys in each; false when
-// it stopped the sort: `rows` are then in model order.
+// it stopped the sort: `rows` are then in model order, or sorted when the stop came while the
+// sorted rows were being taken (the last milliseconds).
 bool SortRowsByField(std::vector<uint32_t>& rows, const RowModel& model, int field, bool descending,
                      CollationKeyFn collate, size_t maxRankedTexts = 65'536, size_t maxKeyBytes = 0,
                      const Progress& progress = {});

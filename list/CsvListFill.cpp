@@ -181,7 +181,11 @@ void TFormCsvList::DropQueuedKeys() {
 bool TFormCsvList::PumpWhileBusy(int64_t done, int64_t total, bool countLines) {
   if (fill_.testDelayMs) Sleep(fill_.testDelayMs);
   const uint64_t now = NowMs();
-  if (now < fill_.nextPumpTick) return true;
+  // The end of a walk (ReportEnd) pumps whatever the clock says, so the result is taken and shown
+  // in a stretch of its own; not in short work, where the pump would take a held-down key's next
+  // press while the fill still refuses it.
+  const bool ended = done >= total && now - fill_.startTick >= kPumpIntervalMs;
+  if (now < fill_.nextPumpTick && !ended) return true;
   fill_.done = done;
   fill_.total = total;
   if (countLines && now >= fill_.nextProgressTick) {
@@ -305,7 +309,8 @@ void TFormCsvList::ShowFilledRows(SessionResult result) {
   SetSearchPanelText();  // a fill ends the filter
   SetLineRangeTexts();
   SetStatus(Panel::LineCount, DecimalText(session_.LineCount(), 5));
-  RepaintStatus();
+  // While the bar shows, the fill's end paints the bar again anyway (a few milliseconds each).
+  if (!fill_.barShown) RepaintStatus();
 }
 
 void TFormCsvList::ShowLineRange() {

@@ -92,10 +92,14 @@ void TFormCsvList::ShowReordered(int keptModelRow) {
   HideCellTip();
   // The old row is let go while the count still covers it (see SelectListRow).
   if (const int old = SelectedRow(); old >= 0) ListView_SetItemState(list_, old, 0, LVIS_SELECTED);
-  ListView_SetItemCountEx(list_, session_.ViewRowCount(), LVSICF_NOSCROLL);
+  // A sort keeps the count; setting it again costs tens of milliseconds under Wine.
+  if (ListView_GetItemCount(list_) != session_.ViewRowCount()) {
+    ListView_SetItemCountEx(list_, session_.ViewRowCount(), LVSICF_NOSCROLL);
+  }
   InvalidateRect(list_, nullptr, TRUE);
   UpdateHeaderMarks();
-  ShowSearchPanel();
+  // While the bar shows, the fill's end paints panel 4 anyway.
+  if (!fill_.barShown) ShowSearchPanel();
   if (session_.ViewRowCount() == 0) return;
   // The row that was selected stays selected wherever it now stands.
   const int view = keptModelRow >= 0 ? session_.ViewRow(keptModelRow) : -1;

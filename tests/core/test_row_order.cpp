@@ -107,14 +107,15 @@ TEST(SortRows, MatchesAStableSortOnRandomColumns)
     EXPECT_EQ(rows, all);
 }
 
-// Past a few ten thousand keys the sort partitions in steps: the same stable order, and a stop
-// in any of its three walks leaves the rows given (any subset, any order) in model order.
+// Past a few ten thousand keys the sort partitions in steps, over more than one block of keys: the
+// same stable order, a stop in any of its three walks leaves the rows given (any subset, any
+// order) in model order, and the walk's end is reported last.
 TEST(SortRows, LargeSortsKeepTheOrderAndStopInEveryWalk)
 {
     std::mt19937 rng(7);
     const std::u16string pieces[] = {u"cat", u"Dog", u"7", u"-3.5", u"", u"12345678901234567890", u"ｂｉｒｄ"};
     std::vector<std::u16string> lines;
-    for (int i = 0; i < 60'000; ++i)
+    for (int i = 0; i < 67'000; ++i)
         lines.push_back(pieces[rng() % std::size(pieces)] + u"," + std::u16string(1, u'a' + rng() % 26));
     const Table t(lines);
     std::vector<uint32_t> subset;
@@ -130,16 +131,32 @@ TEST(SortRows, LargeSortsKeepTheOrderAndStopInEveryWalk)
             });
             for (const size_t maxRanked : {size_t{65'536}, size_t{3}}) {
                 std::vector<uint32_t> sorted = shuffled;
-                int64_t last = -1;
+                int64_t last = -1, end = 0;
                 ASSERT_TRUE(SortRowsByField(sorted, t.rows, field, descending, &AppendFoldedKey, maxRanked, 0,
                                             [&](int64_t done, int64_t total) {
                                                 EXPECT_TRUE(done >= last && done <= total) << done;
                                                 last = done;
+                                                end = total;
                                                 return true;
                                             }));
                 EXPECT_EQ(sorted, expected) << field << descending << maxRanked;
+                EXPECT_EQ(last, end);
             }
         }
+    }
+    // Every row: more keys than one block holds. Sorted and stable, pair by pair.
+    std::vector<uint32_t> all(lines.size());
+    std::iota(all.begin(), all.end(), 0u);
+    std::shuffle(all.begin(), all.end(), rng);
+    ASSERT_TRUE(SortRowsByField(all, t.rows, 0, false, &AppendFoldedKey, 65'536, 0, [](int64_t, int64_t) { return true; }));
+    std::vector<uint32_t> seen = all;
+    std::sort(seen.begin(), seen.end());
+    EXPECT_TRUE(seen.size() == lines.size() && seen.front() == 0 && seen.back() == lines.size() - 1 &&
+                std::adjacent_find(seen.begin(), seen.end()) == seen.end());
+    for (size_t i = 1; i < all.size(); ++i) {
+        const int c = CompareSortFields(t.rows.Field(static_cast<int>(all[i - 1]), 0),
+                                        t.rows.Field(static_cast<int>(all[i]), 0), false, &AppendFoldedKey);
+        ASSERT_TRUE(c < 0 || (c == 0 && all[i - 1] < all[i])) << i;
     }
     const auto n = static_cast<int64_t>(subset.size());
     for (const int64_t stopAt : {n / 2, n + n / 2, 2 * n + n / 2}) {

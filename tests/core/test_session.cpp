@@ -221,6 +221,31 @@ TEST(ListSession, AStoppedOperationLeavesTheSessionAsItWas)
     }
 }
 
+// Operations that take rows report their walk's end before taking them (the window pumps there):
+// a stop asked at that last report still leaves the session as it was.
+TEST(ListSession, AStopAtTheWalksEndLeavesTheSessionAsItWas)
+{
+    const std::function<R(ListSession&, const Progress&)> ops[] = {
+        [](ListSession& s, const Progress& p) { return s.TurnPage(PageStep::Next, p); },
+        [](ListSession& s, const Progress& p) { return s.LoadAll(p); },
+        [](ListSession& s, const Progress& p) { return s.SortByColumn(3, true, p); },
+    };
+    for (const bool sorted : {false, true}) {
+        for (const auto& op : ops) {
+            SCOPED_TRACE(testing::Message() << sorted << ' ' << &op - ops);
+            Fixture f(2000, 5, 1000);
+            if (sorted) {
+                ASSERT_EQ(f.s.SortByColumn(2, false), R::Done);
+            }
+            const std::vector<int64_t> before = f.State();
+            bool ended = false;
+            EXPECT_EQ(op(f.s, [&](int64_t done, int64_t total) { return !(ended = done == total); }), R::Stopped);
+            EXPECT_TRUE(ended);
+            EXPECT_EQ(f.State(), before);
+        }
+    }
+}
+
 TEST(ListSession, MemoryRunningOutLosesNoLines)
 {
     Fixture f(50, 0);
