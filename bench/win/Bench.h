@@ -105,6 +105,10 @@ void RestoreHighLightAndSize(const Context& ctx, const std::wstring& wordFile);
 int ScaleLines();
 std::string LinesLabel(int lines);
 
+// The longest stretch of work between two pumps of the window's last long work, which the DLL's
+// benchmark build leaves in a window property.
+double LongestWorkMs(HWND window);
+
 // A status bar panel's text, read from another thread.
 std::wstring StatusPanel(HWND status, int panel);
 

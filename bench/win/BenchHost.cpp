@@ -133,6 +133,10 @@ std::string LinesLabel(int lines) {
   return lines % 1000000 == 0 ? std::to_string(lines / 1000000) + "M" : std::to_string(lines);
 }
 
+double LongestWorkMs(HWND window) {
+  return static_cast<double>(reinterpret_cast<intptr_t>(GetPropW(window, L"TovoLongestWorkUs"))) / 1000.0;
+}
+
 double NowMs() {
   static const double perMs = [] {
     LARGE_INTEGER f;

@@ -69,10 +69,7 @@ struct Figures {
   Samples countStretch, filterStretch, profileStretch;
 };
 
-// The DLL's benchmark build leaves the longest stretch of its last long work in a property.
-double LongestWorkMs(HWND window) {
-  return static_cast<double>(reinterpret_cast<intptr_t>(GetPropW(window, L"TovoLongestWorkUs"))) / 1000.0;
-}
+
 
 // Milliseconds from OK to the handler's return, the dialog set to "equals `term`".
 double FilterEquals(Session& s, int column, const wchar_t* term) {

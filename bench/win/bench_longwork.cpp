@@ -13,7 +13,6 @@
 #include <commctrl.h>
 
 #include <atomic>
-#include <cstdlib>
 #include <functional>
 #include <stdexcept>
 #include <string>
@@ -27,20 +26,6 @@ constexpr int kSearchBoxId = 111;
 constexpr int kTextColumn = 3;  // names in random order
 constexpr double kStretchGoalMs = 50, kStopGoalMs = 200, kLoadAllStopGoalMs = 500;
 constexpr int kStopAtPermille = 400;
-
-int SmallLines() {
-  const char* env = std::getenv("TOVO_BENCH_SCALE_LINES");
-  const int n = env ? std::atoi(env) : 0;
-  return n > 0 ? n : 1000000;
-}
-
-std::string Label(int lines) {
-  return lines % 1000000 == 0 ? std::to_string(lines / 1000000) + "M" : std::to_string(lines);
-}
-
-double LongestWorkMs(HWND window) {
-  return static_cast<double>(reinterpret_cast<intptr_t>(GetPropW(window, L"TovoLongestWorkUs"))) / 1000.0;
-}
 
 struct Run {
   double ms = -1;         // from the answer (or the start) to the handler's return
@@ -118,13 +103,13 @@ Run CaptionClick(Session& s, int column, bool stop) {
 }
 
 void LongWork(Context& base, Results& out) {
-  const int lines = SmallLines() * 10;
+  const int lines = ScaleLines() * 10;
   const Document doc = Document::Generate(lines);
   Context ctx = base;
   ctx.document = &doc;
   WriteIni(ctx, L"CsvList", L"DispNum", L"5");
   Session s(ctx);
-  const std::string at = " (" + Label(lines) + ")";
+  const std::string at = " (" + LinesLabel(lines) + ")";
   auto report = [&](const std::string& what, const Run& full, const Run& stopped, double stopGoal) {
     out.push_back({what + ": longest work between pumps" + at,
                    "ms",
@@ -178,7 +163,7 @@ void LongWork(Context& base, Results& out) {
 
 void Floor(Context& base, Results& out) {
   const int runs = base.runs < 3 ? base.runs : 3;
-  for (const int lines : {SmallLines(), SmallLines() * 10}) {
+  for (const int lines : {ScaleLines(), ScaleLines() * 10}) {
     const Document doc = Document::Generate(lines);
     Context ctx = base;
     ctx.document = &doc;
@@ -193,7 +178,7 @@ void Floor(Context& base, Results& out) {
       floor.push_back(ReadThroughEditor(doc));
       ratio.push_back(load.back() / floor.back());
     }
-    const std::string label = Label(lines);
+    const std::string label = LinesLabel(lines);
     out.push_back({"floor " + label + ": load all", "ms", load, 0, ""});
     out.push_back({"floor " + label + ": two messages a line, nothing kept", "ms", floor, 0, ""});
     out.push_back({"floor " + label + ": load all / floor", "x", ratio, 0, "median of each run's ratio"});
