@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "core/RegexMatcher.h"
-
 #include "core/RowModel.h"
 #include "core/SortKey.h"
 #include "core/StrUtil.h"

@@ -1,8 +1,9 @@
 // Filtering by a column, the column's profile, and the header's marks of the columns that filter.
 //
-// Both count the column over the rows shown (the page, or every line after load-all) as long
-// work, then open their window; the condition chosen runs as a reorder, so Esc, the progress bar
-// and a stopped filter behave as the term filter's.
+// Both count the column (on the page, or over every line after load-all) as long work, then open
+// their window: the profile over the rows shown, the filter dialog over the rows every other
+// filter lets through. The condition chosen runs as a reorder, so Esc, the progress bar and a
+// stopped filter behave as the term filter's.
 #include "list/CsvList.h"
 
 #include <array>
@@ -129,8 +130,9 @@ void TFormCsvList::MakeFilterMark() {
   }
   // The image list copies the bitmap, once it is out of the memory context.
   if (dc && bitmap) ImageList_AddMasked(images, bitmap.get(), RGB(255, 0, 255));
-  filterMark_.reset(images);
+  // The header lets go of the old list before it is destroyed.
   Header_SetImageList(header, images);
+  filterMark_.reset(images);
 }
 
 void TFormCsvList::UpdateHeaderMarks() {

@@ -135,3 +135,27 @@ TEST(ColumnValues, CountsTheRowsShownMostFrequentFirst)
 }
 
 }  // namespace
+
+// Counting pumps through the table's growth and the ranking too: a stop at any report gives no
+// values, and the reports past the rows' walk stand at its end (the bar never runs back).
+TEST(ColumnValues, StopsAtAnyReportAndNeverReportsBackwards)
+{
+    LineStore store;
+    for (int i = 0; i < 3000; ++i) store.Append(u"v" + std::u16string(1, char16_t(u'a' + i % 26)) + DecimalText(i, 1));
+    RowModel model;
+    model.ShowLines(store, 0, Splitter::Auto);
+    for (size_t i = 0; i < store.size(); ++i) model.AppendLineRow();
+    int reports = 0;
+    int64_t last = -1;
+    ASSERT_TRUE(CountColumn(model, RowOrder{}, 0, [&](int64_t done, int64_t total) {
+        EXPECT_TRUE(done >= last && done <= total && total == 3000) << done;
+        last = done;
+        return ++reports > 0;
+    }));
+    ASSERT_GT(reports, 3000 / 64);
+    // Only the one report says stop: a walk that went on past it would finish the count.
+    for (int stopAt = 1; stopAt <= reports; ++stopAt) {
+        int calls = 0;
+        EXPECT_FALSE(CountColumn(model, RowOrder{}, 0, [&](int64_t, int64_t) { return ++calls != stopAt; })) << stopAt;
+    }
+}
