@@ -144,9 +144,12 @@ bool TFormCsvList::EnsureCharWidths(const Progress& progress) {
       }
     }
   }
+  // The probe list view's creation is a stretch of its own (tens of milliseconds under Wine).
+  if (!ReportEnd(progress, 0x10000)) return false;
   std::tie(measure_.itemTextPadding, measure_.headerTextPadding) =
       MeasureAutoSizePadding(hwnd_, font, measure_.charWidths);
   measure_.valid = true;
+  if (!ReportEnd(progress, 0x10000)) return false;
   return true;
 }
 
