@@ -29,8 +29,8 @@ inline bool ReportEnd(const Progress& progress, int64_t total)
 }
 
 // Appends at(0) .. at(count - 1) to `out` a block at a time, asking `progress` (done of count)
-// before each block; false, `out` part way, when it stopped. The first touch of fresh memory can
-// cost milliseconds a megabyte (under Wine), so a vector of ten million rows is made in steps.
+// before each block; false, `out` part way, when it stopped. The first touch of fresh memory costs
+// about a millisecond a megabyte, so a vector of ten million rows is made in steps.
 template <class T, class At>
 bool AppendInSteps(std::vector<T>& out, size_t count, At at, const Progress& progress)
 {
