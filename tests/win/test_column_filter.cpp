@@ -21,14 +21,20 @@ const std::vector<std::wstring> kLines = {
 
 class ColumnFilter : public ListWindowTest {
  protected:
-  // Picks an item of the list's context menu opened over `column` by its access key.
-  void ContextMenu(int column, wchar_t accessKey) {
+  // The list's context menu opened over row 0 of `column`: its window, null when none opened.
+  HWND OpenContextMenu(int column) {
     const RECT cell = ListCellRect(list, 0, column);
     POINT at{(cell.left + cell.right) / 2, (cell.top + cell.bottom) / 2};
     ClientToScreen(list, &at);
     PostMessageW(list, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(list), MAKELPARAM(at.x, at.y));
     HWND menu = nullptr;
-    ASSERT_TRUE(WaitUntil([&] { return (menu = OpenPopupMenu(session->UiThreadId())) != nullptr; }));
+    WaitUntil([&] { return (menu = OpenPopupMenu(session->UiThreadId())) != nullptr; });
+    return menu;
+  }
+  // Picks an item of the list's context menu opened over `column` by its access key.
+  void ContextMenu(int column, wchar_t accessKey) {
+    HWND menu = OpenContextMenu(column);
+    ASSERT_TRUE(menu);
     ASSERT_TRUE(session->Sync());
     PostMessageW(menu, WM_CHAR, accessKey, 0);
     ASSERT_TRUE(WaitUntil([&] { return !OpenPopupMenu(session->UiThreadId()); }));
@@ -247,12 +253,8 @@ TEST_F(ColumnFilter, FilteringCaptionsAreMarkedAndTheMenusActOnTheirColumn) {
   };
   // The captions of the context menu opened over row 0 of `column`, the menu then closed.
   const auto menuItems = [&](int column) {
-    const RECT cell = ListCellRect(list, 0, column);
-    POINT at{(cell.left + cell.right) / 2, (cell.top + cell.bottom) / 2};
-    ClientToScreen(list, &at);
-    PostMessageW(list, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(list), MAKELPARAM(at.x, at.y));
-    HWND menu = nullptr;
-    EXPECT_TRUE(WaitUntil([&] { return (menu = OpenPopupMenu(session->UiThreadId())) != nullptr; }));
+    HWND menu = OpenContextMenu(column);
+    EXPECT_TRUE(menu);
     std::vector<std::wstring> items;
     const auto popup = reinterpret_cast<HMENU>(Send(menu, MN_GETHMENU));
     for (int i = 0; i < GetMenuItemCount(popup); ++i) {
